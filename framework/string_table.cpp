@@ -1,0 +1,114 @@
+#include "framework/string_table.h"
+
+#include <cstdarg>
+#include <unordered_map>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace tw {
+namespace {
+
+// The texts are kept in UTF-8 here; the GIF codec's messages are Russian as the codec has
+// always shipped them.
+const std::unordered_map<int, const char*>& Table() {
+  static const std::unordered_map<int, const char*> table = {
+      {SGIFUnknownVersion, "Неизвестная версия изображения GIF"},
+      {SGIFEncodeError, "Ошибка кодировки данных в формат GIF"},
+      {SGIFBadData, "Неверные данные в формате GIF"},
+      {SGIFCodeSizeRange, "Размер кода GIF не принадлежит диапазону от 2 до 9"},
+      {SGIFBadColorCount, "Неверное число цветов; должно быть степенью числа 2"},
+      {SGIFUnknownExtension, "Неопределенное расширение GIF: %.2x"},
+      {SGIFNoDataToWrite, "Нет данных для записи в формате GIF"},
+      {SGIFCannotResize, "Невозможно изменить размер изображения GIF"},
+      {SGIFImageDescription, "CompuServe GIF Image"},
+      {SNotImplemented, "Функция не реализована"},
+      {SShortcutPaste, "Ctrl+V"},
+      {SShortcutRefresh, "F5"},
+      {SShortcutRename, "F2"},
+      {SJPEGCannotResize, "Cannot change the size of a JPEG image"},
+      {SJPEGError, "JPEG error #%d"},
+      {SSizeKB, "%sKB"},
+      {SNewFolder, "New Folder"},
+      {SCreateFolderFailed, "Unable to create the folder '%2'\r\n\r\n%1"},
+      {SColumnName, "Name"},
+      {SColumnSize, "Size"},
+      {SColumnType, "Type"},
+      {SColumnModified, "Modified"},
+      {SSystemFolder, "System Folder"},
+      {SShortcutSelectAll, "Ctrl+A"},
+      {SShortcutDelete, "Del"},
+      {SShortcutCopy, "Ctrl+C"},
+      {SShortcutCut, "Ctrl+X"},
+      {SIdListIndexOutOfRange, "TPTIdListArray - index %d out of range"},
+      {SUnknownPictureExtension, "Unknown picture file extension (.%s)"},
+      {SAssignError, "Cannot assign a %s to a %s"},
+      {SListIndexError, "List index out of bounds (%d)"},
+      {SDuplicateString, "String list does not allow duplicates"},
+      {SSortedListError, "Operation not allowed on sorted string list"},
+      {SInvalidPropertyValue, "Invalid property value"},
+      {SInvalidPropertyPath, "Invalid property path"},
+      {SUnknownProperty, "Property %s does not exist"},
+      {SOutOfResources, "Out of system resources"},
+      {SInvalidImage, "Invalid image"},
+      {SLoadStreamFailed, "Failed to Load Stream"},
+      {SSaveStreamFailed, "Failed to Save Stream"},
+      {SRichEditInsertError, "RichEdit line insertion error"},
+      {SInvalidDataType, "Invalid data type for '%s'"},
+      {SOleError, "OLE error %.8x"},
+      {SDuplicateName, "A component named %s already exists"},
+      {SInvalidName, "''%s'' is not a valid component name"},
+      {SJPEGImageDescription, "JPEG Image File"},
+      {SInvalidBitmapFormat, "Bitmap image is not valid"},
+      {SCannotFocus, "Cannot focus a disabled or invisible window"},
+      {SBitmapTooLarge, "Image is too large"},
+      {SInvalidGraphicOperation, "Invalid graphic operation"},
+      {SInvalidBitmap, "Bitmap image is not valid"},
+      {SReadError, "Stream read error"},
+      {SWriteError, "Stream write error"},
+      {SFOpenError, "Cannot open file %s"},
+      {SFCreateError, "Cannot create file %s"},
+  };
+  return table;
+}
+
+#ifdef _WIN32
+std::string ToSystemCodePage(const char* utf8) {
+  int wide_len = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  std::vector<wchar_t> wide(wide_len);
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), wide_len);
+  int len = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+  std::string text(len, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), len, nullptr, nullptr);
+  text.resize(len > 0 ? len - 1 : 0);
+  return text;
+}
+#else
+std::string ToSystemCodePage(const char* utf8) { return utf8; }
+#endif
+
+}  // namespace
+
+std::string LoadStr(int id) {
+  auto it = Table().find(id);
+  return it == Table().end() ? std::string() : ToSystemCodePage(it->second);
+}
+
+namespace detail {
+std::string FormatText(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int len = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text(len > 0 ? len : 0, '\0');
+  if (len > 0) std::vsnprintf(text.data(), len + 1, format, args);
+  va_end(args);
+  return text;
+}
+}  // namespace detail
+
+}  // namespace tw
