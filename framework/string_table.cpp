@@ -70,6 +70,9 @@ const std::unordered_map<int, const char*>& Table() {
       {SWriteError, "Stream write error"},
       {SFOpenError, "Cannot open file %s"},
       {SFCreateError, "Cannot create file %s"},
+      {SRegCreateFailed, "Failed to create key %s"},
+      {SRegSetDataFailed, "Failed to set data for '%s'"},
+      {SIniFileWriteError, "Unable to write to %s"},
   };
   return table;
 }

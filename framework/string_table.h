@@ -67,6 +67,9 @@ enum StringId : int {
   SWriteError = 65449,
   SFOpenError = 65450,
   SFCreateError = 65451,
+  SRegCreateFailed = 65460,
+  SRegSetDataFailed = 65461,
+  SIniFileWriteError = 65462,
 };
 
 // The text of a string id; an unknown id gives an empty string.
