@@ -7,6 +7,9 @@
 
 namespace {
 
+bool timer_fired = false;
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) { timer_fired = true; }
+
 // The harness itself: a real top-level window with a common control in it exists headless.
 TEST(WineHarness, RealWindowsExistWithoutADisplay) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
@@ -23,8 +26,7 @@ TEST(WineHarness, RealWindowsExistWithoutADisplay) {
   item.pszText = const_cast<char*>("first");
   EXPECT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), 0);
   EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
-  static bool timer_fired = false;
-  SetTimer(frame, 1, 10, [](HWND, UINT, UINT_PTR, DWORD) { timer_fired = true; });
+  SetTimer(frame, 1, 10, OnTimer);
   EXPECT_TRUE(tw::test::PumpUntil([] { return timer_fired; }));
   DestroyWindow(frame);
 }
