@@ -70,7 +70,12 @@ function(tw_test_exe exe sources)
   target_include_directories(${exe} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${exe} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${exe} PRIVATE TW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  add_test(NAME ${exe} COMMAND ${exe} --gtest_output=xml:${CMAKE_BINARY_DIR}/test-results/${exe}.xml)
+  set(results "${CMAKE_BINARY_DIR}/test-results")
+  if(WIN32 AND CMAKE_HOST_UNIX)
+    # Under Wine the Linux root is drive Z:, and a path without a drive is not absolute there.
+    set(results "Z:${results}")
+  endif()
+  add_test(NAME ${exe} COMMAND ${exe} --gtest_output=xml:${results}/${exe}.xml)
 endfunction()
 
 function(tw_test_suite name)
