@@ -5,8 +5,18 @@
 #include "framework/exception.h"
 #include "framework/string_table.h"
 #include "framework/text.h"
+#include "framework/type_info.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered =
+    TTypeRegistry::Class<TPersistent>("TPersistent", "").Done() &&
+    TTypeRegistry::Class<TComponent>("TComponent", "TPersistent")
+        .String("Name", &TComponent::Name, &TComponent::SetName)
+        .Integer("Tag", &TComponent::Tag, &TComponent::SetTag, 0)
+        .Done();
+}  // namespace
 
 TComponent::TComponent(TComponent* owner) {
   if (owner) owner->InsertComponent(this);
