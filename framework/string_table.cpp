@@ -73,6 +73,7 @@ const std::unordered_map<int, const char*>& Table() {
       {SRegCreateFailed, "Failed to create key %s"},
       {SRegSetDataFailed, "Failed to set data for '%s'"},
       {SIniFileWriteError, "Unable to write to %s"},
+      {SNoCanvasHandle, "Canvas does not allow drawing"},
   };
   return table;
 }

@@ -70,6 +70,7 @@ enum StringId : int {
   SRegCreateFailed = 65460,
   SRegSetDataFailed = 65461,
   SIniFileWriteError = 65462,
+  SNoCanvasHandle = 65463,
 };
 
 // The text of a string id; an unknown id gives an empty string.
