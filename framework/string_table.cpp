@@ -74,6 +74,9 @@ const std::unordered_map<int, const char*>& Table() {
       {SRegSetDataFailed, "Failed to set data for '%s'"},
       {SIniFileWriteError, "Unable to write to %s"},
       {SNoCanvasHandle, "Canvas does not allow drawing"},
+      {SInvalidIcon, "Invalid icon"},
+      {SChangeIconSize, "Cannot change the size of an icon"},
+      {SInvalidMetafile, "Metafile is not valid"},
   };
   return table;
 }

@@ -71,6 +71,9 @@ enum StringId : int {
   SRegSetDataFailed = 65461,
   SIniFileWriteError = 65462,
   SNoCanvasHandle = 65463,
+  SInvalidIcon = 65464,
+  SChangeIconSize = 65465,
+  SInvalidMetafile = 65466,
 };
 
 // The text of a string id; an unknown id gives an empty string.
