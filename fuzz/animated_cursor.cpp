@@ -1,0 +1,49 @@
+// Animated cursor files from untrusted bytes: parsing must fail cleanly or give frames that all
+// hold an icon, and every frame must draw into the frame strip without leaving it.
+#include <cstdlib>
+
+#include "framework/exception.h"
+#include "framework/stream.h"
+#include "fuzz/fuzz_target.h"
+#include "tests/viewers/ani_test_support.h"
+#include "viewers/animated_cursor.h"
+#include "viewers/icon_list.h"
+
+TW_FUZZ_TARGET(AnimatedCursor) {
+  tw::TMemoryStream stream(tw::fuzz::Bytes(data, data + size));
+  tw::TAnimatedCursorImage cursor;
+  try {
+    cursor.LoadFromStream(stream);
+  } catch (const tw::Exception&) {
+    if (cursor.FrameCount() != 0) std::abort();
+    return;
+  }
+  if (cursor.Header().StepCount != static_cast<std::uint32_t>(cursor.FrameCount())) std::abort();
+  for (int i = 0; i < cursor.FrameCount(); ++i)
+    if (!cursor.FrameIcon(i) || cursor.FrameIcon(i)->Empty()) std::abort();
+  // Strips of very wide cursors are large; the icon sizes are bounded, the frame count is not.
+  if (cursor.FrameCount() <= 64) cursor.FrameStrip(cursor.FrameCount() % 2 == 0, 0x808080);
+  tw::TIconList list;
+  list.Assign(cursor);
+  tw::TMemoryStream saved;
+  list.SaveToStream(saved);
+  saved.SetPosition(0);
+  tw::TIconList back;
+  back.LoadFromStream(saved);
+  if (back.Count() != cursor.FrameCount()) std::abort();
+}
+
+TW_FUZZ_SEEDS(AnimatedCursor) {
+  using namespace tw::ani_test;
+  IconSpec icon;
+  icon.bpp = 8;
+  icon.width = 5;
+  icon.height = 3;
+  IconSpec wide;
+  wide.type = 2;
+  wide.bpp = 24;
+  wide.width = 33;
+  return {SimpleCursor(1), SimpleCursor(4, 3),
+          Riff({Anih(2, 2, 6), Chunk("rate", Values({1, 2})), Chunk("seq ", Values({1, 0})),
+                List("fram", {Chunk("icon", IconFile(icon)), Chunk("icon", IconFile(wide))})})};
+}

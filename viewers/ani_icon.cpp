@@ -1,0 +1,193 @@
+#include "viewers/ani_icon.h"
+
+#include <algorithm>
+
+#include "framework/exception.h"
+#include "framework/stream.h"
+#include "framework/string_table.h"
+
+namespace tw {
+namespace {
+
+constexpr int kDirectoryHeaderSize = 6;
+constexpr int kDirectoryEntrySize = 16;
+constexpr int kInfoHeaderSize = 40;
+// Larger images than this are not icons; the bound also keeps the size arithmetic small.
+constexpr int kMaxIconSide = 4096;
+
+std::uint32_t Get16(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8;
+}
+
+std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+// Where the parts of one checked image lie, relative to the start of the file image.
+struct ImageLayout {
+  TIconEntryInfo info;
+  std::size_t palette = 0;
+  int palette_entries = 0;
+  std::size_t colour_bits = 0;
+  std::size_t mask_bits = 0;
+  std::int64_t colour_stride = 0;
+  std::int64_t mask_stride = 0;
+};
+
+bool ReadLayout(const std::vector<std::uint8_t>& bytes, std::size_t entry, ImageLayout& out) {
+  const std::uint64_t size = Get32(bytes, entry + 8);
+  const std::uint64_t offset = Get32(bytes, entry + 12);
+  if (offset + size > bytes.size() || size < kInfoHeaderSize) return false;
+  const std::uint32_t header_size = Get32(bytes, offset);
+  if (header_size < kInfoHeaderSize || header_size > size) return false;
+  const auto width = static_cast<std::int32_t>(Get32(bytes, offset + 4));
+  const auto height2 = static_cast<std::int32_t>(Get32(bytes, offset + 8));
+  const int bit_count = static_cast<int>(Get16(bytes, offset + 14));
+  const std::uint32_t compression = Get32(bytes, offset + 16);
+  const std::uint32_t colours_used = Get32(bytes, offset + 32);
+  if (width < 1 || width > kMaxIconSide || height2 < 2 || height2 > 2 * kMaxIconSide) return false;
+  if (compression != TBitmapInfoHeader::BI_RGB) return false;
+  if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 24 && bit_count != 32) return false;
+  int palette_entries = 0;
+  if (bit_count <= 8) {
+    if (colours_used > (1u << bit_count)) return false;
+    palette_entries = colours_used ? static_cast<int>(colours_used) : 1 << bit_count;
+  }
+  const int height = height2 / 2;
+  out.info = {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size), width, height, bit_count};
+  out.palette_entries = palette_entries;
+  out.colour_stride = TDib::RowBytes(width, bit_count);
+  out.mask_stride = TDib::RowBytes(width, 1);
+  out.palette = offset + header_size;
+  out.colour_bits = out.palette + 4 * static_cast<std::size_t>(palette_entries);
+  out.mask_bits = out.colour_bits + static_cast<std::size_t>(out.colour_stride * height);
+  return out.mask_bits + static_cast<std::uint64_t>(out.mask_stride * height) <= offset + size;
+}
+
+std::vector<ImageLayout> ReadLayouts(const std::vector<std::uint8_t>& bytes) {
+  std::vector<ImageLayout> layouts;
+  if (bytes.size() < kDirectoryHeaderSize || Get16(bytes, 0) != 0) return layouts;
+  const std::uint32_t type = Get16(bytes, 2);
+  const std::size_t count = Get16(bytes, 4);
+  if ((type != 1 && type != 2) || count == 0) return layouts;
+  if (kDirectoryHeaderSize + count * kDirectoryEntrySize > bytes.size()) return layouts;
+  for (std::size_t i = 0; i < count; ++i) {
+    ImageLayout layout;
+    if (!ReadLayout(bytes, kDirectoryHeaderSize + i * kDirectoryEntrySize, layout)) return {};
+    layouts.push_back(layout);
+  }
+  return layouts;
+}
+
+}  // namespace
+
+std::vector<TIconEntryInfo> ReadIconDirectory(const std::vector<std::uint8_t>& bytes) {
+  std::vector<TIconEntryInfo> entries;
+  for (const auto& layout : ReadLayouts(bytes)) entries.push_back(layout.info);
+  return entries;
+}
+
+void TIconImage::LoadFromBytes(std::vector<std::uint8_t> bytes) {
+  const auto layouts = ReadLayouts(bytes);
+  if (layouts.empty() || Get16(bytes, 2) != 1) throw EInvalidGraphic(LoadStr(SInvalidImage));
+  width_ = layouts[0].info.Width;
+  height_ = layouts[0].info.Height;
+  bytes_ = std::move(bytes);
+  Changed();
+}
+
+void TIconImage::LoadFromStream(TStream& stream) {
+  const std::int64_t count = stream.Size() - stream.Position();
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+  stream.ReadBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  LoadFromBytes(std::move(bytes));
+}
+
+void TIconImage::SaveToStream(TStream& stream) const {
+  stream.WriteBuffer(bytes_.data(), static_cast<std::int64_t>(bytes_.size()));
+}
+
+void TIconImage::Clear() {
+  bytes_.clear();
+  width_ = height_ = 0;
+  Changed();
+}
+
+void TIconImage::Assign(const TPersistent& source) {
+  if (const auto* icon = dynamic_cast<const TIconImage*>(&source)) {
+    if (icon == this) return;
+    bytes_ = icon->bytes_;
+    width_ = icon->width_;
+    height_ = icon->height_;
+    Changed();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TIconImage::DrawOnto(TDib& target, int x0, int y0) const {
+  if (bytes_.empty() || target.BitsPerPixel() != 24) return;
+  const ImageLayout layout = ReadLayouts(bytes_).front();
+  const int w = layout.info.Width;
+  const int h = layout.info.Height;
+  const int bpp = layout.info.BitCount;
+  const std::uint8_t* data = bytes_.data();
+  bool has_alpha = false;
+  if (bpp == 32) {
+    for (int y = 0; y < h && !has_alpha; ++y) {
+      const std::uint8_t* row = data + layout.colour_bits + y * layout.colour_stride;
+      for (int x = 0; x < w; ++x)
+        if (row[4 * x + 3] != 0) {
+          has_alpha = true;
+          break;
+        }
+    }
+  }
+  for (int y = 0; y < h; ++y) {
+    const int ty = y0 + y;
+    if (ty < 0 || ty >= target.Height()) continue;
+    const std::int64_t stored = h - 1 - y;
+    const std::uint8_t* colour_row = data + layout.colour_bits + stored * layout.colour_stride;
+    const std::uint8_t* mask_row = data + layout.mask_bits + stored * layout.mask_stride;
+    std::uint8_t* out = target.ScanLine(ty);
+    for (int x = 0; x < w; ++x) {
+      const int tx = x0 + x;
+      if (tx < 0 || tx >= target.Width()) continue;
+      std::uint8_t bgr[3];
+      std::uint8_t alpha = 255;
+      if (bpp <= 8) {
+        int index;
+        if (bpp == 8)
+          index = colour_row[x];
+        else if (bpp == 4)
+          index = (x & 1) ? colour_row[x / 2] & 15 : colour_row[x / 2] >> 4;
+        else
+          index = (colour_row[x / 8] >> (7 - x % 8)) & 1;
+        if (index < layout.palette_entries) {
+          const std::uint8_t* quad = data + layout.palette + 4 * index;
+          std::copy(quad, quad + 3, bgr);
+        } else {
+          bgr[0] = bgr[1] = bgr[2] = 0;
+        }
+      } else {
+        const std::uint8_t* px = colour_row + x * (bpp / 8);
+        std::copy(px, px + 3, bgr);
+        if (bpp == 32) alpha = px[3];
+      }
+      std::uint8_t* d = out + 3 * tx;
+      if (has_alpha) {
+        for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((bgr[c] * alpha + d[c] * (255 - alpha) + 127) / 255);
+      } else if ((mask_row[x / 8] >> (7 - x % 8)) & 1) {
+        for (int c = 0; c < 3; ++c) d[c] ^= bgr[c];
+      } else {
+        std::copy(bgr, bgr + 3, d);
+      }
+    }
+  }
+}
+
+void TIconImage::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+}  // namespace tw
