@@ -1,23 +1,32 @@
 #include "shell/shell_shortcuts.h"
 
+#include <memory>
+
 #include "framework/string_table.h"
 
 namespace tw {
+namespace {
 
-const std::array<TShellShortcut, kShellShortcutCount>& DefaultShellShortcuts() {
-  static const std::array<TShellShortcut, kShellShortcutCount> table = [] {
+std::unique_ptr<TShellShortcutTable> shortcut_table;
+
+}  // namespace
+
+const TShellShortcutTable& DefaultShellShortcuts() {
+  if (!shortcut_table) {
     constexpr std::array<int, kShellShortcutCount> ids{SShortcutSelectAll, SShortcutDelete,
                                                        SShortcutCopy,      SShortcutCut,
                                                        SShortcutPaste,     SShortcutRefresh,
                                                        SShortcutRename};
-    std::array<TShellShortcut, kShellShortcutCount> entries;
+    auto table = std::make_unique<TShellShortcutTable>();
     for (int i = 0; i < kShellShortcutCount; ++i) {
-      entries[i].Text = LoadStr(ids[i]);
-      entries[i].ShortCut = TextToShortCut(entries[i].Text);
+      (*table)[i].Text = LoadStr(ids[i]);
+      (*table)[i].ShortCut = TextToShortCut((*table)[i].Text);
     }
-    return entries;
-  }();
-  return table;
+    shortcut_table = std::move(table);
+  }
+  return *shortcut_table;
 }
+
+void ReleaseShellShortcuts() { shortcut_table.reset(); }
 
 }  // namespace tw

@@ -27,6 +27,11 @@ enum TShellShortcutIndex : int {
 
 constexpr int kShellShortcutCount = 7;
 
-const std::array<TShellShortcut, kShellShortcutCount>& DefaultShellShortcuts();
+using TShellShortcutTable = std::array<TShellShortcut, kShellShortcutCount>;
+
+// The table, built on first use.
+const TShellShortcutTable& DefaultShellShortcuts();
+// Frees the table at shutdown; a later use builds it again.
+void ReleaseShellShortcuts();
 
 }  // namespace tw
