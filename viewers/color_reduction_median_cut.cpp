@@ -1,0 +1,161 @@
+// The median-cut method: the colours are counted into a cube of 16 x 16 x 16 buckets, which is
+// split into up to 256 boxes along the channel of largest extent.
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "viewers/color_reduction_methods.h"
+
+namespace tw::reduction {
+namespace {
+
+constexpr int kBuckets = 4096;
+constexpr std::size_t kColors = 256;
+
+struct Bucket {
+  std::uint8_t component[3] = {};  // 4-bit red, green, blue
+  std::uint32_t count = 0;
+  std::uint8_t index = 0;
+};
+
+// A box of the colour cube: its bounds per channel (red, green, blue) and its buckets in list
+// order.
+struct Box {
+  std::uint8_t origin[3] = {0, 0, 0};
+  std::uint8_t extent[3] = {255, 255, 255};
+  std::vector<std::uint16_t> buckets;
+  std::uint64_t total = 0;
+};
+
+int BucketOf(const std::uint8_t* pixel) { return (pixel[2] >> 4) << 8 | (pixel[1] >> 4) << 4 | pixel[0] >> 4; }
+
+class BucketSorter {
+public:
+  BucketSorter(const std::array<Bucket, kBuckets>& buckets, int channel) : buckets_(buckets), channel_(channel) {}
+
+  // Quicksort partitioning around the middle element; runs shorter than 8 by insertion.
+  void Sort(std::uint16_t* a, int n) const {
+    if (n < 8) {
+      Insertion(a, n);
+      return;
+    }
+    const int pivot = Key(a[n / 2]);
+    int i = 0, j = n - 1;
+    do {
+      while (Key(a[i]) < pivot) ++i;
+      while (Key(a[j]) > pivot) --j;
+      if (i <= j) std::swap(a[i++], a[j--]);
+    } while (i <= j);
+    Sort(a, j + 1);
+    Sort(a + i, n - i);
+  }
+
+private:
+  int Key(std::uint16_t bucket) const { return buckets_[bucket].component[channel_]; }
+
+  // Each element goes in front of the sorted elements whose key is not below its own.
+  void Insertion(std::uint16_t* a, int n) const {
+    for (int i = 1; i < n; ++i) {
+      const std::uint16_t v = a[i];
+      int j = i;
+      for (; j > 0 && Key(a[j - 1]) >= Key(v); --j) a[j] = a[j - 1];
+      a[j] = v;
+    }
+  }
+
+  const std::array<Bucket, kBuckets>& buckets_;
+  int channel_;
+};
+
+// Splits BOX along CHANNEL into itself (the lower buckets) and the returned upper box.
+Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets) {
+  auto& list = box.buckets;
+  BucketSorter(buckets, channel).Sort(list.data(), static_cast<int>(list.size()));
+  const std::uint64_t half = box.total / 2;
+  std::size_t lower = 1;
+  std::uint64_t lower_total = buckets[list[0]].count;
+  while (lower + 1 < list.size() && lower_total + buckets[list[lower]].count <= half)
+    lower_total += buckets[list[lower++]].count;
+
+  Box upper;
+  upper.buckets.assign(list.begin() + static_cast<std::ptrdiff_t>(lower), list.end());
+  upper.total = box.total - lower_total;
+  list.resize(lower);
+  box.total = lower_total;
+
+  const auto lo = static_cast<std::uint8_t>(16 * buckets[list.back()].component[channel]);
+  const auto hi = static_cast<std::uint8_t>(16 * buckets[upper.buckets.front()].component[channel]);
+  std::copy(std::begin(box.origin), std::end(box.origin), upper.origin);
+  std::copy(std::begin(box.extent), std::end(box.extent), upper.extent);
+  upper.origin[channel] = hi;
+  upper.extent[channel] = static_cast<std::uint8_t>(box.origin[channel] + box.extent[channel] - hi);
+  box.extent[channel] = static_cast<std::uint8_t>(lo - box.origin[channel]);
+  return upper;
+}
+
+}  // namespace
+
+std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int width, int height,
+                        std::span<TRGBQuad, 256> palette) {
+  std::array<Bucket, kBuckets> buckets;
+  for (int n = 0; n < kBuckets; ++n) {
+    buckets[n].component[0] = static_cast<std::uint8_t>(n >> 8);
+    buckets[n].component[1] = static_cast<std::uint8_t>(n >> 4 & 15);
+    buckets[n].component[2] = static_cast<std::uint8_t>(n & 15);
+  }
+  const auto in_stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = source + in_stride * static_cast<std::size_t>(y);
+    for (int x = 0; x < width; ++x, in += 3) ++buckets[BucketOf(in)].count;
+  }
+
+  std::vector<Box> boxes(1);
+  boxes.reserve(kColors);
+  for (int n = 0; n < kBuckets; ++n)
+    if (buckets[n].count) boxes[0].buckets.push_back(static_cast<std::uint16_t>(n));
+  boxes[0].total = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+
+  while (boxes.size() < kColors) {
+    int chosen = -1, channel = 0, largest = -1;
+    for (std::size_t b = 0; b < boxes.size(); ++b) {
+      if (boxes[b].buckets.size() < 2) continue;
+      for (int c = 0; c < 3; ++c) {
+        if (boxes[b].extent[c] > largest) {
+          chosen = static_cast<int>(b);
+          channel = c;
+          largest = boxes[b].extent[c];
+        }
+      }
+    }
+    if (chosen < 0) break;
+    Box upper = Split(boxes[static_cast<std::size_t>(chosen)], channel, buckets);
+    boxes.push_back(std::move(upper));
+  }
+
+  std::fill(palette.begin(), palette.end(), TRGBQuad{});
+  for (std::size_t k = 0; k < boxes.size(); ++k) {
+    unsigned sum[3] = {0, 0, 0};
+    for (std::uint16_t n : boxes[k].buckets) {
+      buckets[n].index = static_cast<std::uint8_t>(k);
+      for (int c = 0; c < 3; ++c) sum[c] += buckets[n].component[c];
+    }
+    const auto m = static_cast<unsigned>(boxes[k].buckets.size());
+    unsigned mean[3];
+    for (int c = 0; c < 3; ++c) mean[c] = (sum[c] * 16 + 15) / m;
+    // A box that is dark in every channel is shown as pure black.
+    if (mean[0] <= 16 && mean[1] <= 16 && mean[2] <= 16) mean[0] = mean[1] = mean[2] = 0;
+    palette[k] = TRGBQuad{static_cast<std::uint8_t>(mean[2]), static_cast<std::uint8_t>(mean[1]),
+                          static_cast<std::uint8_t>(mean[0]), 0};
+  }
+
+  const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = source + in_stride * static_cast<std::size_t>(y);
+    std::uint8_t* out = target + out_stride * static_cast<std::size_t>(y);
+    for (int x = 0; x < width; ++x, in += 3) out[x] = buckets[BucketOf(in)].index;
+  }
+  return static_cast<std::uint32_t>(boxes.size());
+}
+
+}  // namespace tw::reduction
