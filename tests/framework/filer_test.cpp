@@ -207,6 +207,31 @@ TEST(ComponentStream, ForeignClassUnknownPropertyAndWrongKindAreReadErrors) {
   }
 }
 
+TEST(ComponentStream, CorruptedBytesFailOnlyWithFrameworkErrors) {
+  TComponent form(nullptr);
+  auto* source = new TSample(&form);
+  source->SetName("S");
+  source->caption = "text";
+  source->folder.bytes = {1, 2, 3};
+  source->items.SetText("x\ny");
+  source->columns.Add();
+  source->width = 3;
+  source->with_icons = true;
+  const auto bytes = Written(*source);
+  for (std::size_t at = 0; at < bytes.size(); ++at)
+    for (std::uint8_t value : {0x00, 0x01, 0x07, 0x7F, 0x80, 0xFF}) {
+      auto corrupt = bytes;
+      corrupt[at] = value;
+      TMemoryStream stream(corrupt);
+      TSample target(nullptr);
+      try {
+        TReader(stream).ReadComponent(target);
+      } catch (const Exception&) {
+        EXPECT_FALSE(target.HasState(csLoading));
+      }
+    }
+}
+
 TEST(ComponentStream, AnInvalidStoredNameIsAReadError) {
   TSample source(nullptr);
   source.SetName("Ok");
