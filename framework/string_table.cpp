@@ -59,7 +59,7 @@ const std::unordered_map<int, const char*>& Table() {
       {SInvalidDataType, "Invalid data type for '%s'"},
       {SOleError, "OLE error %.8x"},
       {SDuplicateName, "A component named %s already exists"},
-      {SInvalidName, "''%s'' is not a valid component name"},
+      {SInvalidName, "'%s' is not a valid component name"},
       {SJPEGImageDescription, "JPEG Image File"},
       {SInvalidBitmapFormat, "Bitmap image is not valid"},
       {SCannotFocus, "Cannot focus a disabled or invisible window"},
