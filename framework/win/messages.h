@@ -31,8 +31,8 @@ inline constexpr UINT CM_WANTSPECIALKEY = CM_BASE + 11;
 inline constexpr UINT CM_DESIGNHITTEST = CM_BASE + 12;
 inline constexpr UINT CM_MOUSEENTER = CM_BASE + 13;
 inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 14;
-// Sent to a form before its window is re-created.
-inline constexpr UINT CM_RECREATEWND = CM_BASE + 15;
+// Posted to the application window with a form in lParam: free that form.
+inline constexpr UINT CM_RELEASE = CM_BASE + 15;
 
 inline constexpr UINT CN_BASE = 0xBC00;
 inline constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

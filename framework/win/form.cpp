@@ -1,0 +1,237 @@
+#include "framework/win/form.h"
+
+#include "framework/win/application.h"
+#include "framework/win/messages.h"
+
+namespace tw {
+
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
+  SetVisible(false);
+  SetColor(clBtnFace);
+  SetParentFont(false);
+  SetBounds(0, 0, 320, 240);
+  Screen->AddForm(this);
+}
+
+TForm::~TForm() {
+  Destroying();
+  if (OnDestroy) {
+    try {
+      OnDestroy(this);
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
+  Screen->RemoveForm(this);
+  Application->FormDestroyed(this);
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  params.ExStyle = 0;
+  switch (border_style_) {
+    case bsNone:
+      params.Style |= WS_POPUP;
+      break;
+    case bsSingle:
+      params.Style |= WS_CAPTION | WS_BORDER;
+      break;
+    case bsSizeable:
+      params.Style |= WS_CAPTION | WS_THICKFRAME;
+      break;
+    case bsDialog:
+      params.Style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+      params.ExStyle |= WS_EX_DLGMODALFRAME;
+      break;
+    case bsToolWindow:
+      params.Style |= WS_CAPTION | WS_BORDER;
+      params.ExStyle |= WS_EX_TOOLWINDOW;
+      break;
+    case bsSizeToolWin:
+      params.Style |= WS_CAPTION | WS_THICKFRAME;
+      params.ExStyle |= WS_EX_TOOLWINDOW;
+      break;
+  }
+  if (border_style_ != bsNone && (border_icons_ & biSystemMenu)) {
+    params.Style |= WS_SYSMENU;
+    if (border_style_ != bsDialog && border_style_ != bsToolWindow &&
+        border_style_ != bsSizeToolWin) {
+      if (border_icons_ & biMinimize) params.Style |= WS_MINIMIZEBOX;
+      if (border_icons_ & biMaximize) params.Style |= WS_MAXIMIZEBOX;
+    }
+  }
+  switch (position_) {
+    case poDefault:
+      params.X = params.Y = params.Width = params.Height = CW_USEDEFAULT;
+      break;
+    case poDefaultPosOnly:
+      params.X = params.Y = CW_USEDEFAULT;
+      break;
+    case poDefaultSizeOnly:
+      params.Width = params.Height = CW_USEDEFAULT;
+      break;
+    case poScreenCenter:
+      params.X = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
+      params.Y = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
+      break;
+    case poDesigned:
+      break;
+  }
+  // Every form is owned by the application window, which alone has a task-bar button.
+  params.WndParent = Application->Handle();
+}
+
+TWindowState TForm::WindowState() const {
+  if (HandleAllocated()) {
+    HWND window = const_cast<TForm*>(this)->Handle();
+    if (IsWindowVisible(window)) {
+      if (IsZoomed(window)) return wsMaximized;
+      if (IsIconic(window)) return wsMinimized;
+      return wsNormal;
+    }
+  }
+  return window_state_;
+}
+
+void TForm::SetWindowState(TWindowState value) {
+  window_state_ = value;
+  if (HandleAllocated() && IsWindowVisible(Handle())) ApplyWindowState();
+}
+
+void TForm::ApplyWindowState() {
+  switch (window_state_) {
+    case wsMaximized: ShowWindow(Handle(), SW_SHOWMAXIMIZED); break;
+    case wsMinimized: ShowWindow(Handle(), SW_SHOWMINIMIZED); break;
+    case wsNormal: ShowWindow(Handle(), IsWindowVisible(Handle()) ? SW_RESTORE : SW_SHOWNORMAL); break;
+  }
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle value) {
+  if (value == border_style_) return;
+  border_style_ = value;
+  RecreateWnd();
+}
+
+void TForm::SetBorderIcons(TBorderIcons value) {
+  if (value == border_icons_) return;
+  border_icons_ = value;
+  RecreateWnd();
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  if (HandleAllocated()) SetForegroundWindow(Handle());
+}
+
+void TForm::VisibleChanged() {
+  if (Visible()) {
+    HWND window = Handle();
+    DoShow();
+    if (!Visible()) return;  // an OnShow handler hid the form again
+    ApplyWindowState();
+    if (active_control_ && active_control_->CanFocus()) {
+      ::SetFocus(active_control_->Handle());
+    } else if (!active_control_) {
+      if (TWinControl* first = FindNextControl(nullptr, true, true)) ::SetFocus(first->Handle());
+    }
+    UpdateWindow(window);
+  } else if (HandleAllocated()) {
+    DoHide();
+    ShowWindow(Handle(), SW_HIDE);
+  }
+}
+
+void TForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+bool TForm::CloseQuery() {
+  bool can_close = true;
+  if (OnCloseQuery) OnCloseQuery(this, can_close);
+  return can_close;
+}
+
+void TForm::Close() {
+  if (!CloseQuery()) return;
+  bool main = Application->MainForm() == this;
+  TCloseAction action = main ? caFree : caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == caNone) return;
+  if (main) {
+    Application->Terminate();
+    return;
+  }
+  switch (action) {
+    case caHide: Hide(); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree: Release(); break;
+    case caNone: break;
+  }
+}
+
+void TForm::Release() {
+  PostMessageA(Application->Handle(), CM_RELEASE, 0, reinterpret_cast<LPARAM>(this));
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+  if (control && control->GetParentForm() != this) {
+    throw EInvalidOperation("Cannot focus a control of another form");
+  }
+  if (control && HandleAllocated() && IsWindowVisible(Handle()) && control->CanFocus()) {
+    ::SetFocus(control->Handle());  // WM_SETFOCUS reaches FocusChanged
+  }
+  if (control != active_control_) FocusChanged(control);
+}
+
+void TForm::FocusChanged(TWinControl* control) {
+  if (control == active_control_) return;
+  TWinControl* previous = active_control_;
+  active_control_ = control;
+  if (previous && !previous->IsDestroying()) previous->DoExit();
+  if (control && active_control_ == control) control->DoEnter();
+}
+
+void TForm::SelectNext(TWinControl* current, bool forward, bool check_tab_stop) {
+  if (TWinControl* next = FindNextControl(current, forward, check_tab_stop)) next->SetFocus();
+}
+
+void TForm::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_CLOSE:
+      Close();
+      return;
+    case WM_ACTIVATE:
+      DefaultHandler(message);
+      active_ = LOWORD(message.WParam) != WA_INACTIVE;
+      if (active_) {
+        Screen->SetActiveForm(this);
+        if (active_control_ && active_control_->CanFocus()) ::SetFocus(active_control_->Handle());
+        if (OnActivate) OnActivate(this);
+      } else if (OnDeactivate) {
+        OnDeactivate(this);
+      }
+      return;
+    case WM_SYSCOMMAND:
+      if ((message.WParam & 0xFFF0) == SC_MINIMIZE && Application->MainForm() == this) {
+        Application->Minimize();
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (active_control_ && active_control_->CanFocus() && active_control_ != this) {
+        ::SetFocus(active_control_->Handle());
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  TWinControl::Dispatch(message);
+}
+
+}  // namespace tw
