@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "framework/exception.h"
@@ -30,27 +31,33 @@ public:
     if (progress_) size_ = stream_.Size();
   }
 
-  // Makes WIDTH bits available from bit position POS, reading further sub-blocks as needed.
-  // False when the data ends first: at the terminator, or where the stream ends without one.
-  bool Refill(unsigned& pos, unsigned& end, int width) {
-    while (pos + width > end) {
-      if (exhausted_) return false;
-      const unsigned from = pos >> 3;
-      const unsigned keep = (end >> 3) - from;
+  struct Bits {
+    unsigned pos;  // the next unread bit
+    unsigned end;  // the end of the valid bits
+  };
+
+  // Makes WIDTH bits available from BITS.pos, reading further sub-blocks as needed; returns the
+  // moved positions, or none when the data ends first: at the terminator, or where the stream
+  // ends without one. Positions travel by value so that the caller's stay in registers.
+  std::optional<Bits> Refill(Bits bits, int width) {
+    while (bits.pos + width > bits.end) {
+      if (exhausted_) return std::nullopt;
+      const unsigned from = bits.pos >> 3;
+      const unsigned keep = (bits.end >> 3) - from;
       std::memmove(buffer_, buffer_ + from, keep);
-      pos &= 7;
-      end = keep * 8;
+      bits.pos &= 7;
+      bits.end = keep * 8;
       std::uint8_t count = 0;
       if (stream_.Read(&count, 1) != 1 || count == 0) {
         exhausted_ = true;
-        return false;
+        return std::nullopt;
       }
       stream_.ReadBuffer(buffer_ + keep, count);
       std::memset(buffer_ + keep + count, 0, 3);
-      end += 8u * count;
+      bits.end += 8u * count;
       ReportPosition();
     }
-    return true;
+    return bits;
   }
 
   const std::uint8_t* Buffer() const { return buffer_; }
@@ -138,6 +145,24 @@ struct DecoderTables {
   std::uint8_t stack[kMaxString] = {};
 };
 
+// Expands a string whose stored length does not match its chain, as stale entries left by
+// damaged data can make it: walks the chain onto a stack, then writes it to OUT in pixel order.
+// Returns the pixel count, or 0 when the chain is endless.
+unsigned ExpandThroughStack(DecoderTables& tables, unsigned string_code, bool beyond_table,
+                            unsigned first, unsigned pixel_mask, std::uint8_t* out) {
+  int n = 0;
+  if (beyond_table) tables.stack[n++] = static_cast<std::uint8_t>(first);
+  unsigned walk = string_code;
+  while (walk > pixel_mask) {
+    if (n > kMaxChain) return 0;
+    tables.stack[n++] = tables.suffix[walk];
+    walk = tables.prefix[walk];
+  }
+  tables.stack[n++] = static_cast<std::uint8_t>(walk);
+  for (int k = 0; k < n; ++k) out[k] = tables.stack[n - 1 - k];
+  return n;
+}
+
 void DecodeFrame(TStream& stream, int width, int height, int bits_per_pixel, bool interlaced,
                  const TLzwProgress& progress, bool& damaged, std::span<std::uint8_t> pixels,
                  int table_bits, bool tolerant) {
@@ -163,7 +188,6 @@ void DecodeFrame(TStream& stream, int width, int height, int bits_per_pixel, boo
   std::uint16_t* const prefix = tables->prefix;
   std::uint8_t* const suffix = tables->suffix;
   std::uint16_t* const length = tables->length;
-  std::uint8_t* const stack = tables->stack;
 
   // One row of pixels plus room for the longest string that starts on its last pixel.
   std::vector<std::uint8_t> line_buffer(static_cast<std::size_t>(width) + kMaxString);
@@ -171,14 +195,6 @@ void DecodeFrame(TStream& stream, int width, int height, int bits_per_pixel, boo
   int filled = 0;
 
   RowWriter rows(pixels, width, height, bits_per_pixel, stride, interlaced);
-  // Pixels of an unfinished row reach the buffer also when a failure ends decoding.
-  struct FlushPartialRow {
-    RowWriter& rows;
-    const std::uint8_t* line;
-    const int& filled;
-    ~FlushPartialRow() { rows.PutPartialRow(line, filled); }
-  } flush_partial_row{rows, line, filled};
-
   CodeReader reader(stream, progress);
   unsigned pos = 0, end = 0;
   int code_width = min_code_size + 1;
@@ -193,7 +209,12 @@ void DecodeFrame(TStream& stream, int width, int height, int bits_per_pixel, boo
   bool starting = true;
 
   auto read_code = [&](unsigned& code) {
-    if (pos + code_width > end && !reader.Refill(pos, end, code_width)) return false;
+    if (pos + code_width > end) {
+      const auto bits = reader.Refill({pos, end}, code_width);
+      if (!bits) return false;
+      pos = bits->pos;
+      end = bits->end;
+    }
     const std::uint8_t* bytes = reader.Buffer() + (pos >> 3);
     const unsigned bits = bytes[0] | unsigned{bytes[1]} << 8 | unsigned{bytes[2]} << 16;
     code = (bits >> (pos & 7)) & code_mask;
@@ -201,92 +222,94 @@ void DecodeFrame(TStream& stream, int width, int height, int bits_per_pixel, boo
     return true;
   };
 
-  unsigned code = 0;
-  bool have_code = read_code(code);
-  while (have_code && code != end_code) {
-    if (code == clear) {
-      code_width = min_code_size + 1;
-      capacity = 1u << code_width;
-      code_mask = capacity - 1;
-      next = clear + 2;
-      full = false;
-      starting = true;
-    } else if (starting) {
-      starting = false;
-      prev = code;
-      first = code & pixel_mask;
-      line[filled++] = static_cast<std::uint8_t>(first);
-    } else {
-      // A code beyond the table stands for the previous string followed by its own first pixel.
-      const bool beyond_table = code >= next;
-      const unsigned string_code = beyond_table ? prev : code;
-      std::uint8_t* const out = line + filled;
-      unsigned count = length[string_code];
-      unsigned walk = string_code;
-      unsigned i = count - 1;
-      if (count <= kMaxChain) {
-        for (; i > 0 && walk > pixel_mask; --i) {
-          out[i] = suffix[walk];
-          walk = prefix[walk];
-        }
+  bool ran_out = false;
+  try {
+    unsigned code = 0;
+    while (!rows.Done()) {
+      if (!read_code(code)) {
+        ran_out = true;
+        break;
       }
-      if (i == 0 && walk <= pixel_mask) {
-        out[0] = static_cast<std::uint8_t>(walk);
-        if (beyond_table) out[count++] = static_cast<std::uint8_t>(first);
-        first = walk;
+      if (code == end_code) break;
+      if (code == clear) {
+        code_width = min_code_size + 1;
+        capacity = 1u << code_width;
+        code_mask = capacity - 1;
+        next = clear + 2;
+        full = false;
+        starting = true;
+        continue;
+      }
+      if (starting) {
+        starting = false;
+        prev = code;
+        first = code & pixel_mask;
+        line[filled++] = static_cast<std::uint8_t>(first);
       } else {
-        int n = 0;
-        if (beyond_table) stack[n++] = static_cast<std::uint8_t>(first);
-        walk = string_code;
-        while (walk > pixel_mask) {
-          if (n > kMaxChain) {
+        // A code beyond the table stands for the previous string followed by its own first pixel.
+        const bool beyond_table = code >= next;
+        const unsigned string_code = beyond_table ? prev : code;
+        std::uint8_t* const out = line + filled;
+        unsigned count = length[string_code];
+        unsigned walk = string_code;
+        unsigned i = count - 1;
+        if (count <= kMaxChain) {
+          for (; i > 0 && walk > pixel_mask; --i) {
+            out[i] = suffix[walk];
+            walk = prefix[walk];
+          }
+        }
+        if (i == 0 && walk <= pixel_mask) {
+          out[0] = static_cast<std::uint8_t>(walk);
+          if (beyond_table) out[count++] = static_cast<std::uint8_t>(first);
+          first = walk;
+        } else {
+          count = ExpandThroughStack(*tables, string_code, beyond_table, first, pixel_mask, out);
+          if (count == 0) {
             if (!tolerant) throw EInvalidGraphicOperation(LoadStr(SGIFBadData));
             damaged = true;
-            return;
+            break;
           }
-          stack[n++] = suffix[walk];
-          walk = prefix[walk];
+          first = out[0];
         }
-        first = walk;
-        stack[n++] = static_cast<std::uint8_t>(first);
-        for (int k = 0; k < n; ++k) out[k] = stack[n - 1 - k];
-        count = n;
-      }
-      filled += count;
+        filled += count;
 
-      if (!full) {
-        prefix[next] = static_cast<std::uint16_t>(prev);
-        suffix[next] = static_cast<std::uint8_t>(first);
-        const unsigned prev_length = length[prev];
-        length[next] = static_cast<std::uint16_t>(
-            next <= pixel_mask ? 1 : std::min(prev_length + 1, unsigned{UINT16_MAX}));
-        if (++next >= capacity) {
-          if (code_width == kMaxCodeBits) {
-            full = true;
-          } else {
-            ++code_width;
-            capacity <<= 1;
-            code_mask = capacity - 1;
+        if (!full) {
+          prefix[next] = static_cast<std::uint16_t>(prev);
+          suffix[next] = static_cast<std::uint8_t>(first);
+          const unsigned prev_length = length[prev];
+          length[next] = static_cast<std::uint16_t>(
+              next <= pixel_mask ? 1 : std::min(prev_length + 1, unsigned{UINT16_MAX}));
+          if (++next >= capacity) {
+            if (code_width == kMaxCodeBits) {
+              full = true;
+            } else {
+              ++code_width;
+              capacity <<= 1;
+              code_mask = capacity - 1;
+            }
           }
         }
+        prev = code;
       }
-      prev = code;
-    }
 
-    if (filled >= width) {
-      int done = 0;
-      do {
-        rows.PutRow(line + done);
-        done += width;
-      } while (!rows.Done() && filled - done >= width);
-      std::memmove(line, line + done, filled - done);
-      filled -= done;
-      if (rows.Done()) return;
+      if (filled >= width) {
+        int done = 0;
+        do {
+          rows.PutRow(line + done);
+          done += width;
+        } while (!rows.Done() && filled - done >= width);
+        std::memmove(line, line + done, filled - done);
+        filled -= done;
+      }
     }
-    have_code = read_code(code);
+  } catch (...) {
+    rows.PutPartialRow(line, filled);
+    throw;
   }
-  // The data ran out before the end code and before the last row.
-  if (!have_code && !rows.Done()) damaged = true;
+  // Pixels of an unfinished row reach the buffer however decoding ended.
+  rows.PutPartialRow(line, filled);
+  if (ran_out) damaged = true;
 }
 
 }  // namespace
