@@ -46,7 +46,7 @@ bool ReadLayout(const std::vector<std::uint8_t>& bytes, std::size_t entry, Image
   const std::uint32_t compression = Get32(bytes, offset + 16);
   const std::uint32_t colours_used = Get32(bytes, offset + 32);
   if (width < 1 || width > kMaxIconSide || height2 < 2 || height2 > 2 * kMaxIconSide) return false;
-  if (compression != TBitmapInfoHeader::BI_RGB) return false;
+  if (compression != TBitmapInfoHeader::kRgb) return false;
   if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 24 && bit_count != 32) return false;
   int palette_entries = 0;
   if (bit_count <= 8) {

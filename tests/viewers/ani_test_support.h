@@ -36,13 +36,15 @@ struct IconSpec {
   std::uint32_t seed = 0;  // varies the pixels
   bool mask_left_column = true;
 
+  // Pixels under the mask are black, as in real cursors, so that they show the background.
   std::uint32_t Pixel(int x, int y) const {
+    if (Masked(x, y)) return 0;
     if (bpp == 24) return Rgb((x * 40 + static_cast<int>(seed)) & 255, (y * 50) & 255, (x + y) * 20 & 255);
     return (static_cast<std::uint32_t>(x + 2 * y) + seed) % (1u << bpp);
   }
   bool Masked(int x, int) const { return mask_left_column && x == 0; }
   // Palette entry I as a colour value.
-  static std::uint32_t PaletteColor(int i) { return Rgb(i * 16 & 255, 255 - (i * 16 & 255), i * 5 & 255); }
+  static std::uint32_t PaletteColor(int i) { return i ? Rgb(i * 16 & 255, 255 - (i * 16 & 255), i * 5 & 255) : 0; }
 };
 
 inline Bytes IconFile(const IconSpec& s) {
