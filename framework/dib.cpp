@@ -206,8 +206,8 @@ void TDib::LoadInfoAndBits(TStream& stream, std::int64_t consumed, std::int64_t 
   const int bpp = h.biBitCount;
   if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN) InvalidBitmap();
   if (!ValidDepth(bpp) && bpp != 16) InvalidBitmap();
-  const bool fields = h.biCompression == TBitmapInfoHeader::BI_BITFIELDS;
-  if (h.biCompression != TBitmapInfoHeader::BI_RGB && !(fields && (bpp == 16 || bpp == 32))) InvalidBitmap();
+  const bool fields = h.biCompression == TBitmapInfoHeader::kBitFields;
+  if (h.biCompression != TBitmapInfoHeader::kRgb && !(fields && (bpp == 16 || bpp == 32))) InvalidBitmap();
 
   // Channel masks of 16- and 32-bit pixels: in the longer headers, or after the 40-byte one.
   std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};

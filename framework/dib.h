@@ -41,16 +41,14 @@ struct TBitmapFileHeader {
 struct TBitmapInfoHeader {
   static constexpr int kSize = 40;
   static constexpr int kCoreSize = 12;
-  static constexpr std::uint32_t BI_RGB = 0;
-  static constexpr std::uint32_t BI_RLE8 = 1;
-  static constexpr std::uint32_t BI_RLE4 = 2;
-  static constexpr std::uint32_t BI_BITFIELDS = 3;
+  static constexpr std::uint32_t kRgb = 0;
+  static constexpr std::uint32_t kBitFields = 3;
   std::uint32_t biSize = kSize;
   std::int32_t biWidth = 0;
   std::int32_t biHeight = 0;
   std::uint16_t biPlanes = 1;
   std::uint16_t biBitCount = 0;
-  std::uint32_t biCompression = BI_RGB;
+  std::uint32_t biCompression = kRgb;
   std::uint32_t biSizeImage = 0;
   std::int32_t biXPelsPerMeter = 0;
   std::int32_t biYPelsPerMeter = 0;
