@@ -1,0 +1,97 @@
+// Colour reduction of a 1920 x 1080 photo-like picture, each method as a multiple of a memcpy
+// of the same pixel buffer measured in the same run (counter "x_memcpy").
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <ctime>
+#include <vector>
+
+#include "viewers/color_reduction.h"
+
+namespace {
+
+// Thread CPU time: other work on a busy machine then inflates neither side of the ratio.
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+constexpr int kWidth = 1920, kHeight = 1080;
+
+// Smooth gradients plus noise: many distinct colours, as in a photograph.
+const tw::TDib& Photo() {
+  static const tw::TDib photo = [] {
+    tw::TDib dib(kWidth, kHeight, 24);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> noise(-12, 12);
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        std::uint8_t* p = dib.ScanLine(y) + 3 * x;
+        const double fx = static_cast<double>(x) / kWidth, fy = static_cast<double>(y) / kHeight;
+        const int base[3] = {static_cast<int>(255 * fx * fy), static_cast<int>(128 + 100 * std::sin(6 * fx + 3 * fy)),
+                             static_cast<int>(255 * (1 - fy))};
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::clamp(base[c] + noise(random), 0, 255));
+      }
+    return dib;
+  }();
+  return photo;
+}
+
+double MemcpySeconds() {
+  static const double seconds = [] {
+    const tw::TDib& photo = Photo();
+    std::vector<std::uint8_t> target(photo.ImageSize());
+    double best = 1e9;
+    for (int i = 0; i < 50; ++i) {
+      const double start = CpuSeconds();
+      std::memcpy(target.data(), photo.Bits(), photo.ImageSize());
+      benchmark::DoNotOptimize(target.data());
+      benchmark::ClobberMemory();
+      best = std::min(best, CpuSeconds() - start);
+    }
+    return best;
+  }();
+  return seconds;
+}
+
+void BM_Memcpy(benchmark::State& state) {
+  const tw::TDib& photo = Photo();
+  std::vector<std::uint8_t> target(photo.ImageSize());
+  for (auto _ : state) {
+    std::memcpy(target.data(), photo.Bits(), photo.ImageSize());
+    benchmark::DoNotOptimize(target.data());
+    benchmark::ClobberMemory();
+  }
+  state.counters["x_memcpy"] = 1.0;
+}
+BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
+
+void BM_Reduce(benchmark::State& state) {
+  const auto method = static_cast<tw::ReductionMethod>(state.range(0));
+  const tw::TDib& photo = Photo();
+  std::vector<std::uint8_t> target(static_cast<std::size_t>(tw::TDib::RowBytes(kWidth, 8)) * kHeight);
+  std::array<tw::TRGBQuad, 256> palette{};
+  double best = 1e9;
+  for (auto _ : state) {
+    const double start = CpuSeconds();
+    tw::ReducePixels(photo.Bits(), target.data(), kWidth, kHeight, method, palette);
+    benchmark::DoNotOptimize(target.data());
+    benchmark::ClobberMemory();
+    best = std::min(best, CpuSeconds() - start);
+  }
+  // Fastest run against the fastest memcpy, both in thread CPU time.
+  state.counters["x_memcpy"] = best / MemcpySeconds();
+}
+BENCHMARK(BM_Reduce)
+    ->ArgName("method")
+    ->DenseRange(tw::rmPopularity, tw::rmGray)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
