@@ -3,12 +3,42 @@
 #include <windowsx.h>
 
 #include "framework/win/application.h"
+#include "framework/type_info.h"
 #include "framework/win/form.h"
 #include "framework/win/messages.h"
 #include "framework/win/popup_menu.h"
 #include "framework/win/win_control.h"
 
 namespace tw {
+
+namespace {
+PTypeInfo AlignType() {
+  static PTypeInfo type =
+      EnumerationType("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"});
+  return type;
+}
+
+const bool kRegistered =
+    TTypeRegistry::Class<TControl>("TControl", "TComponent")
+        .Integer("Left", &TControl::Left, &TControl::SetLeft, 0)
+        .Integer("Top", &TControl::Top, &TControl::SetTop, 0)
+        .Integer("Width", &TControl::Width, &TControl::SetWidth, 0)
+        .Integer("Height", &TControl::Height, &TControl::SetHeight, 0)
+        .Enumeration("Align", AlignType(), &TControl::Align, &TControl::SetAlign, 0)
+        .Boolean("Visible", &TControl::Visible, &TControl::SetVisible, true)
+        .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
+        .Integer("Color", &TControl::Color, &TControl::SetColor, clBtnFace)
+        .Boolean("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true)
+        .Boolean("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
+        .String("Caption", &TControl::Caption, &TControl::SetCaption)
+        .String("Hint", &TControl::Hint, &TControl::SetHint)
+        .Boolean("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false)
+        .Boolean("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
+        .Integer("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault)
+        .Done() &&
+    TTypeRegistry::Class<TGraphicControl>("TGraphicControl", "TControl").Done();
+}  // namespace
+
 
 TShiftState KeyboardShiftState() {
   TShiftState s = 0;

@@ -1,9 +1,20 @@
 #include "framework/win/form.h"
 
 #include "framework/win/application.h"
+#include "framework/type_info.h"
 #include "framework/win/messages.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered =
+    TTypeRegistry::Class<TForm>("TForm", "TWinControl")
+        .Enumeration("WindowState",
+                     EnumerationType("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"}),
+                     &TForm::WindowState, &TForm::SetWindowState, 0)
+        .Done();
+}  // namespace
+
 
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
   SetVisible(false);

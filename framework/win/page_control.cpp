@@ -3,8 +3,18 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include "framework/type_info.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered =
+    TTypeRegistry::Class<TTabSheet>("TTabSheet", "TWinControl").Done() &&
+    TTypeRegistry::Class<TPageControl>("TPageControl", "TWinControl")
+        .Integer("ActivePageIndex", &TPageControl::ActivePageIndex, &TPageControl::SetActivePageIndex, -1)
+        .Done();
+}  // namespace
+
 
 TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
   SetAlign(alClient);

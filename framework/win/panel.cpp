@@ -1,8 +1,17 @@
 #include "framework/win/panel.h"
 
 #include "framework/win/handles.h"
+#include "framework/type_info.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered = TTypeRegistry::Class<TPanel>("TPanel", "TWinControl")
+                             .Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth, 1)
+                             .Integer("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth, 0)
+                             .Done();
+}  // namespace
+
 
 TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {
   SetBounds(0, 0, 185, 41);

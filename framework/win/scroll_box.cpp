@@ -1,8 +1,14 @@
 #include "framework/win/scroll_box.h"
 
 #include <algorithm>
+#include "framework/type_info.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered = TTypeRegistry::Class<TScrollBox>("TScrollBox", "TWinControl").Done();
+}  // namespace
+
 
 TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) {
   SetBounds(0, 0, 185, 41);

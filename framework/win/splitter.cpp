@@ -1,8 +1,16 @@
 #include "framework/win/splitter.h"
 
 #include <algorithm>
+#include "framework/type_info.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered = TTypeRegistry::Class<TSplitter>("TSplitter", "TWinControl")
+                             .Integer("MinSize", &TSplitter::MinSize, &TSplitter::SetMinSize, 30)
+                             .Done();
+}  // namespace
+
 
 TSplitter::TSplitter(TComponent* AOwner) : TWinControl(AOwner) {
   SetAlign(alLeft);

@@ -3,8 +3,16 @@
 #include <commctrl.h>
 
 #include "framework/win/form.h"
+#include "framework/type_info.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered = TTypeRegistry::Class<TStatusBar>("TStatusBar", "TWinControl")
+                             .String("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText)
+                             .Done();
+}  // namespace
+
 
 TStatusBar::TStatusBar(TComponent* AOwner) : TWinControl(AOwner) {
   SetAlign(alBottom);

@@ -1,11 +1,20 @@
 #include "framework/win/timer.h"
 
 #include <map>
+#include "framework/type_info.h"
 
 #include "framework/win/application.h"
 #include "framework/win/os_error.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered = TTypeRegistry::Class<TTimer>("TTimer", "TComponent")
+                             .Boolean("Enabled", &TTimer::Enabled, &TTimer::SetEnabled, true)
+                             .Integer("Interval", &TTimer::Interval, &TTimer::SetInterval, 1000)
+                             .Done();
+}  // namespace
+
 
 namespace {
 

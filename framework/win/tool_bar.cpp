@@ -1,8 +1,30 @@
 #include "framework/win/tool_bar.h"
 
 #include <algorithm>
+#include "framework/type_info.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered =
+    TTypeRegistry::Class<TToolButton>("TToolButton", "TControl")
+        .Boolean("Down", &TToolButton::Down, &TToolButton::SetDown, false)
+        .Boolean("Grouped", &TToolButton::Grouped, &TToolButton::SetGrouped, false)
+        .Boolean("AllowAllUp", &TToolButton::AllowAllUp, &TToolButton::SetAllowAllUp, false)
+        .Integer("ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex, -1)
+        .Enumeration("Style",
+                     EnumerationType("TToolButtonStyle", {"tbsButton", "tbsCheck", "tbsDropDown",
+                                                          "tbsSeparator", "tbsDivider"}),
+                     &TToolButton::Style, &TToolButton::SetStyle, 0)
+        .Done() &&
+    TTypeRegistry::Class<TToolBar>("TToolBar", "TWinControl")
+        .Boolean("Flat", &TToolBar::Flat, &TToolBar::SetFlat, false)
+        .Boolean("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions, false)
+        .Integer("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth, 23)
+        .Integer("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight, 22)
+        .Done();
+}  // namespace
+
 
 namespace {
 // Button command ids are the button's index plus this.

@@ -7,11 +7,20 @@
 #include "framework/exception.h"
 #include "framework/string_table.h"
 #include "framework/win/application.h"
+#include "framework/type_info.h"
 #include "framework/win/form.h"
 #include "framework/win/messages.h"
 #include "framework/win/os_error.h"
 
 namespace tw {
+
+namespace {
+const bool kRegistered = TTypeRegistry::Class<TWinControl>("TWinControl", "TControl")
+                             .Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
+                             .Integer("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
+                             .Done();
+}  // namespace
+
 
 namespace {
 

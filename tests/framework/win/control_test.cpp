@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/form.h"
 #include "framework/win/messages.h"
@@ -304,6 +305,22 @@ TEST_F(ControlTest, FocusMovesInTabOrderAndFiresEnterAndExit) {
   EXPECT_EQ(trace, "+b-b+a");
   delete a;
   EXPECT_EQ(form_->ActiveControl(), nullptr);
+}
+
+TEST_F(ControlTest, StoredPropertiesReachAPanelByName) {
+  auto* panel = new TPanel(form_);
+  panel->SetParent(form_);
+  panel->SetAlign(alLeft);
+  const TPropInfo* width = GetPropInfo(*panel, "Width");
+  ASSERT_NE(width, nullptr);
+  width->SetOrd(*panel, 150);
+  EXPECT_EQ(panel->Width(), 150);
+  RECT r;
+  GetWindowRect(panel->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 150);
+  const TPropInfo* align = GetPropInfo(*panel, "Align");
+  ASSERT_NE(align, nullptr);
+  EXPECT_EQ(GetEnumName(*align->PropType, align->GetOrd(*panel)), "alLeft");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/form.h"
 #include "framework/win/tool_bar.h"
@@ -80,6 +81,12 @@ TEST_F(ToolBarTest, SettingDownInAnyOrderKeepsOneDown) {
   EXPECT_EQ(DownCount(), 1);
   EXPECT_TRUE(CheckedInControl(3));
   EXPECT_FALSE(CheckedInControl(0));
+  // The same through the property registry, as stored settings do it.
+  const TPropInfo* down = GetPropInfo(*views_[1], "Down");
+  ASSERT_NE(down, nullptr);
+  down->SetOrd(*views_[1], 1);
+  EXPECT_EQ(down->GetOrd(*views_[3]), 0);
+  EXPECT_EQ(DownCount(), 1);
 }
 
 TEST_F(ToolBarTest, SeparatorEndsAGroupAndAllowAllUpLetsTheLastGoUp) {
