@@ -11,8 +11,11 @@ namespace tw::reduction {
 namespace {
 
 constexpr int kMaxEntries = 2049;
-constexpr int kSlots = 5191;
-constexpr std::uint16_t kEmptySlot = 0xFFFF;
+// An open-addressed index four times the size of the histogram: short probe runs, and a
+// power of two so that the slot is a multiply and a shift.
+constexpr int kSlotBits = 13;
+constexpr std::uint32_t kSlots = 1u << kSlotBits;
+constexpr std::uint32_t kEmptyKey = 0xFFFFFFFF;  // masked keys have 24 bits
 constexpr TRGBQuad kUnused{128, 128, 128, 0};
 
 struct Entry {
@@ -31,7 +34,7 @@ public:
   // Counts every pixel under the current masks; false when a 2050th colour turns up.
   bool Count() {
     entries_.clear();
-    slots_.fill(kEmptySlot);
+    slot_keys_.fill(kEmptyKey);
     return ForEachPixel([&](std::uint32_t key, int same_as_last) -> int {
       const int found = same_as_last >= 0 ? same_as_last : Find(key);
       if (found >= 0) {
@@ -39,7 +42,8 @@ public:
         return found;
       }
       if (entries_.size() == kMaxEntries) return -1;
-      slots_[static_cast<std::size_t>(empty_slot_)] = static_cast<std::uint16_t>(entries_.size());
+      slot_keys_[empty_slot_] = key;
+      slot_entries_[empty_slot_] = static_cast<std::uint16_t>(entries_.size());
       entries_.push_back(Entry{key, 1, -1});
       return static_cast<int>(entries_.size() - 1);
     });
@@ -99,12 +103,10 @@ private:
 
   // The entry of KEY, or -1 with empty_slot_ set to where it belongs.
   int Find(std::uint32_t key) {
-    const int b = key & 0xFF, g = key >> 8 & 0xFF, r = key >> 16 & 0xFF;
-    int slot = (r + g) * (b + g) * (r + b) % kSlots;
-    while (slots_[static_cast<std::size_t>(slot)] != kEmptySlot) {
-      const int entry = slots_[static_cast<std::size_t>(slot)];
-      if (entries_[static_cast<std::size_t>(entry)].key == key) return entry;
-      slot = slot + 1 == kSlots ? 0 : slot + 1;
+    std::uint32_t slot = (key * 0x9E3779B1u) >> (32 - kSlotBits);
+    for (;; slot = (slot + 1) & (kSlots - 1)) {
+      if (slot_keys_[slot] == key) return slot_entries_[slot];
+      if (slot_keys_[slot] == kEmptyKey) break;
     }
     empty_slot_ = slot;
     return -1;
@@ -115,8 +117,9 @@ private:
   std::size_t stride_;
   std::uint8_t red_ = 255, green_ = 255, blue_ = 255;
   std::vector<Entry> entries_;
-  std::array<std::uint16_t, kSlots> slots_{};
-  int empty_slot_ = 0;
+  std::array<std::uint32_t, kSlots> slot_keys_{};
+  std::array<std::uint16_t, kSlots> slot_entries_{};
+  std::uint32_t empty_slot_ = 0;
 };
 
 TRGBQuad ColorOf(std::uint32_t key) {
