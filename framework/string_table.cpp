@@ -77,6 +77,9 @@ const std::unordered_map<int, const char*>& Table() {
       {SInvalidIcon, "Invalid icon"},
       {SChangeIconSize, "Cannot change the size of an icon"},
       {SInvalidMetafile, "Metafile is not valid"},
+      {SNoDefaultPrinter, "There is no default printer currently selected"},
+      {SPrinting, "Printing in progress"},
+      {SNotPrinting, "Printer is not currently printing"},
   };
   return table;
 }

@@ -74,6 +74,9 @@ enum StringId : int {
   SInvalidIcon = 65464,
   SChangeIconSize = 65465,
   SInvalidMetafile = 65466,
+  SNoDefaultPrinter = 65470,
+  SPrinting = 65471,
+  SNotPrinting = 65472,
 };
 
 // The text of a string id; an unknown id gives an empty string.
