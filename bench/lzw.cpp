@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -97,9 +98,10 @@ Bytes CodeStreamOf(const Bytes& file) {
 
 // The same frame with another code stream: header, screen, table and descriptor from FILE.
 Bytes WithCodeStream(const Bytes& file, const Bytes& stream) {
-  Bytes out(file.begin(), file.begin() + 6 + 7 + 3 * 256 + 10);
-  out.insert(out.end(), stream.begin(), stream.end());
-  out.push_back(';');
+  const std::size_t header = 6 + 7 + 3 * 256 + 10;
+  Bytes out(header + stream.size() + 1, ';');
+  std::copy_n(file.data(), header, out.data());
+  std::copy_n(stream.data(), stream.size(), out.data() + header);
   return out;
 }
 

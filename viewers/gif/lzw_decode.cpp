@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -22,9 +23,20 @@ constexpr int kMaxChain = 4096;
 // in the table adds.
 constexpr int kMaxString = kMaxChain + 2;
 
+inline std::uint32_t LoadLittleEndian32(const std::uint8_t* bytes) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+  } else {
+    return bytes[0] | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
+  }
+}
+
 // Reads codes least significant bit first from the data sub-blocks of a stream. The bits of one
 // sub-block sit in a buffer together with the at most two bytes left over from the previous one;
-// three zero bytes after the valid bits let a code be taken with one unaligned 24-bit read.
+// three zero bytes after the valid bits let a code be taken with one unaligned 32-bit read.
 class CodeReader {
 public:
   CodeReader(TStream& stream, const TLzwProgress& progress) : stream_(stream), progress_(progress) {
@@ -215,9 +227,7 @@ void DecodeFrame(TStream& stream, int width, int height, int bits_per_pixel, boo
       pos = bits->pos;
       end = bits->end;
     }
-    const std::uint8_t* bytes = reader.Buffer() + (pos >> 3);
-    const unsigned bits = bytes[0] | unsigned{bytes[1]} << 8 | unsigned{bytes[2]} << 16;
-    code = (bits >> (pos & 7)) & code_mask;
+    code = (LoadLittleEndian32(reader.Buffer() + (pos >> 3)) >> (pos & 7)) & code_mask;
     pos += code_width;
     return true;
   };
