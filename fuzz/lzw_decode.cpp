@@ -2,7 +2,7 @@
 // stream's exception or decodes; a clean decode survives an encode-decode round trip.
 #include "fuzz/lzw_fuzz_input.h"
 
-TW_FUZZ_TARGET(lzw_decode) {
+TW_FUZZ_TARGET(LzwDecode) {
   tw::fuzz::lzw::Frame frame;
   if (!tw::fuzz::lzw::ParseFrame(data, size, frame)) return;
   bool damaged = false;
@@ -15,4 +15,4 @@ TW_FUZZ_TARGET(lzw_decode) {
   if (!damaged) tw::fuzz::lzw::CheckRoundTrip(frame, pixels);
 }
 
-TW_FUZZ_SEEDS(lzw_decode) { return tw::fuzz::lzw::Seeds(); }
+TW_FUZZ_SEEDS(LzwDecode) { return tw::fuzz::lzw::Seeds(); }

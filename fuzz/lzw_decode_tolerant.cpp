@@ -4,7 +4,7 @@
 
 #include "fuzz/lzw_fuzz_input.h"
 
-TW_FUZZ_TARGET(lzw_decode_tolerant) {
+TW_FUZZ_TARGET(LzwDecodeTolerant) {
   tw::fuzz::lzw::Frame frame;
   if (!tw::fuzz::lzw::ParseFrame(data, size, frame)) return;
   bool damaged = false;
@@ -19,4 +19,4 @@ TW_FUZZ_TARGET(lzw_decode_tolerant) {
   if (!damaged) tw::fuzz::lzw::CheckRoundTrip(frame, pixels);
 }
 
-TW_FUZZ_SEEDS(lzw_decode_tolerant) { return tw::fuzz::lzw::Seeds(); }
+TW_FUZZ_SEEDS(LzwDecodeTolerant) { return tw::fuzz::lzw::Seeds(); }
