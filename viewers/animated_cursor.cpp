@@ -64,6 +64,11 @@ std::string ReadText(TStream& data, std::uint32_t size) {
 
 }  // namespace
 
+TCursorAssignHook& AnimatedCursorPlatformAssign() {
+  static TCursorAssignHook hook;
+  return hook;
+}
+
 int AniColorsOfBitCount(int bit_count) {
   switch (bit_count) {
     case 1: return 2;
@@ -353,6 +358,7 @@ void TAnimatedCursorImage::AssignTo(TPersistent& dest) const {
     list->EndUpdate();
     return;
   }
+  if (const auto& platform = AnimatedCursorPlatformAssign(); platform && platform(*this, dest)) return;
   TPersistent::AssignTo(dest);
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,5 +114,10 @@ private:
   // Set when a list chunk meets data it cannot read, which ends the whole parse.
   bool stopped_ = false;
 };
+
+// How the platform gives cursors to its own graphics (icons get the first frame, bitmaps the
+// reduced frame strip); returns false for targets it does not know.
+using TCursorAssignHook = std::function<bool(const TAnimatedCursorImage& cursor, TPersistent& dest)>;
+TCursorAssignHook& AnimatedCursorPlatformAssign();
 
 }  // namespace tw

@@ -35,7 +35,7 @@ struct Cursor {
   // Reads up to COUNT bytes into OUT (the rest stays as it was); returns the count read.
   std::size_t Read(void* out, std::size_t count) {
     const std::size_t n = std::min(count, Left());
-    std::memcpy(out, at, n);
+    if (n) std::memcpy(out, at, n);
     at += n;
     return n;
   }
