@@ -48,6 +48,17 @@ void PutTable(Bytes& out, const GifColorTable& table, int bits) {
   }
 }
 
+// A frame's code as it was read: the minimum code size byte and its whole sub-blocks, ended by a
+// terminator even when the data read was cut short, so that what follows is not taken for more
+// of this frame's data.
+void PutCodeStream(Bytes& out, const Bytes& code) {
+  if (code.empty()) return;
+  std::size_t at = 1;
+  while (at < code.size() && code[at] != 0 && at + 1 + code[at] <= code.size()) at += 1 + code[at];
+  out.insert(out.end(), code.begin(), code.begin() + static_cast<std::ptrdiff_t>(at));
+  out.push_back(0);
+}
+
 }  // namespace
 
 void TGIFFrame::EncodeFrame() {
@@ -226,8 +237,7 @@ void TGIFImage::WriteGif(TStream& stream, bool with_length) {
     if (frame->Interlaced) flags |= 0x40;
     out.push_back(flags);
     if (frame->HasLocalTable) PutTable(out, item.ColorTable, local_bits);
-    const auto& code = item.CodeStream->Bytes();
-    out.insert(out.end(), code.begin(), code.end());
+    PutCodeStream(out, item.CodeStream->Bytes());
   }
 
   if (!shared.CommentLines.empty()) {

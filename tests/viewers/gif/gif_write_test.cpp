@@ -116,6 +116,21 @@ TEST(GifWrite, ReadFilesAreWrittenBackWithTheirCodeVersionAndTables) {
   EXPECT_EQ(Written(image), original);
 }
 
+TEST(GifWrite, ADamagedFrameIsWrittenWithATerminatorSoLaterFramesSurvive) {
+  Bytes damaged = GifBuilder(16, 16, 2).Image(16, 16).bytes;
+  damaged.resize(damaged.size() - 3);  // cut inside the last sub-block
+  damaged.push_back(0x2C);  // not read: it lies inside the cut-off block
+  TGIFImage image;
+  Load(image, damaged);
+  ASSERT_EQ(image.FrameCount(), 1);
+  ASSERT_TRUE(image.FrameAt(0).Damaged);
+  image.AppendFrame(PalettePicture(3, 2, 4));
+  TGIFImage back;
+  Load(back, Written(image));
+  ASSERT_EQ(back.FrameCount(), 2);
+  EXPECT_EQ(back.FrameAt(1).FrameBitmap().PixelColor(2, 1), PalettePicture(3, 2, 4).PixelColor(2, 1));
+}
+
 TEST(GifWrite, NothingToWriteIsRefused) {
   TGIFImage image;
   TMemoryStream out;
