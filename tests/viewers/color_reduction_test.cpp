@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -261,6 +262,66 @@ TEST(ColorReductionTest, InPlaceOutputMatchesSeparateOutputForEveryMethod) {
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 7; ++x)
         EXPECT_EQ(picture.Bits()[y * 8 + x], separate[static_cast<std::size_t>(y * 8 + x)]) << int(method);
+  }
+}
+
+// A photo-like picture from integer arithmetic only, so that it is the same on every target:
+// smooth gradients over the frame, noise of +-NOISE on every channel and a few flat patches
+// that make runs of one colour.
+TDib PhotoLike(int width, int height, int noise) {
+  TDib dib(width, height, 24);
+  std::uint32_t state = 0x2545F491;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = dib.ScanLine(y);
+    for (int x = 0; x < width; ++x) {
+      const int flat = (x / 40 + y / 30) % 7 == 0;
+      const int base[3] = {255 * (height - 1 - y) / std::max(1, height - 1),
+                           128 + (x * 3 + y) % 200 - 100,
+                           255 * x * y / std::max(1, (width - 1) * (height - 1))};
+      for (int c = 0; c < 3; ++c) {
+        const int n = flat ? 0 : static_cast<int>(next() % static_cast<std::uint32_t>(2 * noise + 1)) - noise;
+        row[3 * x + c] = static_cast<std::uint8_t>(std::clamp(base[c] + n, 0, 255));
+      }
+    }
+  }
+  return dib;
+}
+
+std::uint64_t Fnv1a(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (std::uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+  return h;
+}
+
+// Pins the whole 8-bit file image (headers, colour table, pixels) of every method, so that a
+// faster pass that changes a single index or palette entry is caught. The pictures cover many
+// mask steps of the popularity histogram (heavy noise), a few (light noise), and widths with and
+// without row padding.
+TEST(ColorReductionTest, GoldenOutputOfEveryMethodOnPhotoLikePictures) {
+  struct Golden {
+    int width, height, noise;
+    std::array<std::uint64_t, 6> hashes;  // by ReductionMethod
+  };
+  const Golden cases[] = {
+      {301, 203, 12, {0x5c6abc16f9593bdbull, 0x9a749240d444f2edull, 0x4cd63cfeca2b6a2full,
+                      0x60ce992fbc6b7d73ull, 0x8824820121011ba3ull, 0x62a7911674b9027full}},
+      {256, 97, 2, {0xbfbbf5961889d92full, 0xc16bf70e88f0fbe2ull, 0xc607de4100a0ddc0ull,
+                    0x19de206d204769bfull, 0x5e5ed8989733d7acull, 0xbf048749652df058ull}},
+      {45, 31, 0, {0x3861e24f5586c6d2ull, 0x74a6e2f0d9e7fdb5ull, 0x0991e177bf4741c4ull,
+                   0x9e1689b56e1eaf3aull, 0x5a3e6dd74f333a49ull, 0xa8bbfa07423002b2ull}},
+  };
+  for (const Golden& c : cases) {
+    const TDib picture = PhotoLike(c.width, c.height, c.noise);
+    for (int m = rmPopularity; m <= rmGray; ++m) {
+      const auto bytes = BitmapToDib(picture, pf8bit, static_cast<ReductionMethod>(m))->Bytes();
+      EXPECT_EQ(Fnv1a(bytes), c.hashes[static_cast<std::size_t>(m)]) << c.width << "x" << c.height << " method " << m;
+    }
   }
 }
 
