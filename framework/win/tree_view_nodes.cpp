@@ -322,6 +322,7 @@ void TTreeNodes::ItemDeleted(TTreeNode* node, bool item_alive) {
   // The node leaves the map first, so a handler that deletes it again finds nothing to do.
   std::unique_ptr<TTreeNode> owned = std::move(it->second);
   nodes_.erase(it);
+  if (owner_->edit_node_ == node) owner_->edit_node_ = nullptr;
   if (!item_alive) owned->item_ = nullptr;
   owner_->Delete(owned.get());
   owned->item_ = nullptr;

@@ -24,6 +24,10 @@ protected:
     form->Show();
   }
   void TearDown() override {
+    // The tests' handlers capture their locals, gone by now; the nodes still go.
+    tree->OnDeletion = nullptr;
+    tree->OnChanging = nullptr;
+    tree->OnChange = nullptr;
     delete form;
     Application->OnException = nullptr;
     EXPECT_TRUE(shown.empty()) << shown.front();

@@ -1,0 +1,332 @@
+#include "framework/win/list_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/win/application.h"
+#include "framework/win/form.h"
+#include "tests/support/win/pump.h"
+
+namespace tw {
+namespace {
+
+// A view that supplies captions on demand, the way the shell list does, and counts the asks.
+class OnDemandListView : public TCustomListView {
+public:
+  using TCustomListView::TCustomListView;
+  int text_asks = 0;
+
+protected:
+  void DoGetDispInfo(NMLVDISPINFOA& info) override {
+    TCustomListView::DoGetDispInfo(info);
+    if ((info.item.mask & LVIF_TEXT) && info.item.iSubItem == 0) {
+      ++text_asks;
+      CopyDispText(info, "item #" + std::to_string(info.item.iItem));
+    }
+  }
+};
+
+class ListViewTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Application->OnException = [this](TObject*, const Exception& e) { shown.push_back(e.Message()); };
+    form = new TForm(nullptr);
+    form->SetBounds(50, 50, 500, 400);
+    list = new OnDemandListView(form);
+    list->SetParent(form);
+    list->SetBounds(0, 0, 400, 300);
+    form->Show();
+  }
+  void TearDown() override {
+    // The tests' handlers capture their locals, gone by now; the items still go.
+    list->OnDeletion = nullptr;
+    list->OnChange = nullptr;
+    list->OnChanging = nullptr;
+    delete form;
+    Application->OnException = nullptr;
+    EXPECT_TRUE(shown.empty()) << shown.front();
+  }
+  std::string TextOf(int index, int sub_item, int buffer = 64) {
+    std::string text(buffer, '\0');
+    ListView_GetItemText(list->Handle(), index, sub_item, text.data(), buffer);
+    return text.c_str();
+  }
+  void AddReportColumns() {
+    list->SetViewStyle(vsReport);
+    for (const char* caption : {"Name", "Size", "Type"}) {
+      TListColumn* column = list->Columns().Add();
+      column->SetCaption(caption);
+      column->SetWidth(100);
+    }
+  }
+  // The centre of a header item, in the header's client co-ordinates.
+  LPARAM HeaderPoint(int column) {
+    RECT r{};
+    SendMessageA(ListView_GetHeader(list->Handle()), HDM_GETITEMRECT, column,
+                 reinterpret_cast<LPARAM>(&r));
+    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
+
+  std::vector<std::string> shown;
+  TForm* form = nullptr;
+  OnDemandListView* list = nullptr;
+};
+
+TEST_F(ListViewTest, TextsAndImagesAreSuppliedOnlyWhenAsked) {
+  list->Items().SetCountHint(1000);
+  list->Items().BeginUpdate();
+  for (int i = 0; i < 1000; ++i) list->Items().Add();
+  list->Items().EndUpdate();
+  EXPECT_EQ(list->Items().Count(), 1000);
+  list->text_asks = 0;
+  EXPECT_EQ(TextOf(417, 0), "item #417");
+  EXPECT_EQ(list->text_asks, 1);
+  // Sub-item texts and images still come from the items through the base step.
+  TListItem* item = list->Items()[3];
+  item->SubItems() = {"12 KB", "Text"};
+  list->OnGetImageIndex = [](TObject*, TListItem* asked) { asked->SetImageIndex(4); };
+  EXPECT_EQ(TextOf(3, 2), "Text");
+  EXPECT_EQ(TextOf(3, 3), "") << "a missing sub-item is empty";
+  LVITEMA query{};
+  query.mask = LVIF_IMAGE;
+  query.iItem = 3;
+  ASSERT_TRUE(ListView_GetItem(list->Handle(), &query));
+  EXPECT_EQ(query.iImage, 4);
+}
+
+TEST_F(ListViewTest, LongTextsAreCutToTheAskersBuffer) {
+  TCustomListView* plain = new TCustomListView(form);
+  plain->SetParent(form);
+  TListItem* item = plain->Items().AddItem(std::string(300, 'x') + "end", nullptr);
+  char buffer[16];
+  std::memset(buffer, '#', sizeof(buffer));
+  ListView_GetItemText(plain->Handle(), item->Index(), 0, buffer, 8);
+  EXPECT_STREQ(buffer, "xxxxxxx");
+  EXPECT_EQ(buffer[8], '#') << "nothing is written past the buffer";
+}
+
+TEST_F(ListViewTest, ItemsAreObjectsTheControlKeepsInItsOrder) {
+  std::vector<std::string> inserted;
+  list->OnInsert = [&](TObject*, TListItem* item) { inserted.push_back(item->Caption()); };
+  int payload = 0;
+  TListItem* first = list->Items().AddItem("first", &payload);
+  TListItem* third = list->Items().AddItem("third", nullptr);
+  TListItem* second = list->Items().Insert(1);
+  EXPECT_EQ(inserted, (std::vector<std::string>{"first", "third", ""}));
+  EXPECT_EQ(list->Items()[0], first);
+  EXPECT_EQ(list->Items()[1], second);
+  EXPECT_EQ(third->Index(), 2);
+  EXPECT_EQ(list->Items().IndexOf(third), 2);
+  EXPECT_EQ(first->Data(), &payload);
+  std::vector<TListItem*> deleted;
+  list->OnDeletion = [&](TObject*, TListItem* item) {
+    deleted.push_back(item);
+    EXPECT_GE(item->Index(), 0) << "the item is still there while its deletion is reported";
+  };
+  second->Delete();
+  EXPECT_EQ(deleted, std::vector<TListItem*>{second});
+  EXPECT_EQ(third->Index(), 1);
+  list->Items().Clear();
+  EXPECT_EQ(deleted.size(), 3u);
+  EXPECT_EQ(list->Items().Count(), 0);
+}
+
+TEST_F(ListViewTest, ColumnClicksRaiseOnColumnClickWithTheColumn) {
+  AddReportColumns();
+  std::vector<int> clicked;
+  list->OnColumnClick = [&](TObject* sender, TListColumn* column) {
+    EXPECT_EQ(sender, list);
+    clicked.push_back(column->Index());
+  };
+  HWND header = ListView_GetHeader(list->Handle());
+  ASSERT_NE(header, nullptr);
+  for (int column : {1, 2}) {
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, HeaderPoint(column));
+    SendMessageA(header, WM_LBUTTONUP, 0, HeaderPoint(column));
+  }
+  EXPECT_EQ(clicked, (std::vector<int>{1, 2}));
+  EXPECT_EQ(list->Columns()[1]->Width(), 100);
+  list->Columns()[1]->SetWidth(60);
+  EXPECT_EQ(ListView_GetColumnWidth(list->Handle(), 1), 60);
+  list->Columns()[2]->SetAlignment(taRightJustify);
+  LVCOLUMNA column{};
+  column.mask = LVCF_FMT;
+  ListView_GetColumn(list->Handle(), 2, &column);
+  EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
+}
+
+TEST_F(ListViewTest, ColumnsRebuiltInABracketKeepDraggedWidths) {
+  AddReportColumns();
+  ListView_SetColumnWidth(list->Handle(), 0, 140);  // as if the user dragged the divider
+  list->Columns().BeginUpdate();
+  EXPECT_EQ(list->Columns()[0]->Width(), 140);
+  list->Columns().Delete(2);
+  list->Columns().Add()->SetCaption("Modified");
+  list->Columns().EndUpdate();
+  ASSERT_EQ(Header_GetItemCount(ListView_GetHeader(list->Handle())), 3);
+  EXPECT_EQ(ListView_GetColumnWidth(list->Handle(), 0), 140);
+  char text[32] = {};
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = text;
+  column.cchTextMax = sizeof(text);
+  ListView_GetColumn(list->Handle(), 2, &column);
+  EXPECT_STREQ(text, "Modified");
+}
+
+TEST_F(ListViewTest, ViewStylesSwitchTheWindowsView) {
+  list->Items().Add();
+  for (auto [style, bits] : {std::pair{vsReport, LVS_REPORT}, {vsList, LVS_LIST},
+                             {vsSmallIcon, LVS_SMALLICON}, {vsIcon, LVS_ICON}}) {
+    list->SetViewStyle(style);
+    EXPECT_EQ(list->ViewStyle(), style);
+    EXPECT_EQ(GetWindowLongPtrA(list->Handle(), GWL_STYLE) & LVS_TYPEMASK, bits);
+  }
+  EXPECT_EQ(list->Items().Count(), 1) << "switching views keeps the items";
+}
+
+TEST_F(ListViewTest, MultiSelectAllowsSeveralSelectedItems) {
+  for (int i = 0; i < 4; ++i) list->Items().Add();
+  std::vector<int> changes;
+  list->OnChange = [&](TObject*, TListItem* item, TItemChange change) {
+    if (change == ctState) changes.push_back(item->Index());
+  };
+  list->Items()[0]->SetSelected(true);
+  list->Items()[2]->SetSelected(true);
+  EXPECT_EQ(list->SelCount(), 1) << "single selection by default";
+  EXPECT_EQ(list->Selected(), list->Items()[2]);
+  EXPECT_FALSE(changes.empty());
+  list->SetMultiSelect(true);
+  list->Items()[0]->SetSelected(true);
+  list->Items()[3]->SetSelected(true);
+  EXPECT_EQ(list->SelCount(), 3);
+  EXPECT_EQ(list->GetNextItem(list->Items()[0], LVNI_SELECTED), list->Items()[2]);
+  bool refuse = true;
+  list->OnChanging = [&](TObject*, TListItem*, TItemChange, bool& allow) { allow = !refuse; };
+  list->Items()[1]->SetSelected(true);
+  EXPECT_FALSE(list->Items()[1]->Selected()) << "OnChanging refused the change";
+  refuse = false;
+  list->ClearSelection();
+  EXPECT_EQ(list->SelCount(), 0);
+}
+
+TEST_F(ListViewTest, InPlaceEditingEndsThroughTheEditedStep) {
+  TListItem* item = list->Items().AddItem("old", nullptr);
+  list->Items().AddItem("locked", nullptr);
+  std::vector<std::string> edits;
+  list->OnEditing = [&](TObject*, TListItem* edited, bool& allow) {
+    allow = edited->Caption() != "locked";
+  };
+  list->OnEdited = [&](TObject*, TListItem* edited, std::string& s) {
+    edits.push_back(edited->Caption() + "->" + s);
+    s = "[" + s + "]";
+  };
+  ASSERT_TRUE(item->EditCaption());
+  HWND edit = ListView_GetEditControl(list->Handle());
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextA(edit, "new");
+  SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+  test::PumpPending();
+  EXPECT_FALSE(list->IsEditing());
+  EXPECT_EQ(edits, std::vector<std::string>{"old->new"});
+  EXPECT_EQ(item->Caption(), "[new]");
+  EXPECT_EQ(TextOf(0, 0), "item #0") << "the control still asks the view for the caption";
+  // A cancelled edit changes nothing.
+  ASSERT_TRUE(item->EditCaption());
+  SetWindowTextA(ListView_GetEditControl(list->Handle()), "ignored");
+  item->CancelEdit();
+  test::PumpPending();
+  EXPECT_EQ(item->Caption(), "[new]");
+  EXPECT_EQ(edits.size(), 1u);
+  EXPECT_FALSE(list->Items()[1]->EditCaption()) << "OnEditing refused";
+  list->SetReadOnly(true);
+  EXPECT_FALSE(item->EditCaption());
+}
+
+int CALLBACK ByDataDescending(LPARAM first, LPARAM second, LPARAM) {
+  const auto a = reinterpret_cast<std::intptr_t>(reinterpret_cast<TListItem*>(first)->Data());
+  const auto b = reinterpret_cast<std::intptr_t>(reinterpret_cast<TListItem*>(second)->Data());
+  return a < b ? 1 : a > b ? -1 : 0;
+}
+
+TEST_F(ListViewTest, CustomSortReordersTheItems) {
+  for (std::intptr_t v : {3, 1, 4, 2})
+    list->Items().AddItem("c" + std::to_string(v), reinterpret_cast<void*>(v));
+  ASSERT_TRUE(list->CustomSort(&ByDataDescending, 0));
+  std::string order;
+  for (int i = 0; i < 4; ++i) order += list->Items()[i]->Caption();
+  EXPECT_EQ(order, "c4c3c2c1");
+  list->AlphaSort();
+  order.clear();
+  for (int i = 0; i < 4; ++i) order += list->Items()[i]->Caption();
+  EXPECT_EQ(order, "c1c2c3c4");
+}
+
+TEST_F(ListViewTest, KeysAndDoubleClicksRaiseTheirEvents) {
+  AddReportColumns();
+  list->Items().Add();
+  std::vector<WORD> keys;
+  std::string typed;
+  int double_clicks = 0;
+  list->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { keys.push_back(key); };
+  list->OnKeyPress = [&](TObject*, char& key) { typed += key; };
+  list->OnDblClick = [&](TObject*) { ++double_clicks; };
+  list->SetFocus();
+  SendMessageA(list->Handle(), WM_KEYDOWN, VK_F2, 0);
+  SendMessageA(list->Handle(), WM_CHAR, 'q', 0);
+  EXPECT_EQ(keys, std::vector<WORD>{VK_F2});
+  EXPECT_EQ(typed, "q");
+  RECT r = list->Items()[0]->DisplayRect(drLabel);
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageA(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(list->Handle(), WM_LBUTTONUP, 0, at);
+  SendMessageA(list->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageA(list->Handle(), WM_LBUTTONUP, 0, at);
+  test::PumpPending();
+  EXPECT_EQ(double_clicks, 1);
+  EXPECT_EQ(list->GetItemAt((r.left + r.right) / 2, (r.top + r.bottom) / 2), list->Items()[0]);
+}
+
+TEST_F(ListViewTest, RecreatingTheWindowKeepsItemsColumnsAndSelection) {
+  AddReportColumns();
+  int payload = 0;
+  TListItem* a = list->Items().AddItem("a", &payload);
+  TListItem* b = list->Items().AddItem("b", nullptr);
+  b->SubItems() = {"1"};
+  b->SetCut(true);
+  b->SetSelected(true);
+  b->SetFocused(true);
+  int deletions = 0;
+  list->OnDeletion = [&](TObject*, TListItem*) { ++deletions; };
+  list->SetCheckboxes(true);
+  list->SetGridLines(true);
+  list->RecreateWnd();
+  EXPECT_EQ(deletions, 0);
+  ASSERT_EQ(list->Items().Count(), 2);
+  EXPECT_EQ(list->Items()[0], a);
+  EXPECT_EQ(a->Data(), &payload);
+  EXPECT_EQ(list->Selected(), b);
+  EXPECT_EQ(list->ItemFocused(), b);
+  EXPECT_TRUE(b->Cut());
+  EXPECT_EQ(TextOf(1, 1), "1");
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(list->Handle())), 3);
+  const DWORD ex = ListView_GetExtendedListViewStyle(list->Handle());
+  EXPECT_NE(ex & LVS_EX_CHECKBOXES, 0u);
+  EXPECT_NE(ex & LVS_EX_GRIDLINES, 0u);
+  a->SetChecked(true);
+  EXPECT_TRUE(a->Checked());
+  EXPECT_FALSE(b->Checked());
+}
+
+TEST_F(ListViewTest, ColourGoesToBackgroundAndTextBackground) {
+  list->SetColor(clYellow);
+  list->RecreateWnd();
+  EXPECT_EQ(ListView_GetBkColor(list->Handle()), RGB(255, 255, 0));
+  EXPECT_EQ(ListView_GetTextBkColor(list->Handle()), RGB(255, 255, 0));
+}
+
+}  // namespace
+}  // namespace tw
