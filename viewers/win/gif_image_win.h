@@ -1,0 +1,16 @@
+#pragma once
+// The Windows side of the GIF picture and of animated cursors: drawing frames, the "GIF Image"
+// clipboard format, frames from and to bitmaps and icons, and the pictures' registration.
+
+namespace tw {
+
+// Registers at start-up (once; later calls do nothing): the clipboard formats "GIF Image" and
+// "Vireo Icon" with the system, "gif" and the GIF clipboard format with the picture registry,
+// the icon clipboard format for icons, and the platform hooks of GIF pictures and cursors.
+void InitGifImageModule();
+// Unregisters the GIF picture from the picture registry.
+void DoneGifImageModule();
+// The "GIF Image" clipboard format (0 before InitGifImageModule).
+unsigned GifClipboardFormat();
+
+}  // namespace tw
