@@ -99,13 +99,16 @@ LRESULT CALLBACK TControlHook::HookWndProc(HWND window, UINT msg, WPARAM wparam,
 
 LRESULT TControlHook::WndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
   TMessage message{msg, wparam, lparam, 0};
-  WNDPROC previous = previous_ ? previous_ : reinterpret_cast<WNDPROC>(GetPropA(window, kNextProp));
-  if (!control_) return CallWindowProcA(previous, window, msg, wparam, lparam);
+  const WNDPROC previous = previous_ ? previous_ : reinterpret_cast<WNDPROC>(GetPropA(window, kNextProp));
+  auto call_previous = [&] {
+    return previous ? CallWindowProcA(previous, window, message.Msg, message.WParam, message.LParam)
+                    : DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
+  };
+  if (!control_) return call_previous();
   bool handled = false;
   if (msg != WM_QUIT) Notify(true, message, handled);
   if (!handled || msg == WM_DESTROY) {
-    message.Result = previous ? CallWindowProcA(previous, window, message.Msg, message.WParam, message.LParam)
-                              : DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
+    message.Result = call_previous();
     // A WM_DESTROY kept from the other hooks still reached the control: every hook sees it after.
     handled = false;
     Notify(false, message, handled);
