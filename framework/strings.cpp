@@ -15,7 +15,7 @@ namespace tw {
 void TStrings::Error(int index) { throw EListError(FmtLoadStr(SListIndexError, index)); }
 
 void TStrings::Put(int index, const std::string& s) {
-  TObject* object = GetObject(index);
+  TObject* object = GetObjectAt(index);
   BeginUpdate();
   try {
     Delete(index);
@@ -27,7 +27,7 @@ void TStrings::Put(int index, const std::string& s) {
   EndUpdate();
 }
 
-TObject* TStrings::GetObject(int) const { return nullptr; }
+TObject* TStrings::GetObjectAt(int) const { return nullptr; }
 
 void TStrings::PutObject(int, TObject*) {}
 
@@ -46,7 +46,7 @@ int TStrings::AddObject(const std::string& s, TObject* object) {
 void TStrings::AddStrings(const TStrings& strings) {
   BeginUpdate();
   try {
-    for (int i = 0; i < strings.Count(); ++i) AddObject(strings.Get(i), strings.GetObject(i));
+    for (int i = 0; i < strings.Count(); ++i) AddObject(strings.Get(i), strings.GetObjectAt(i));
   } catch (...) {
     EndUpdate();
     throw;
@@ -61,8 +61,8 @@ void TStrings::InsertObject(int index, const std::string& s, TObject* object) {
 
 void TStrings::Exchange(int index1, int index2) {
   const std::string s1 = Get(index1), s2 = Get(index2);
-  TObject* o1 = GetObject(index1);
-  TObject* o2 = GetObject(index2);
+  TObject* o1 = GetObjectAt(index1);
+  TObject* o2 = GetObjectAt(index2);
   BeginUpdate();
   try {
     Put(index1, s2);
@@ -79,7 +79,7 @@ void TStrings::Exchange(int index1, int index2) {
 void TStrings::Move(int cur_index, int new_index) {
   if (cur_index == new_index) return;
   const std::string s = Get(cur_index);
-  TObject* object = GetObject(cur_index);
+  TObject* object = GetObjectAt(cur_index);
   if (new_index < 0 || new_index >= Count()) Error(new_index);
   BeginUpdate();
   try {
@@ -100,7 +100,7 @@ int TStrings::IndexOf(const std::string& s) const {
 
 int TStrings::IndexOfObject(const TObject* object) const {
   for (int i = 0; i < Count(); ++i)
-    if (GetObject(i) == object) return i;
+    if (GetObjectAt(i) == object) return i;
   return -1;
 }
 
@@ -249,7 +249,7 @@ void TStringList::Put(int index, const std::string& s) {
   Changed();
 }
 
-TObject* TStringList::GetObject(int index) const {
+TObject* TStringList::GetObjectAt(int index) const {
   CheckIndex(index);
   return items_[static_cast<std::size_t>(index)].object;
 }

@@ -21,9 +21,10 @@ public:
   virtual std::string Get(int index) const = 0;
   // Replaces the line at INDEX, keeping its object.
   virtual void Put(int index, const std::string& s);
-  virtual TObject* GetObject(int index) const;
+  // Not GetObject: <windows.h> renames that to GetObjectA in the files that include it.
+  virtual TObject* GetObjectAt(int index) const;
   virtual void PutObject(int index, TObject* object);
-  TObject* Objects(int index) const { return GetObject(index); }
+  TObject* Objects(int index) const { return GetObjectAt(index); }
   void SetObjects(int index, TObject* object) { PutObject(index, object); }
 
   // Returns the index the line went to.
@@ -91,7 +92,7 @@ public:
   int Count() const override { return static_cast<int>(items_.size()); }
   std::string Get(int index) const override;
   void Put(int index, const std::string& s) override;
-  TObject* GetObject(int index) const override;
+  TObject* GetObjectAt(int index) const override;
   void PutObject(int index, TObject* object) override;
   int Add(const std::string& s) override;
   // In a sorted list an ignored duplicate keeps its own object.

@@ -98,7 +98,7 @@ void TPropsStorage::ForEachStoredProperty(TComponent* owner, TStrings& stored_pr
   owner_ = owner;
   for (int i = 0; i < stored_props.Count(); ++i) {
     std::string component_name, property_name;
-    auto* component = dynamic_cast<TComponent*>(stored_props.GetObject(i));
+    auto* component = dynamic_cast<TComponent*>(stored_props.GetObjectAt(i));
     if (!component || !ParseStoredItem(stored_props.Get(i), component_name, property_name)) continue;
     auto list = lists.try_emplace(component, *component).first;
     const TPropInfo* prop = list->second.Find(property_name);

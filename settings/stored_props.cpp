@@ -33,7 +33,7 @@ void UpdateStoredList(TComponent* Owner, TStrings& StoredProps, bool FromForm) {
         StoredProps.Delete(i);
       continue;
     }
-    auto* component = dynamic_cast<TComponent*>(StoredProps.GetObject(i));
+    auto* component = dynamic_cast<TComponent*>(StoredProps.GetObjectAt(i));
     if (component && !component->Name().empty())
       StoredProps.Put(i, CreateStoredItem(component->Name(), property_name));
     else
