@@ -68,6 +68,8 @@ public:
 
   std::string ClassName() const override { return "TBitmap"; }
   static TGraphicClass Class();
+  // Copies need no registration of the format.
+  std::unique_ptr<TGraphic> NewOfSameClass() const override { return std::make_unique<TBitmap>(); }
 
   bool Empty() const override { return !handle_; }
   int Width() const override { return width_; }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +25,8 @@ public:
 
   std::string ClassName() const override { return "TIcon"; }
   static TGraphicClass Class();
+  // Copies need no registration of the format.
+  std::unique_ptr<TGraphic> NewOfSameClass() const override { return std::make_unique<TIcon>(); }
 
   bool Empty() const override { return !handle_; }
   int Width() const override { return width_; }

@@ -66,13 +66,30 @@ void TCustomListView::CreateWnd() {
   TWinControl::CreateWnd();
   HWND handle = Handle();
   SendMessageA(handle, LVM_SETEXTENDEDLISTVIEWSTYLE, ex_style_mask_, ex_style_);
-  const COLORREF color = ColorToRGB(Color());
-  SendMessageA(handle, LVM_SETBKCOLOR, 0, color);
-  SendMessageA(handle, LVM_SETTEXTBKCOLOR, 0, color);
+  ApplyColors();
   ApplyImageLists();
   for (int i = 0; i < columns_->Count(); ++i) columns_->InsertIntoControl(i);
   if (alloc_by_ > 0) SendMessageA(handle, LVM_SETITEMCOUNT, alloc_by_, 0);
   RestoreItems();
+}
+
+void TCustomListView::ApplyColors() {
+  if (!HandleAllocated()) return;
+  const COLORREF color = ColorToRGB(Color());
+  SendMessageA(Handle(), LVM_SETBKCOLOR, 0, color);
+  SendMessageA(Handle(), LVM_SETTEXTBKCOLOR, 0, color);
+  SendMessageA(Handle(), LVM_SETTEXTCOLOR, 0, ColorToRGB(Font().Color()));
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TCustomListView::ColorChanged() {
+  TWinControl::ColorChanged();
+  ApplyColors();
+}
+
+void TCustomListView::FontChanged() {
+  TWinControl::FontChanged();
+  ApplyColors();
 }
 
 void TCustomListView::DestroyWnd() {

@@ -295,6 +295,9 @@ protected:
   void DestroyWnd() override;
   void CNNotify(TMessage& message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The control's background, text background and text colours follow Color and Font.
+  void ColorChanged() override;
+  void FontChanged() override;
 
   // One notification of the control; the base raises the events named after each step.
   virtual void DoNotify(const NMHDR& header, LRESULT& result);
@@ -329,6 +332,7 @@ private:
   DWORD StyleBits() const;
   void SetImageList(TCustomImageList*& slot, TCustomImageList* value, int kind);
   void ApplyImageLists();
+  void ApplyColors();
   void SaveItems();
   void RestoreItems();
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "framework/graphic.h"
 #include "framework/picture_registry.h"
 #include "framework/win/handles.h"
@@ -21,6 +23,8 @@ public:
 
   std::string ClassName() const override { return "TMetafile"; }
   static TGraphicClass Class();
+  // Copies need no registration of the format.
+  std::unique_ptr<TGraphic> NewOfSameClass() const override { return std::make_unique<TMetafile>(); }
 
   bool Empty() const override { return !handle_; }
   int Width() const override;

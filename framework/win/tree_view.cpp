@@ -36,8 +36,28 @@ void TCustomTreeView::CreateWnd() {
   TWinControl::CreateWnd();
   HWND handle = Handle();
   SendMessageA(handle, TVM_SETINDENT, indent_, 0);
+  ApplyColors();
   ApplyImages();
   RestoreNodes();
+}
+
+void TCustomTreeView::ApplyColors() {
+  if (!HandleAllocated()) return;
+  auto rgb = [](TColor color) {
+    return color == clNone ? static_cast<LPARAM>(-1) : static_cast<LPARAM>(ColorToRGB(color));
+  };
+  SendMessageA(Handle(), TVM_SETBKCOLOR, 0, rgb(Color()));
+  SendMessageA(Handle(), TVM_SETTEXTCOLOR, 0, rgb(Font().Color()));
+}
+
+void TCustomTreeView::ColorChanged() {
+  TWinControl::ColorChanged();
+  ApplyColors();
+}
+
+void TCustomTreeView::FontChanged() {
+  TWinControl::FontChanged();
+  ApplyColors();
 }
 
 void TCustomTreeView::DestroyWnd() {

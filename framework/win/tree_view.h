@@ -236,6 +236,9 @@ protected:
   void DestroyWnd() override;
   void CNNotify(TMessage& message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The control's background and text colours follow Color and Font (clNone: the system's).
+  void ColorChanged() override;
+  void FontChanged() override;
 
   // One notification of the control; the base raises the events named after each step.
   virtual void DoNotify(const NMHDR& header, LRESULT& result);
@@ -263,6 +266,7 @@ private:
   static int CALLBACK DefaultCompare(LPARAM node1, LPARAM node2, LPARAM view);
   void SetStyleFlag(bool& flag, bool value);
   void ApplyImages();
+  void ApplyColors();
   // Walks the nodes in depth-first order with their levels (for re-creation).
   void SaveNodes();
   void RestoreNodes();

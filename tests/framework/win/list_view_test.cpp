@@ -321,11 +321,15 @@ TEST_F(ListViewTest, RecreatingTheWindowKeepsItemsColumnsAndSelection) {
   EXPECT_FALSE(b->Checked());
 }
 
-TEST_F(ListViewTest, ColourGoesToBackgroundAndTextBackground) {
+TEST_F(ListViewTest, ColoursFollowColorAndFont) {
   list->SetColor(clYellow);
-  list->RecreateWnd();
   EXPECT_EQ(ListView_GetBkColor(list->Handle()), RGB(255, 255, 0));
   EXPECT_EQ(ListView_GetTextBkColor(list->Handle()), RGB(255, 255, 0));
+  list->Font().SetColor(clNavy);
+  EXPECT_EQ(ListView_GetTextColor(list->Handle()), RGB(0, 0, 128));
+  list->RecreateWnd();
+  EXPECT_EQ(ListView_GetBkColor(list->Handle()), RGB(255, 255, 0));
+  EXPECT_EQ(ListView_GetTextColor(list->Handle()), RGB(0, 0, 128));
 }
 
 }  // namespace

@@ -280,6 +280,16 @@ TEST_F(TreeViewTest, KeysReachTheKeyEventsAndMoveTheSelection) {
   EXPECT_EQ(tree->Selected(), b);
 }
 
+TEST_F(TreeViewTest, ColoursFollowColorAndFont) {
+  tree->SetColor(clAqua);
+  EXPECT_EQ(TreeView_GetBkColor(tree->Handle()), RGB(0, 255, 255));
+  tree->Font().SetColor(clMaroon);
+  EXPECT_EQ(TreeView_GetTextColor(tree->Handle()), RGB(128, 0, 0));
+  tree->SetColor(clNone);
+  EXPECT_EQ(TreeView_GetBkColor(tree->Handle()), static_cast<COLORREF>(-1))
+      << "no colour gives the control its system colour back";
+}
+
 TEST_F(TreeViewTest, PropertiesBecomeWindowStyles) {
   auto style = [&] { return GetWindowLongPtrA(tree->Handle(), GWL_STYLE); };
   EXPECT_NE(style() & TVS_HASBUTTONS, 0);

@@ -1,0 +1,59 @@
+#include "framework/win/image.h"
+
+namespace tw {
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(Left(), Top(), 105, 105);
+  picture_.OnChange = [this](TObject*) { PictureChanged(); };
+}
+
+TImage::~TImage() { picture_.OnChange = nullptr; }
+
+void TImage::PictureChanged() {
+  if (auto_size_ && picture_.Width() > 0 && picture_.Height() > 0)
+    SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+  Invalidate();
+}
+
+void TImage::SetAutoSize(bool value) {
+  if (auto_size_ == value) return;
+  auto_size_ = value;
+  PictureChanged();
+}
+
+void TImage::SetStretch(bool value) {
+  if (stretch_ == value) return;
+  stretch_ = value;
+  Invalidate();
+}
+
+void TImage::SetCenter(bool value) {
+  if (center_ == value) return;
+  center_ = value;
+  Invalidate();
+}
+
+TRect TImage::DestRect() const {
+  if (stretch_) return TRect{0, 0, Width(), Height()};
+  const int w = picture_.Width(), h = picture_.Height();
+  if (center_) {
+    const int x = (Width() - w) / 2, y = (Height() - h) / 2;
+    return TRect{x, y, x + w, y + h};
+  }
+  return TRect{0, 0, w, h};
+}
+
+void TImage::PaintControl(HDC dc) {
+  TGraphic* graphic = picture_.Graphic();
+  if (!graphic || graphic->Empty()) return;
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  // The control's area on the parent is its only surface.
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, 0, 0, Width(), Height());
+  canvas.StretchDraw(DestRect(), *graphic);
+  RestoreDC(dc, saved);
+  canvas.SetHandle(nullptr);
+}
+
+}  // namespace tw
