@@ -1,6 +1,17 @@
 #include "framework/win/image.h"
 
+#include "framework/type_info.h"
+
 namespace tw {
+namespace {
+
+const bool kRegistered = TTypeRegistry::Class<TImage>("TImage", "TGraphicControl")
+                             .Boolean("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize, false)
+                             .Boolean("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
+                             .Boolean("Center", &TImage::Center, &TImage::SetCenter, false)
+                             .Done();
+
+}  // namespace
 
 TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner) {
   SetBounds(Left(), Top(), 105, 105);

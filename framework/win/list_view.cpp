@@ -3,7 +3,39 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/type_info.h"
+
 namespace tw {
+namespace {
+
+PTypeInfo ViewStyleType() {
+  static PTypeInfo type =
+      EnumerationType("TViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"});
+  return type;
+}
+
+const bool kRegistered =
+    TTypeRegistry::Class<TCustomListView>("TCustomListView", "TWinControl")
+        .Enumeration("ViewStyle", ViewStyleType(), &TCustomListView::ViewStyle,
+                     &TCustomListView::SetViewStyle, 0)
+        .Boolean("ColumnClick", &TCustomListView::ColumnClick, &TCustomListView::SetColumnClick,
+                 true)
+        .Boolean("ShowColumnHeaders", &TCustomListView::ShowColumnHeaders,
+                 &TCustomListView::SetShowColumnHeaders, true)
+        .Boolean("HideSelection", &TCustomListView::HideSelection,
+                 &TCustomListView::SetHideSelection, true)
+        .Boolean("MultiSelect", &TCustomListView::MultiSelect, &TCustomListView::SetMultiSelect,
+                 false)
+        .Boolean("ReadOnly", &TCustomListView::ReadOnly, &TCustomListView::SetReadOnly, false)
+        .Boolean("Checkboxes", &TCustomListView::Checkboxes, &TCustomListView::SetCheckboxes,
+                 false)
+        .Boolean("GridLines", &TCustomListView::GridLines, &TCustomListView::SetGridLines, false)
+        .Boolean("HotTrack", &TCustomListView::HotTrack, &TCustomListView::SetHotTrack, false)
+        .Boolean("RowSelect", &TCustomListView::RowSelect, &TCustomListView::SetRowSelect, false)
+        .Integer("AllocBy", &TCustomListView::AllocBy, &TCustomListView::SetAllocBy, 0)
+        .Done();
+
+}  // namespace
 
 void TIconOptions::SetAutoArrange(bool value) {
   if (auto_arrange_ == value) return;

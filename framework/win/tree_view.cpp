@@ -2,7 +2,24 @@
 
 #include <utility>
 
+#include "framework/type_info.h"
+
 namespace tw {
+namespace {
+
+const bool kRegistered =
+    TTypeRegistry::Class<TCustomTreeView>("TCustomTreeView", "TWinControl")
+        .Boolean("ShowButtons", &TCustomTreeView::ShowButtons, &TCustomTreeView::SetShowButtons,
+                 true)
+        .Boolean("ShowLines", &TCustomTreeView::ShowLines, &TCustomTreeView::SetShowLines, true)
+        .Boolean("ShowRoot", &TCustomTreeView::ShowRoot, &TCustomTreeView::SetShowRoot, true)
+        .Boolean("HideSelection", &TCustomTreeView::HideSelection,
+                 &TCustomTreeView::SetHideSelection, true)
+        .Boolean("ReadOnly", &TCustomTreeView::ReadOnly, &TCustomTreeView::SetReadOnly, false)
+        .Integer("Indent", &TCustomTreeView::Indent, &TCustomTreeView::SetIndent, 19)
+        .Done();
+
+}  // namespace
 
 TCustomTreeView::TCustomTreeView(TComponent* AOwner)
     : TWinControl(AOwner), items_(std::make_unique<TTreeNodes>(this)) {

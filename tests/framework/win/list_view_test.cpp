@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/form.h"
 #include "tests/support/win/pump.h"
@@ -186,6 +187,18 @@ TEST_F(ListViewTest, ViewStylesSwitchTheWindowsView) {
     EXPECT_EQ(GetWindowLongPtrA(list->Handle(), GWL_STYLE) & LVS_TYPEMASK, bits);
   }
   EXPECT_EQ(list->Items().Count(), 1) << "switching views keeps the items";
+}
+
+// Stored settings reach the view style by name, as the text of its enumeration.
+TEST_F(ListViewTest, ViewStyleIsAPublishedEnumeration) {
+  const TPropInfo* prop = GetPropInfo(*list, "ViewStyle");
+  ASSERT_NE(prop, nullptr);
+  SetOrdProp(*list, *prop, GetEnumValue(*prop->PropType, "vsReport"));
+  EXPECT_EQ(list->ViewStyle(), vsReport);
+  EXPECT_EQ(GetWindowLongPtrA(list->Handle(), GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
+  list->SetViewStyle(vsList);
+  EXPECT_EQ(GetEnumName(*prop->PropType, GetOrdProp(*list, *prop)), "vsList");
+  EXPECT_NE(GetPropInfo(*list, "Width"), nullptr) << "the control's own properties are inherited";
 }
 
 TEST_F(ListViewTest, MultiSelectAllowsSeveralSelectedItems) {
