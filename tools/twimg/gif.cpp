@@ -23,22 +23,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-int WholeOption(const Args& args, const std::string& flag, int low, int high, int fallback) {
-  if (!HasFlag(args, flag)) return fallback;
-  const std::string text = OptionValue(args, flag);
-  std::size_t used = 0;
-  int value = 0;
-  try {
-    value = std::stoi(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (text.empty() || used != text.size() || value < low || value > high)
-    throw EConvertError(flag + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-                        ", not '" + text + "'");
-  return value;
-}
-
 std::string Json(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -81,7 +65,7 @@ int SaveFrames(TGIFImage& image, const Args& args, const std::string& out) {
       SaveBitmap(image.FrameAt(i).FrameBitmap(), stem + "-" + std::to_string(i) + ".bmp");
     return 0;
   }
-  const int frame = WholeOption(args, "--frame", 0, image.FrameCount() - 1, 0);
+  const int frame = IntOption(args, "--frame", 0, image.FrameCount() - 1, 0);
   SaveBitmap(image.FrameAt(frame).FrameBitmap(), out);
   return 0;
 }
@@ -115,7 +99,7 @@ int EncodeGif(const Args& args) {
   const auto files = Positional(args, {"--method", "--delay", "--loop"});
   if (files.size() < 2) throw EConvertError(std::string("usage: twimg encode-gif ") + kEncodeUsage);
   DefaultReductionMethod = MethodOption(args);
-  const int delay = WholeOption(args, "--delay", 0, 65535, 0);
+  const int delay = IntOption(args, "--delay", 0, 65535, 0);
   TGIFImage image;
   for (std::size_t i = 1; i < files.size(); ++i) {
     TDib dib;
@@ -124,7 +108,7 @@ int EncodeGif(const Args& args) {
     const int index = image.AppendFrame(dib);
     image.FrameAt(index).DelayMs = static_cast<std::uint16_t>(delay);
   }
-  if (HasFlag(args, "--loop")) image.SetLoop(true, static_cast<std::uint16_t>(WholeOption(args, "--loop", 0, 65535, 0)));
+  if (HasFlag(args, "--loop")) image.SetLoop(true, static_cast<std::uint16_t>(IntOption(args, "--loop", 0, 65535, 0)));
   if (HasFlag(args, "--interlace"))
     for (int i = 0; i < image.FrameCount(); ++i) Interlace(image.FrameAt(i));
   TFileStream out(files[0], fmCreate);

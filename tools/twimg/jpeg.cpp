@@ -21,45 +21,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadFile(const std::string& name) {
-  TMemoryStream stream;
-  stream.LoadFromFile(name);
-  return stream.Bytes();
-}
-
 bool IsJpeg(const Bytes& bytes) { return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8; }
-
-// The value of FLAG as a whole number within LOW..HIGH; FALLBACK when the flag is absent.
-int RangeOption(const Args& args, const std::string& flag, int low, int high, int fallback) {
-  if (!HasFlag(args, flag)) return fallback;
-  const std::string text = OptionValue(args, flag);
-  std::size_t used = 0;
-  int value = 0;
-  try {
-    value = std::stoi(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (text.empty() || used != text.size() || value < low || value > high)
-    throw EConvertError(flag + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-                        ", not '" + text + "'");
-  return value;
-}
-
-std::vector<std::string> Files(const Args& args, std::size_t count, const std::vector<std::string>& flags_with_values,
-                               const std::string& usage) {
-  std::vector<std::string> files = Positional(args, flags_with_values);
-  if (files.size() != count) throw EConvertError("usage: twimg " + usage);
-  return files;
-}
 
 }  // namespace
 
 int DecodeJpegFile(const Bytes& bytes, const Args& args, const std::string& out) {
   TJPEGSettings settings = JpegDefaults;
-  settings.ScaleShift = RangeOption(args, "--scale", 0, 3, 0);
+  settings.ScaleShift = IntOption(args, "--scale", 0, 3, 0);
   settings.GrayOutput = HasFlag(args, "--gray");
-  const int depth = RangeOption(args, "--depth", 8, 24, 24);
+  const int depth = IntOption(args, "--depth", 8, 24, 24);
   if (depth != 8 && depth != 24) throw EConvertError("--depth needs 8 or 24");
   settings.OutputDepth = depth == 8 ? 1 : 0;
   TJPEGData data;
@@ -89,7 +59,7 @@ constexpr const char* kInfoUsage = "IN";
 
 int Decode(const Args& args) {
   const auto files = Files(args, 2, {"--scale", "--depth", "--frame"}, std::string("decode ") + kDecodeUsage);
-  const Bytes bytes = ReadFile(files[0]);
+  const Bytes bytes = ReadFileBytes(files[0]);
   if (IsJpeg(bytes)) return DecodeJpegFile(bytes, args, files[1]);
   if (IsGif(bytes)) return DecodeGifFile(bytes, args, files[1]);
   if (IsAnimatedCursor(bytes)) return DecodeAniFile(bytes, args, files[1]);
@@ -98,7 +68,7 @@ int Decode(const Args& args) {
 
 int Info(const Args& args) {
   const auto files = Files(args, 1, {}, std::string("info ") + kInfoUsage);
-  const Bytes bytes = ReadFile(files[0]);
+  const Bytes bytes = ReadFileBytes(files[0]);
   if (IsJpeg(bytes)) {
     std::printf("%s\n", JpegFileInfo(bytes).c_str());
     return 0;
@@ -113,7 +83,7 @@ int Info(const Args& args) {
 int EncodeJpeg(const Args& args) {
   const auto files = Files(args, 2, {"--quality"}, std::string("encode-jpeg ") + kEncodeUsage);
   TJPEGSettings settings = JpegDefaults;
-  settings.Quality = RangeOption(args, "--quality", 1, 100, settings.Quality);
+  settings.Quality = IntOption(args, "--quality", 1, 100, settings.Quality);
   settings.GrayOutput = HasFlag(args, "--gray");
   settings.WriteProgressive = HasFlag(args, "--progressive");
   TDib dib;

@@ -17,29 +17,8 @@ constexpr const char* kEncodeUsage = "IN.bmp OUT.lzw [--interlace]";
 constexpr const char* kDecodeUsage =
     "IN.lzw OUT.bmp --width W --height H --bpp 1|4|8 [--interlace] [--tolerant]";
 
-std::vector<std::string> Files(const Args& args, const std::vector<std::string>& flags_with_values,
-                               const char* command, const char* usage) {
-  std::vector<std::string> files = Positional(args, flags_with_values);
-  if (files.size() != 2) throw EConvertError(std::string("usage: twimg ") + command + " " + usage);
-  return files;
-}
-
-int IntegerOption(const Args& args, const std::string& flag) {
-  const std::string text = OptionValue(args, flag);
-  std::size_t used = 0;
-  int value = 0;
-  try {
-    value = std::stoi(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (text.empty() || used != text.size())
-    throw EConvertError(flag + " needs a whole number, not '" + text + "'");
-  return value;
-}
-
 int Encode(const Args& args) {
-  const auto files = Files(args, {}, "lzw-encode", kEncodeUsage);
+  const auto files = Files(args, 2, {}, std::string("lzw-encode ") + kEncodeUsage);
   TDib dib;
   {
     TFileStream in(files[0], fmOpenRead);
@@ -55,10 +34,10 @@ int Encode(const Args& args) {
 }
 
 int Decode(const Args& args) {
-  const auto files = Files(args, {"--width", "--height", "--bpp"}, "lzw-decode", kDecodeUsage);
-  const int width = IntegerOption(args, "--width");
-  const int height = IntegerOption(args, "--height");
-  const int bpp = IntegerOption(args, "--bpp");
+  const auto files = Files(args, 2, {"--width", "--height", "--bpp"}, std::string("lzw-decode ") + kDecodeUsage);
+  const int width = RequiredIntOption(args, "--width");
+  const int height = RequiredIntOption(args, "--height");
+  const int bpp = RequiredIntOption(args, "--bpp");
   if (bpp != 1 && bpp != 4 && bpp != 8) throw EConvertError("--bpp must be 1, 4 or 8");
 
   TDib dib(width, height, bpp);

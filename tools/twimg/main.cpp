@@ -4,6 +4,7 @@
 #include <map>
 
 #include "framework/exception.h"
+#include "framework/stream.h"
 #include "tools/twimg/command.h"
 
 namespace tw::twimg {
@@ -47,6 +48,42 @@ std::vector<std::string> Positional(const Args& args, const std::vector<std::str
     words.push_back(args[i]);
   }
   return words;
+}
+
+std::vector<std::string> Files(const Args& args, std::size_t count, const std::vector<std::string>& flags_with_values,
+                               const std::string& usage) {
+  std::vector<std::string> files = Positional(args, flags_with_values);
+  if (files.size() != count) throw EConvertError("usage: twimg " + usage);
+  return files;
+}
+
+int IntOption(const Args& args, const std::string& flag, int low, int high, int fallback) {
+  if (!HasFlag(args, flag)) return fallback;
+  return RequiredIntOption(args, flag, low, high);
+}
+
+int RequiredIntOption(const Args& args, const std::string& flag, int low, int high) {
+  const std::string text = OptionValue(args, flag);
+  std::size_t used = 0;
+  int value = 0;
+  try {
+    value = std::stoi(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (text.empty() || used != text.size() || value < low || value > high) {
+    const std::string range = low == INT_MIN && high == INT_MAX
+                                  ? std::string()
+                                  : " from " + std::to_string(low) + " to " + std::to_string(high);
+    throw EConvertError(flag + " needs a whole number" + range + ", not '" + text + "'");
+  }
+  return value;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& name) {
+  TMemoryStream stream;
+  stream.LoadFromFile(name);
+  return stream.Bytes();
 }
 
 }  // namespace tw::twimg
