@@ -5,6 +5,8 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include "tests/viewers/gif/giflib_memory_file.h"
+
 #include <cstring>
 #include <random>
 
@@ -16,24 +18,9 @@ namespace {
 
 using namespace gif_test;
 
-struct MemoryFile {
-  Bytes bytes;
-  std::size_t at = 0;
-};
-
-int ReadMemory(GifFileType* gif, GifByteType* buffer, int count) {
-  auto* file = static_cast<MemoryFile*>(gif->UserData);
-  const int n = static_cast<int>(std::min<std::size_t>(count, file->bytes.size() - file->at));
-  std::memcpy(buffer, file->bytes.data() + file->at, n);
-  file->at += n;
-  return n;
-}
-
-int WriteMemory(GifFileType* gif, const GifByteType* buffer, int count) {
-  auto* file = static_cast<MemoryFile*>(gif->UserData);
-  file->bytes.insert(file->bytes.end(), buffer, buffer + count);
-  return count;
-}
+using test::MemoryFile;
+using test::ReadMemory;
+using test::WriteMemory;
 
 // One frame as giflib reads it: its place, size, colour of every pixel (top-down) and the
 // transparent index.

@@ -5,6 +5,8 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include "tests/viewers/gif/giflib_memory_file.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -58,24 +60,9 @@ Bytes WrapInGif(const Bytes& stream, int width, int height, int table_bits, bool
   return gif;
 }
 
-struct MemoryFile {
-  Bytes bytes;
-  std::size_t at = 0;
-};
-
-int ReadMemory(GifFileType* gif, GifByteType* buffer, int count) {
-  auto* file = static_cast<MemoryFile*>(gif->UserData);
-  const int n = static_cast<int>(std::min<std::size_t>(count, file->bytes.size() - file->at));
-  std::memcpy(buffer, file->bytes.data() + file->at, n);
-  file->at += n;
-  return n;
-}
-
-int WriteMemory(GifFileType* gif, const GifByteType* buffer, int count) {
-  auto* file = static_cast<MemoryFile*>(gif->UserData);
-  file->bytes.insert(file->bytes.end(), buffer, buffer + count);
-  return count;
-}
+using test::MemoryFile;
+using test::ReadMemory;
+using test::WriteMemory;
 
 // giflib's reading of the first frame, one value per pixel, rows top-down.
 std::vector<unsigned> GiflibDecode(const Bytes& gif_file, int width, int height, bool interlaced) {
