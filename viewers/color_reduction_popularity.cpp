@@ -2,6 +2,7 @@
 // until its colours fit a fixed histogram.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <numeric>
 #include <vector>
 
@@ -127,15 +128,113 @@ TRGBQuad ColorOf(std::uint32_t key) {
                   static_cast<std::uint8_t>(key >> 16), 0};
 }
 
-}  // namespace
+// Cells of the colour cube, counted in one pass: at six bits per channel which cells occur, at
+// five bits how many pixels each holds and in what order they first appear. Once every
+// mask has dropped its two low bits, a masked colour is a union of six-bit cells, so whether a
+// mask step fits the histogram follows from the cells; once it has dropped three, the whole
+// histogram follows from the five-bit counts. The picture need not be rescanned.
+class CellHistogram {
+public:
+  CellHistogram(const std::uint8_t* source, int width, int height)
+      : occurs6_(kCells6 / 64), counts5_(kCells5), entry_of5_(kCells5, kNoEntry) {
+    const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
+    for (int y = 0; y < height; ++y) {
+      ForEachPixelOfRow(source + stride * static_cast<std::size_t>(y), width, [&](int, std::uint32_t pixel) {
+        const std::uint32_t cell6 = Cell6(pixel), cell5 = Cell5(pixel);
+        occurs6_[cell6 >> 6] |= std::uint64_t{1} << (cell6 & 63);
+        if (counts5_[cell5]++ == 0) first_seen5_.push_back(cell5);
+      });
+    }
+  }
 
-void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int height,
-                std::span<TRGBQuad, 256> palette) {
-  Histogram histogram(source, width, height);
-  while (!histogram.Count()) histogram.Coarsen();
-  auto& entries = histogram.Entries();
+  // True when the picture has at most kMaxEntries colours under the masks, each of which has
+  // its two low bits clear.
+  bool Fits(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
+    const std::uint32_t mask = static_cast<std::uint32_t>(red >> 2) << 12 | (green >> 2) << 6 | blue >> 2;
+    std::vector<std::uint64_t> seen(kCells6 / 64);
+    std::size_t colours = 0;
+    for (std::size_t w = 0; w < occurs6_.size(); ++w) {
+      for (std::uint64_t bits = occurs6_[w]; bits; bits &= bits - 1) {
+        const std::uint32_t masked = (static_cast<std::uint32_t>(w) << 6 | static_cast<std::uint32_t>(std::countr_zero(bits))) & mask;
+        std::uint64_t& word = seen[masked >> 6];
+        const std::uint64_t bit = std::uint64_t{1} << (masked & 63);
+        if (word & bit) continue;
+        if (++colours > kMaxEntries) return false;
+        word |= bit;
+      }
+    }
+    return true;
+  }
 
-  // The most frequent first, the earlier entry first among equals.
+  // The histogram under the masks (each with its three low bits clear), its entries in the
+  // order their colours first appear in the picture, as a scan of the pixels makes them; empty
+  // when more than kMaxEntries colours remain.
+  std::vector<Entry> Entries(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    mask5_ = static_cast<std::uint32_t>(red >> 3) << 10 | (green >> 3) << 5 | blue >> 3;
+    std::vector<Entry> entries;
+    for (std::uint32_t cell : first_seen5_) {
+      std::uint16_t& entry = entry_of5_[cell & mask5_];
+      if (entry == kNoEntry) {
+        if (entries.size() == kMaxEntries) {
+          entries.clear();
+          break;
+        }
+        entry = static_cast<std::uint16_t>(entries.size());
+        entries.push_back(Entry{ColourOf5(cell & mask5_), 0, -1});
+      }
+      entries[entry].count += counts5_[cell];
+    }
+    // Entries are numbered in first-seen order, so entry_of5_ is kept for WriteIndices.
+    if (entries.empty()) Forget();
+    return entries;
+  }
+
+  // Writes each pixel's palette index, taken from ENTRIES as the last call of Entries made them.
+  void WriteIndices(const std::vector<Entry>& entries, const std::uint8_t* source, std::uint8_t* target, int width,
+                    int height) {
+    std::array<std::uint8_t, kCells5> index_of{};
+    for (std::uint32_t cell : first_seen5_)
+      index_of[cell] = static_cast<std::uint8_t>(entries[entry_of5_[cell & mask5_]].index);
+    Forget();
+    const auto in_stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
+    const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
+    for (int y = 0; y < height; ++y) {
+      std::uint8_t* out = target + out_stride * static_cast<std::size_t>(y);
+      ForEachPixelOfRow(source + in_stride * static_cast<std::size_t>(y), width,
+                        [&](int x, std::uint32_t pixel) { out[x] = index_of[Cell5(pixel)]; });
+    }
+  }
+
+private:
+  static constexpr std::size_t kCells6 = std::size_t{1} << 18;
+  static constexpr std::size_t kCells5 = std::size_t{1} << 15;
+  static constexpr std::uint16_t kNoEntry = 0xFFFF;
+
+  static std::uint32_t ColourOf5(std::uint32_t cell) {
+    return (cell & 31) << 3 | (cell >> 5 & 31) << 11 | (cell >> 10) << 19;
+  }
+
+  void Forget() {
+    for (std::uint32_t cell : first_seen5_) entry_of5_[cell & mask5_] = kNoEntry;
+  }
+
+  static std::uint32_t Cell6(std::uint32_t pixel) {
+    return (pixel >> 6 & 0x3F000) | (pixel >> 4 & 0xFC0) | (pixel >> 2 & 0x3F);
+  }
+  static std::uint32_t Cell5(std::uint32_t pixel) {
+    return (pixel >> 9 & 0x7C00) | (pixel >> 6 & 0x3E0) | (pixel >> 3 & 0x1F);
+  }
+
+  std::vector<std::uint64_t> occurs6_;  // a bit per six-bit cell that occurs
+  std::vector<std::uint32_t> counts5_;
+  std::vector<std::uint32_t> first_seen5_;
+  std::vector<std::uint16_t> entry_of5_;  // masked five-bit cell -> its entry
+  std::uint32_t mask5_ = 0;
+};
+
+// Gives the most frequent entries (the earlier among equals) the palette indices 0 to 255 and
+// every other entry the index of its nearest palette colour.
+void ChoosePalette(std::vector<Entry>& entries, std::span<TRGBQuad, 256> palette) {
   std::vector<int> order(entries.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -159,7 +258,36 @@ void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int
     }
     e.index = best;
   }
-  histogram.WriteIndices(target);
+}
+
+}  // namespace
+
+void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int height,
+                std::span<TRGBQuad, 256> palette) {
+  Histogram histogram(source, width, height);
+  auto low_bits = [&](int bits) {
+    return (histogram.RedMask() | histogram.GreenMask() | histogram.BlueMask()) & ((1 << bits) - 1);
+  };
+  auto exact = [&] {
+    if (!histogram.Count()) return false;
+    ChoosePalette(histogram.Entries(), palette);
+    histogram.WriteIndices(target);
+    return true;
+  };
+  // Fine masks: exact passes, which stop early at the 2050th colour of a colourful picture.
+  for (; low_bits(2); histogram.Coarsen())
+    if (exact()) return;
+  // Coarser masks follow from one counting pass over the cells.
+  CellHistogram cells(source, width, height);
+  for (; low_bits(3); histogram.Coarsen())
+    if (cells.Fits(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask()) && exact()) return;
+  for (;; histogram.Coarsen()) {
+    std::vector<Entry> entries = cells.Entries(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask());
+    if (entries.empty()) continue;
+    ChoosePalette(entries, palette);
+    cells.WriteIndices(entries, source, target, width, height);
+    return;
+  }
 }
 
 }  // namespace tw::reduction

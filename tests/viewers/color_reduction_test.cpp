@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "framework/exception.h"
@@ -323,6 +324,105 @@ TEST(ColorReductionTest, GoldenOutputOfEveryMethodOnPhotoLikePictures) {
       EXPECT_EQ(Fnv1a(bytes), c.hashes[static_cast<std::size_t>(m)]) << c.width << "x" << c.height << " method " << m;
     }
   }
+}
+
+// The popularity method done the plain way: a full scan per mask step in stored row order
+// (bottom-up), entries in the order their colours first appear. Returns the indices in that
+// order.
+std::vector<std::uint8_t> PlainPopularity(const TDib& picture, std::array<TRGBQuad, 256>& palette, int& steps) {
+  const int width = picture.Width(), height = picture.Height();
+  std::uint8_t masks[3] = {255, 255, 255};  // red, green, blue
+  std::vector<std::uint32_t> keys, counts;
+  std::map<std::uint32_t, std::size_t> entry_of;
+  for (steps = 0;; ++steps) {
+    keys.clear();
+    counts.clear();
+    entry_of.clear();
+    for (int y = height - 1; y >= 0; --y)
+      for (int x = 0; x < width; ++x) {
+        const std::uint32_t c = picture.PixelColor(x, y);
+        const std::uint32_t key = (c & masks[0]) | (c >> 8 & masks[1]) << 8 | (c >> 16 & masks[2]) << 16;
+        auto [it, added] = entry_of.try_emplace(key, keys.size());
+        if (added) keys.push_back(key), counts.push_back(0);
+        ++counts[it->second];
+      }
+    if (keys.size() <= 2049) break;
+    std::uint8_t& coarser = masks[0] < masks[1] ? masks[1] : masks[2] < masks[0] ? masks[0] : masks[2];
+    coarser = static_cast<std::uint8_t>(coarser << 1);
+  }
+  palette.fill(TRGBQuad{128, 128, 128, 0});
+  std::vector<int> index(keys.size(), -1);
+  for (int k = 0; k < 256; ++k) {
+    int best = -1;
+    for (std::size_t e = 0; e < keys.size(); ++e)
+      if (index[e] < 0 && (best < 0 || counts[e] > counts[static_cast<std::size_t>(best)])) best = static_cast<int>(e);
+    if (best < 0) break;
+    index[static_cast<std::size_t>(best)] = k;
+    const std::uint32_t key = keys[static_cast<std::size_t>(best)];
+    palette[static_cast<std::size_t>(k)] = TRGBQuad{static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 8),
+                                                    static_cast<std::uint8_t>(key), 0};
+  }
+  for (std::size_t e = 0; e < keys.size(); ++e) {
+    if (index[e] >= 0) continue;
+    const int r = keys[e] & 0xFF, g = keys[e] >> 8 & 0xFF, b = keys[e] >> 16 & 0xFF;
+    int best_d = 1 << 30;
+    for (int i = 0; i < 256; ++i) {
+      const int dr = r - palette[i].Red, dg = g - palette[i].Green, db = b - palette[i].Blue;
+      if (dr * dr + dg * dg + db * db < best_d) best_d = dr * dr + dg * dg + db * db, index[e] = i;
+    }
+  }
+  std::vector<std::uint8_t> out;
+  for (int y = height - 1; y >= 0; --y)
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t c = picture.PixelColor(x, y);
+      out.push_back(static_cast<std::uint8_t>(index[entry_of[(c & masks[0]) | (c >> 8 & masks[1]) << 8 | (c >> 16 & masks[2]) << 16]]));
+    }
+  return out;
+}
+
+// The histogram is rebuilt from counted colour cells once the masks are coarse, instead of
+// rescanning the picture per step; every step count, from the exact early passes through the
+// cell-decided ones to the cell-built ones, must give what plain rescanning gives.
+// 1500 colours with their three low bits clear, each next to a twin that differs from it by
+// DELTA (red, green, blue): the histogram fits once the mask step that drops DELTA's bit.
+TDib TwinColours(const Rgb& delta) {
+  std::vector<Rgb> colors;
+  for (int i = 0; i < 1500; ++i) {
+    const Rgb base{static_cast<std::uint8_t>(i % 32 * 8), static_cast<std::uint8_t>(i / 32 % 32 * 8),
+                   static_cast<std::uint8_t>(i / 1024 * 8)};
+    colors.push_back(base);
+    colors.push_back({static_cast<std::uint8_t>(base.r + delta.r), static_cast<std::uint8_t>(base.g + delta.g),
+                      static_cast<std::uint8_t>(base.b + delta.b)});
+    if (i % 7 == 0) colors.push_back(base);
+  }
+  return Picture(50, colors);
+}
+
+TEST(ColorReductionTest, PopularityMatchesPlainRescanningAtEveryMaskStep) {
+  std::vector<TDib> pictures;
+  for (int noise : {0, 3, 8, 20, 40})
+    for (const auto& [width, height] : {std::pair{20, 15}, std::pair{61, 47}, std::pair{128, 90}})
+      pictures.push_back(PhotoLike(width, height, noise));
+  for (const Rgb& delta : {Rgb{1, 0, 0}, Rgb{0, 0, 2}, Rgb{0, 2, 0}, Rgb{0, 0, 4}, Rgb{4, 0, 0}})
+    pictures.push_back(TwinColours(delta));
+  std::set<int> steps_seen;
+  for (const TDib& picture : pictures) {
+    const int width = picture.Width(), height = picture.Height();
+    std::array<TRGBQuad, 256> expected_palette{}, palette{};
+    int steps = 0;
+    const std::vector<std::uint8_t> expected = PlainPopularity(picture, expected_palette, steps);
+    steps_seen.insert(steps);
+    TDib reduced = picture;
+    ReducePixels(reduced.Bits(), reduced.Bits(), width, height, rmPopularity, palette);
+    ASSERT_EQ(palette, expected_palette) << width << "x" << height << " after " << steps << " steps";
+    std::vector<std::uint8_t> actual;
+    for (int row = 0; row < height; ++row)
+      for (int x = 0; x < width; ++x) actual.push_back(reduced.Bits()[row * TDib::RowBytes(width, 8) + x]);
+    EXPECT_EQ(actual, expected) << width << "x" << height << " after " << steps << " steps";
+  }
+  // The pictures end on exact passes with fine masks, on steps decided from six-bit cells
+  // (6 to 8) and on steps built from five-bit cells (9 and later).
+  EXPECT_EQ(steps_seen, (std::set<int>{0, 2, 4, 6, 7, 8, 9, 10, 11, 12, 13}));
 }
 
 TEST(ColorReductionTest, FileImageLayout) {
