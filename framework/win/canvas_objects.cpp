@@ -32,8 +32,9 @@ struct TFont::Resource {
   ScopedFont handle;
 
   static std::map<Key, std::weak_ptr<Resource>>& Cache() {
-    static std::map<Key, std::weak_ptr<Resource>> cache;
-    return cache;
+    // Never destroyed: fonts of static objects may be released after every other static.
+    static auto* cache = new std::map<Key, std::weak_ptr<Resource>>;
+    return *cache;
   }
 
   static std::shared_ptr<Resource> For(const Key& key) {

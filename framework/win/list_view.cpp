@@ -350,7 +350,10 @@ void TCustomListView::DoNotify(const NMHDR& header, LRESULT& result) {
       if (TListItem* item = items_->Known(view.lParam)) Change(item, ChangeOf(view.uChanged));
       break;
     case LVN_INSERTITEM:
-      if (TListItem* item = items_->Known(view.lParam)) InsertItem(item);
+      if (TListItem* item = items_->Known(view.lParam)) {
+        item->index_hint_ = view.iItem;
+        InsertItem(item);
+      }
       break;
     case LVN_DELETEITEM:
       if (TListItem* item = items_->Known(view.lParam)) items_->ItemDeleted(item);

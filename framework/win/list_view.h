@@ -96,6 +96,9 @@ private:
   int overlay_index_ = -1;
   // Whether the item is in the control, and its state while the window is re-created.
   bool inserted_ = false;
+  // Where the item was last seen in the control: checked first, so that finding an item that
+  // did not move costs one query instead of a search.
+  mutable int index_hint_ = -1;
   UINT saved_state_ = 0;
 };
 

@@ -13,11 +13,21 @@ TCustomListView* TListItem::ListView() const { return owner_->Owner(); }
 
 int TListItem::Index() const {
   if (!inserted_) return -1;
+  HWND handle = ListView()->Handle();
+  if (index_hint_ >= 0) {
+    LVITEMA query{};
+    query.mask = LVIF_PARAM;
+    query.iItem = index_hint_;
+    if (SendMessageA(handle, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) &&
+        query.lParam == reinterpret_cast<LPARAM>(this))
+      return index_hint_;
+  }
   LVFINDINFOA find{};
   find.flags = LVFI_PARAM;
   find.lParam = reinterpret_cast<LPARAM>(this);
-  return static_cast<int>(SendMessageA(ListView()->Handle(), LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(&find)));
+  index_hint_ = static_cast<int>(SendMessageA(handle, LVM_FINDITEMA, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(&find)));
+  return index_hint_;
 }
 
 bool TListItem::GetState(UINT mask) const {
@@ -158,8 +168,9 @@ void TListItems::InsertIntoControl(TListItem& item, int index) {
   insert.state = INDEXTOOVERLAYMASK(item.overlay_index_ + 1) | (item.saved_state_ & LVIS_CUT);
   // The item counts as inserted before the control tells anyone about it.
   item.inserted_ = true;
-  if (SendMessageA(owner_->Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)) < 0)
-    item.inserted_ = false;
+  item.index_hint_ = static_cast<int>(
+      SendMessageA(owner_->Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+  if (item.index_hint_ < 0) item.inserted_ = false;
 }
 
 TListItem* TListItems::InsertItem(int index, const std::string& caption, void* data) {

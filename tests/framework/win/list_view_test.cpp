@@ -109,6 +109,29 @@ TEST_F(ListViewTest, LongTextsAreCutToTheAskersBuffer) {
   EXPECT_EQ(buffer[8], '#') << "nothing is written past the buffer";
 }
 
+// Items keep their indexes right when others are inserted before them or the list is sorted.
+TEST_F(ListViewTest, ItemIndexesFollowInsertsAndSorts) {
+  std::vector<int> inserted_at;
+  list->OnInsert = [&](TObject*, TListItem* item) {
+    inserted_at.push_back(item->Index());
+    item->SetCut(item->Caption() == "b");
+  };
+  TListItem* b = list->Items().AddItem("b", nullptr);
+  TListItem* a = list->Items().AddItem("a", nullptr);
+  EXPECT_EQ(inserted_at, (std::vector<int>{0, 1}));
+  EXPECT_TRUE(b->Cut()) << "state set while the item is being inserted sticks";
+  TListItem* first = list->Items().Insert(0);
+  EXPECT_EQ(first->Index(), 0);
+  EXPECT_EQ(b->Index(), 1);
+  EXPECT_EQ(a->Index(), 2);
+  list->AlphaSort();
+  EXPECT_EQ(first->Index(), 0);
+  EXPECT_EQ(a->Index(), 1);
+  EXPECT_EQ(b->Index(), 2);
+  EXPECT_TRUE(b->Cut());
+  EXPECT_FALSE(a->Cut());
+}
+
 TEST_F(ListViewTest, ItemsAreObjectsTheControlKeepsInItsOrder) {
   std::vector<std::string> inserted;
   list->OnInsert = [&](TObject*, TListItem* item) { inserted.push_back(item->Caption()); };
