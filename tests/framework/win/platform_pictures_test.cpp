@@ -136,6 +136,37 @@ TEST_F(PlatformPictures, DamagedIconsFailWithoutReadingPastTheData) {
   EXPECT_TRUE(icon.Empty());
 }
 
+// Every cut of a good file either loads or fails with the picture's error, never reads past
+// the data it was given, and leaves the picture empty when it fails.
+TEST_F(PlatformPictures, TruncatedIconsAndMetafilesFailCleanly) {
+  const auto icon_file = IconFile();
+  std::vector<std::uint8_t> emf;
+  {
+    RECT frame{0, 0, 500, 500};
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
+    Rectangle(dc, 0, 0, 10, 10);
+    HENHMETAFILE handle = CloseEnhMetaFile(dc);
+    emf.resize(GetEnhMetaFileBits(handle, 0, nullptr));
+    GetEnhMetaFileBits(handle, static_cast<UINT>(emf.size()), emf.data());
+    DeleteEnhMetaFile(handle);
+  }
+  for (std::size_t length = 0; length < icon_file.size(); length += 7) {
+    TIcon icon;
+    TMemoryStream stream(std::vector<std::uint8_t>(icon_file.begin(), icon_file.begin() + length));
+    try {
+      icon.LoadFromStream(stream);
+    } catch (const EInvalidGraphic&) {
+      EXPECT_TRUE(icon.Empty()) << length;
+    }
+  }
+  for (std::size_t length = 0; length < emf.size(); length += 5) {
+    TMetafile metafile;
+    TMemoryStream stream(std::vector<std::uint8_t>(emf.begin(), emf.begin() + length));
+    EXPECT_THROW(metafile.LoadFromStream(stream), EInvalidGraphic) << length;
+    EXPECT_TRUE(metafile.Empty());
+  }
+}
+
 TEST_F(PlatformPictures, EnhancedMetafileLoadsWithItsSizeAndDraws) {
   const std::string path = folder.File("drawing.emf");
   {
