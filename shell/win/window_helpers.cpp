@@ -1,5 +1,7 @@
 #include "shell/win/window_helpers.h"
 
+#include "framework/win/form.h"
+
 namespace tw {
 
 std::string IncludeTrailingChar(const std::string& text, char ch) {
@@ -30,6 +32,14 @@ void AutoScrollStep(HWND window, int bar, int direction) {
   const UINT message = bar == 0 ? WM_HSCROLL : WM_VSCROLL;
   // SB_LINEUP equals SB_LINELEFT and SB_LINEDOWN equals SB_LINERIGHT.
   SendMessageA(window, message, direction == 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+}
+
+HWND OwnerFormHandle(TControl* control) {
+  if (!control) return nullptr;
+  TControl* top = control;
+  while (top->Parent()) top = top->Parent();
+  auto* form = dynamic_cast<TForm*>(top);
+  return form && form->HandleAllocated() ? form->Handle() : nullptr;
 }
 
 }  // namespace tw

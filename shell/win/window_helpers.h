@@ -7,6 +7,8 @@
 
 namespace tw {
 
+class TControl;
+
 // TEXT followed by CH, unless TEXT is empty, already ends with CH, or ends with the trail byte of
 // a double-byte character of the system code page.
 std::string IncludeTrailingChar(const std::string& text, char ch);
@@ -18,5 +20,9 @@ void SetWindowStyleBits(HWND window, LONG_PTR bits, bool on);
 // Scrolls WINDOW one line when its scroll bar (0 horizontal, 1 vertical) has room to move:
 // direction 0 up or left, 1 down or right.
 void AutoScrollStep(HWND window, int bar, int direction);
+
+// The window of the form at the top of CONTROL's parent chain, the owner window every shell call
+// of a view gets; null when the top control is not a form or has no window yet.
+HWND OwnerFormHandle(TControl* control);
 
 }  // namespace tw
