@@ -28,7 +28,8 @@ struct Box {
   std::uint64_t total = 0;
 };
 
-int BucketOf(const std::uint8_t* pixel) { return (pixel[2] >> 4) << 8 | (pixel[1] >> 4) << 4 | pixel[0] >> 4; }
+// The bucket of a pixel given as blue | green << 8 | red << 16.
+std::uint32_t BucketOf(std::uint32_t pixel) { return (pixel >> 12 & 0xF00) | (pixel >> 8 & 0xF0) | (pixel >> 4 & 0xF); }
 
 class BucketSorter {
 public:
@@ -104,11 +105,13 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     buckets[n].component[1] = static_cast<std::uint8_t>(n >> 4 & 15);
     buckets[n].component[2] = static_cast<std::uint8_t>(n & 15);
   }
+  // Counted in a flat table: the pass is bound by these increments.
+  std::array<std::uint32_t, kBuckets> counts{};
   const auto in_stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = source + in_stride * static_cast<std::size_t>(y);
-    for (int x = 0; x < width; ++x, in += 3) ++buckets[BucketOf(in)].count;
-  }
+  for (int y = 0; y < height; ++y)
+    ForEachPixelOfRow(source + in_stride * static_cast<std::size_t>(y), width,
+                      [&](int, std::uint32_t pixel) { ++counts[BucketOf(pixel)]; });
+  for (int n = 0; n < kBuckets; ++n) buckets[n].count = counts[n];
 
   std::vector<Box> boxes(1);
   boxes.reserve(kColors);
@@ -149,11 +152,13 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
                           static_cast<std::uint8_t>(mean[0]), 0};
   }
 
+  std::array<std::uint8_t, kBuckets> index_of;
+  for (int n = 0; n < kBuckets; ++n) index_of[n] = buckets[n].index;
   const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
   for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = source + in_stride * static_cast<std::size_t>(y);
     std::uint8_t* out = target + out_stride * static_cast<std::size_t>(y);
-    for (int x = 0; x < width; ++x, in += 3) out[x] = buckets[BucketOf(in)].index;
+    ForEachPixelOfRow(source + in_stride * static_cast<std::size_t>(y), width,
+                      [&](int x, std::uint32_t pixel) { out[x] = index_of[BucketOf(pixel)]; });
   }
   return static_cast<std::uint32_t>(boxes.size());
 }
