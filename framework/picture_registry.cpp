@@ -45,7 +45,7 @@ void RegisterFileFormat(const std::string& ext, const std::string& description, 
   files.insert(files.begin(), FileFormat{Lower(ext), description, cls});
 }
 
-void RegisterClipboardFormat(unsigned format, const TGraphicClass& cls) {
+void RegisterGraphicClipboardFormat(unsigned format, const TGraphicClass& cls) {
   auto& clipboard = TheRegistry().clipboard;
   clipboard.insert(clipboard.begin(), ClipboardFormat{format, cls});
 }

@@ -20,7 +20,7 @@ struct TGraphicClass {
 // Registers CLS for the file extension EXT (without the dot; letter case does not matter).
 // A later registration of the same extension takes precedence until it is unregistered.
 void RegisterFileFormat(const std::string& ext, const std::string& description, const TGraphicClass& cls);
-void RegisterClipboardFormat(unsigned format, const TGraphicClass& cls);
+void RegisterGraphicClipboardFormat(unsigned format, const TGraphicClass& cls);
 // Removes every file extension and clipboard format registered for the class named CLASS_NAME.
 void UnregisterGraphicClass(const std::string& class_name);
 

@@ -8,22 +8,8 @@
 
 #include <memory>
 
-// The portable bitmap header names its compression constants as <windows.h> does by macro.
-#pragma push_macro("BI_RGB")
-#pragma push_macro("BI_RLE8")
-#pragma push_macro("BI_RLE4")
-#pragma push_macro("BI_BITFIELDS")
-#undef BI_RGB
-#undef BI_RLE8
-#undef BI_RLE4
-#undef BI_BITFIELDS
-#include "framework/dib.h"
-#pragma pop_macro("BI_RGB")
-#pragma pop_macro("BI_RLE8")
-#pragma pop_macro("BI_RLE4")
-#pragma pop_macro("BI_BITFIELDS")
-
 #include "framework/colors.h"
+#include "framework/dib.h"
 #include "framework/graphic.h"
 #include "framework/picture_registry.h"
 #include "framework/win/canvas.h"

@@ -1,11 +1,6 @@
-// The registry's RegisterClipboardFormat shares its name with the system's macro for
-// RegisterClipboardFormatA: the registry is declared before <windows.h> defines the macro, which
-// is then dropped here.
-// clang-format off
-#include "framework/picture_registry.h"
 #include "framework/win/platform_pictures.h"
-// clang-format on
-#undef RegisterClipboardFormat
+
+#include "framework/picture_registry.h"
 
 namespace tw {
 namespace {
@@ -27,8 +22,8 @@ void RegisterPlatformPictureFormats() {
     RegisterFileFormat("ico", "Icons", TIcon::Class());
     RegisterFileFormat("wmf", "Metafiles", TMetafile::Class());
     RegisterFileFormat("emf", "Enhanced Metafiles", TMetafile::Class());
-    RegisterClipboardFormat(CF_BITMAP, TBitmap::Class());
-    RegisterClipboardFormat(CF_ENHMETAFILE, TMetafile::Class());
+    RegisterGraphicClipboardFormat(CF_BITMAP, TBitmap::Class());
+    RegisterGraphicClipboardFormat(CF_ENHMETAFILE, TMetafile::Class());
     return true;
   }();
   (void)registered;

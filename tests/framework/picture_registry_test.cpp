@@ -69,7 +69,7 @@ protected:
   void SetUp() override {
     RegisterFileFormat("tst", "Test picture", kTestClass);
     RegisterFileFormat("TsX", "Test picture", kTestClass);
-    RegisterClipboardFormat(0xC123, kTestClass);
+    RegisterGraphicClipboardFormat(0xC123, kTestClass);
   }
   void TearDown() override {
     UnregisterGraphicClass("TTestGraphic");

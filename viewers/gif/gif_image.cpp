@@ -250,7 +250,7 @@ TGraphicClass GifImageClass() {
 
 void RegisterGifImage(unsigned clipboard_format) {
   RegisterFileFormat("gif", LoadStr(SGIFImageDescription), GifImageClass());
-  if (clipboard_format) RegisterClipboardFormat(clipboard_format, GifImageClass());
+  if (clipboard_format) RegisterGraphicClipboardFormat(clipboard_format, GifImageClass());
 }
 
 void UnregisterGifImage() { UnregisterGraphicClass("TGIFImage"); }

@@ -1,8 +1,6 @@
 #include "viewers/win/gif_image_win.h"
 
 #include <windows.h>
-// The picture registry has a function of this name; the system's is called by its own name.
-#undef RegisterClipboardFormat
 
 #include <cstring>
 
@@ -161,7 +159,7 @@ void InitGifImageModule() {
   AnimatedCursorPlatformAssign() = CursorToGraphic;
   RegisterGifImage(gif_clipboard_format);
   if (const unsigned icon_format = ::RegisterClipboardFormatA("Vireo Icon"))
-    RegisterClipboardFormat(icon_format, TIcon::Class());
+    RegisterGraphicClipboardFormat(icon_format, TIcon::Class());
 }
 
 void DoneGifImageModule() { UnregisterGifImage(); }
