@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/win/application.h"
+#include "framework/win/form.h"
 #include "shell/id_list_array.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
@@ -23,8 +25,11 @@ public:
     return static_cast<std::int16_t>(HRESULT_CODE(hr));
   }
   ShellItemId SpecialFolderIdList(int csidl) override {
+    // The application's main window owns whatever the shell shows while resolving.
+    TForm* main_form = Application ? Application->MainForm() : nullptr;
+    HWND owner = main_form && main_form->HandleAllocated() ? main_form->Handle() : nullptr;
     ShellItemId id;
-    GetSpecialFolderIdList(nullptr, csidl, id);
+    GetSpecialFolderIdList(owner, csidl, id);
     return id;
   }
   std::string PathOfIdList(const ItemIdList* id) override { return IdListToPath(id); }
