@@ -227,9 +227,9 @@ void TGIFImage::AssignCursor(const TAnimatedCursorImage& cursor) {
       from.Icon->DrawOnto(pixels, 0, 0);
     }
     const int index = AppendFrame(pixels, pixels.Empty() ? clNone : clFuchsia);
-    // A rate too long for the 16-bit delay is kept as the longest delay it holds.
+    // Like a read delay, a rate beyond the 16-bit field is kept modulo 65536.
     const std::int64_t ms = static_cast<std::uint32_t>(from.Rate) * kCursorRateToMs / 6;
-    FrameAt(index).DelayMs = static_cast<std::uint16_t>(std::min<std::int64_t>(ms, 0xFFFF));
+    FrameAt(index).DelayMs = static_cast<std::uint16_t>(ms & 0xFFFF);
   }
   RaiseChange();
 }

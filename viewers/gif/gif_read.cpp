@@ -244,8 +244,9 @@ void TGIFFrame::Read(const std::uint8_t*& at, const std::uint8_t* end,
       } else {
         KeyColor = clNone;
       }
-      // A delay too long for the 16-bit field is kept as the longest one it holds.
-      const std::uint32_t delay = std::min<std::uint32_t>(Le16(h.data() + 2) * 10u, 0xFFFF);
+      // The 16-bit field keeps a delay of 6554 hundredths or more modulo 65536, as stored files
+      // written by earlier versions expect.
+      const std::uint32_t delay = (Le16(h.data() + 2) * 10u) & 0xFFFF;
       DelayMs = static_cast<std::uint16_t>(std::max<std::uint32_t>(delay, DelayMs));
       DisposalCode = static_cast<std::uint8_t>((h[1] >> 2) & 7);
     }
