@@ -124,11 +124,26 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return true;
   }
-  if (!IsTabNavigation(msg)) {
+  if (!IsModelessDialogMessage(msg) && !IsTabNavigation(msg)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
   return true;
+}
+
+void TApplication::AddModelessDialog(HWND dialog) {
+  if (std::find(modeless_dialogs_.begin(), modeless_dialogs_.end(), dialog) == modeless_dialogs_.end())
+    modeless_dialogs_.push_back(dialog);
+}
+
+void TApplication::RemoveModelessDialog(HWND dialog) { std::erase(modeless_dialogs_, dialog); }
+
+bool TApplication::IsModelessDialogMessage(MSG& msg) {
+  for (HWND dialog : modeless_dialogs_) {
+    if (msg.hwnd && (msg.hwnd == dialog || IsChild(dialog, msg.hwnd)) && IsDialogMessageA(dialog, &msg))
+      return true;
+  }
+  return false;
 }
 
 void TApplication::HandleMessage() {

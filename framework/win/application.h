@@ -81,8 +81,14 @@ public:
   void ControlDestroyed(TControl* control);
   void FormDestroyed(TForm* form);
 
+  // Modeless dialogs (find, replace) whose keyboard navigation the message loop passes through
+  // IsDialogMessage while they are registered.
+  void AddModelessDialog(HWND dialog);
+  void RemoveModelessDialog(HWND dialog);
+
 private:
   bool ProcessMessage(MSG& msg);
+  bool IsModelessDialogMessage(MSG& msg);
   bool IsTabNavigation(const MSG& msg);
   void ShowHintNow();
   static LRESULT CALLBACK AppWndProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -99,6 +105,7 @@ private:
   bool hint_active_ = false;
   std::unique_ptr<THintWindow> hint_window_;
   std::unique_ptr<TTimer> hint_timer_;
+  std::vector<HWND> modeless_dialogs_;
 };
 
 class TScreen : public TComponent {

@@ -1,0 +1,515 @@
+#include "viewers/win/rich_edit.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/string_table.h"
+#include "framework/win/application.h"
+#include "framework/win/handles.h"
+#include "framework/win/messages.h"
+
+namespace tw {
+
+namespace {
+
+constexpr DWORD kEventMask = ENM_CHANGE | ENM_SELCHANGE | ENM_PROTECTED | ENM_REQUESTRESIZE;
+constexpr int kDefaultTextLimit = 0xFFFFFF;
+constexpr UINT kNoOpenFileErrorBox = 0x8000;
+
+struct RichEditLibrary {
+  int level = 1;
+  ScopedLibrary library;
+  UINT formats[4] = {};
+};
+
+// A handle below 32 is how the loader reported failure to old callers; take it as failure too.
+HMODULE LoadLibraryChecked(const char* name) {
+  HMODULE module = LoadLibraryA(name);
+  if (reinterpret_cast<UINT_PTR>(module) < 32) return nullptr;
+  return module;
+}
+
+RichEditLibrary& Library() {
+  static RichEditLibrary library = [] {
+    RichEditLibrary lib;
+    UINT old_mode = SetErrorMode(kNoOpenFileErrorBox);
+    if (HMODULE module = LoadLibraryChecked("RICHED20.DLL")) {
+      lib.library.Reset(module);
+      lib.level = 2;
+      OSVERSIONINFOA version{};
+      version.dwOSVersionInfoSize = sizeof(version);
+      if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+          version.dwMajorVersion >= 5) {
+        lib.level = 3;
+      }
+    } else if (HMODULE old = LoadLibraryChecked("RICHED32.DLL")) {
+      lib.library.Reset(old);
+    }
+    SetErrorMode(old_mode);
+    lib.formats[0] = RegisterClipboardFormatA("Embedded Object");
+    lib.formats[1] = RegisterClipboardFormatA("Link Source");
+    lib.formats[2] = RegisterClipboardFormatA(CF_RTF);
+    lib.formats[3] = RegisterClipboardFormatA(CF_RTFNOOBJS);
+    return lib;
+  }();
+  return library;
+}
+
+// Editors painting at level 1 share one guard: a paint request arriving while any of them
+// paints only invalidates.
+bool g_painting = false;
+
+std::vector<TConversionFormat>& FormatList() {
+  static std::vector<TConversionFormat> list = {
+      {[] { return std::make_unique<TConversion>(); }, "txt", true},
+      {[] { return std::make_unique<TConversion>(); }, "rtf", false},
+  };
+  return list;
+}
+
+bool IsBlank(const std::string& s) {
+  return std::all_of(s.begin(), s.end(), [](unsigned char c) { return c <= ' '; });
+}
+
+}  // namespace
+
+void InitRichEdit() { Library(); }
+int RichEditLevel() { return Library().level; }
+UINT CFEmbeddedObject() { return Library().formats[0]; }
+UINT CFLinkSource() { return Library().formats[1]; }
+UINT CFRtf() { return Library().formats[2]; }
+UINT CFRtfNoObjs() { return Library().formats[3]; }
+
+const std::vector<TConversionFormat>& ConversionFormatList() { return FormatList(); }
+
+void RegisterConversionFormat(const std::string& extension, bool plain_text, TConversionClass conversion) {
+  auto& list = FormatList();
+  list.insert(list.begin(), TConversionFormat{std::move(conversion), extension, plain_text});
+}
+
+TTwCustomRichEdit::TTwCustomRichEdit(TComponent* AOwner)
+    : TCustomMemo(AOwner), lines_(std::make_unique<TRichEditStrings>(*this)) {
+  InitRichEdit();
+  SetScrollBars(ssBoth);
+}
+
+TTwCustomRichEdit::~TTwCustomRichEdit() {
+  Destroying();
+  // The window goes while this object is whole, so that its destruction is handled here.
+  DestroyHandle();
+  delete find_dialog_;
+  delete replace_dialog_;
+}
+
+void TTwCustomRichEdit::CreateParams(TCreateParams& params) {
+  TCustomMemo::CreateParams(params);
+  params.SysClassName = RichEditLevel() == 1 ? "RICHEDIT" : RICHEDIT_CLASSA;
+  // The text mode can only change while the control is empty: the text comes in afterwards.
+  params.Caption.clear();
+  params.Style &= ~DWORD{WS_HSCROLL | WS_VSCROLL};
+  params.Style |= ES_SAVESEL | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  if (ScrollBars() == ssVertical || ScrollBars() == ssBoth) params.Style |= WS_VSCROLL;
+  if ((ScrollBars() == ssHorizontal || ScrollBars() == ssBoth) && !WordWrap()) params.Style |= WS_HSCROLL;
+  if (!hide_scroll_bars_) params.Style |= ES_DISABLENOSCROLL;
+  if (selection_bar_) params.Style |= ES_SELECTIONBAR;
+  if (!HideSelection()) params.Style |= ES_NOHIDESEL;
+}
+
+void TTwCustomRichEdit::CreateWnd() {
+  std::string pending_text = TControl::GetText();
+  TCustomMemo::CreateWnd();
+  HWND window = Handle();
+  if (GetSystemMetrics(SM_DBCSENABLED) && PRIMARYLANGID(GetUserDefaultLangID()) != LANG_JAPANESE) {
+    Font().SetCharset(DEFAULT_CHARSET);
+  }
+  DWORD mask = kEventMask;
+  if (RichEditLevel() >= 2) mask |= ENM_LINK;
+  SendMessageA(window, EM_SETEVENTMASK, 0, mask);
+  SendMessageA(window, EM_SETBKGNDCOLOR, 0, ColorToRGB(Color()));
+  SetMaxLength(MaxLength());
+  SetWordSelection(word_selection_);
+  if (RichEditLevel() >= 2) {
+    SendMessageA(window, EM_AUTOURLDETECT, auto_url_detect_, 0);
+    undo_limit_ = static_cast<int>(SendMessageA(window, EM_SETUNDOLIMIT, undo_limit_, 0));
+    UpdateTextMode();
+    SendMessageA(window, EM_SETLANGOPTIONS, 0, lang_options_);
+  }
+  if (allow_objects_) {
+    // The container callback for embedded objects is not installed: this editor holds none.
+    IRichEditOle* ole = nullptr;
+    if (SendMessageA(window, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) && ole) {
+      rich_edit_ole_ = ComPtr<IRichEditOle>::Adopt(ole);
+      UpdateHostNames();
+    }
+  }
+  if (carried_text_) {
+    std::unique_ptr<TMemoryStream> carried = std::move(carried_text_);
+    TRichStreamFormat format = lines_->StreamFormat();
+    TRichStreamModes mode = lines_->StreamMode();
+    std::uint8_t design = 0;
+    carried->ReadBuffer(&design, 1);
+    if (design == 1) {
+      lines_->SetStreamFormat(sfPlainText);
+      lines_->SetStreamMode(0);
+    }
+    try {
+      lines_->LoadStream(*carried);
+    } catch (...) {
+      lines_->SetStreamFormat(format);
+      lines_->SetStreamMode(mode);
+      throw;
+    }
+    lines_->SetStreamFormat(format);
+    lines_->SetStreamMode(mode);
+  } else if (!pending_text.empty()) {
+    SetWindowTextA(window, pending_text.c_str());
+  }
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
+  SetModified(saved_modified_);
+}
+
+void TTwCustomRichEdit::DestroyWnd() {
+  if (!HasState(csDestroying)) {
+    // A re-created window gets the text back with its formatting.
+    saved_modified_ = Modified();
+    auto carried = std::make_unique<TMemoryStream>();
+    const bool design = HasState(csDesigning);
+    const std::uint8_t flag = design ? 1 : 0;
+    carried->WriteBuffer(&flag, 1);
+    TRichStreamFormat format = lines_->StreamFormat();
+    TRichStreamModes mode = lines_->StreamMode();
+    if (design) {
+      lines_->SetStreamFormat(sfPlainText);
+      lines_->SetStreamMode(0);
+    }
+    try {
+      lines_->SaveStream(*carried);
+    } catch (...) {
+      lines_->SetStreamFormat(format);
+      lines_->SetStreamMode(mode);
+      throw;
+    }
+    lines_->SetStreamFormat(format);
+    lines_->SetStreamMode(mode);
+    carried->SetPosition(0);
+    carried_text_ = std::move(carried);
+  }
+  TCustomMemo::DestroyWnd();
+}
+
+void TTwCustomRichEdit::UpdateTextMode() {
+  if (RichEditLevel() < 2 || !HandleAllocated()) return;
+  WPARAM mode = (undo_limit_ > 1 ? TM_MULTILEVELUNDO : TM_SINGLELEVELUNDO) |
+                (plain_text_ ? TM_PLAINTEXT : TM_RICHTEXT);
+  SendMessageA(Handle(), EM_SETTEXTMODE, mode, 0);
+}
+
+void TTwCustomRichEdit::EnableChangeNotify(bool value) {
+  if (!HandleAllocated()) return;
+  LRESULT mask = SendMessageA(Handle(), EM_GETEVENTMASK, 0, 0);
+  mask = value ? (mask | ENM_CHANGE) : (mask & ~LRESULT{ENM_CHANGE});
+  SendMessageA(Handle(), EM_SETEVENTMASK, 0, mask);
+}
+
+void TTwCustomRichEdit::SetPlainText(bool value) {
+  if (value == plain_text_) return;
+  if (!HandleAllocated() || RichEditLevel() < 2) {
+    plain_text_ = value;
+    return;
+  }
+  TMemoryStream stream;
+  TRichStreamFormat format = lines_->StreamFormat();
+  TRichStreamModes mode = lines_->StreamMode();
+  lines_->SetStreamFormat(value || HasState(csDesigning) ? sfPlainText : sfRichText);
+  lines_->SetStreamMode(0);
+  try {
+    lines_->SaveStream(stream);
+    stream.SetPosition(0);
+    EnableChangeNotify(false);
+    try {
+      SendMessageA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+      plain_text_ = value;
+      UpdateTextMode();
+    } catch (...) {
+      EnableChangeNotify(true);
+      throw;
+    }
+    EnableChangeNotify(true);
+    lines_->LoadStream(stream);
+  } catch (...) {
+    lines_->SetStreamFormat(format);
+    lines_->SetStreamMode(mode);
+    throw;
+  }
+  lines_->SetStreamFormat(format);
+  lines_->SetStreamMode(mode);
+}
+
+void TTwCustomRichEdit::Clear() {
+  CloseObjects();
+  TCustomMemo::Clear();
+  SetModified(false);
+}
+
+void TTwCustomRichEdit::CloseObjects() {
+  if (!rich_edit_ole_) return;
+  for (LONG i = rich_edit_ole_->GetObjectCount() - 1; i >= 0; --i) {
+    REOBJECT object{};
+    object.cbStruct = sizeof(object);
+    // The interface was declared while GetObject still stood for GetObjectA.
+    if (FAILED(rich_edit_ole_->GetObjectA(i, &object, REO_GETOBJ_POLEOBJ)) || !object.poleobj) continue;
+    auto ole_object = ComPtr<IOleObject>::Adopt(object.poleobj);
+    if (object.dwFlags & REO_INPLACEACTIVE) rich_edit_ole_->InPlaceDeactivate();
+    ole_object->Close(OLECLOSE_NOSAVE);
+  }
+}
+
+void TTwCustomRichEdit::Redo() { SendMessageA(Handle(), EM_REDO, 0, 0); }
+
+void TTwCustomRichEdit::SetTitle(const std::string& value) {
+  if (value == title_) return;
+  title_ = value;
+  UpdateHostNames();
+}
+
+void TTwCustomRichEdit::UpdateHostNames() {
+  if (!rich_edit_ole_) return;
+  std::string app_name = Application->Title();
+  if (IsBlank(app_name)) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = std::max(std::strrchr(path, '\\'), std::strrchr(path, '/'));
+    app_name = name ? name + 1 : path;
+  }
+  std::string doc_name = IsBlank(title_) ? app_name : title_;
+  rich_edit_ole_->SetHostNames(app_name.c_str(), doc_name.c_str());
+}
+
+bool TTwCustomRichEdit::AutoURLDetect() {
+  if (HandleAllocated() && !HasState(csDesigning) && RichEditLevel() >= 2)
+    auto_url_detect_ = SendMessageA(Handle(), EM_GETAUTOURLDETECT, 0, 0) != 0;
+  return auto_url_detect_;
+}
+
+void TTwCustomRichEdit::SetAutoURLDetect(bool value) {
+  auto_url_detect_ = value;
+  if (HandleAllocated() && RichEditLevel() >= 2) SendMessageA(Handle(), EM_AUTOURLDETECT, value, 0);
+}
+
+TRichLangOptions TTwCustomRichEdit::LangOptions() {
+  if (HandleAllocated() && !HasState(csDesigning) && RichEditLevel() >= 2)
+    lang_options_ = static_cast<TRichLangOptions>(SendMessageA(Handle(), EM_GETLANGOPTIONS, 0, 0) & 0xF);
+  return lang_options_;
+}
+
+void TTwCustomRichEdit::SetLangOptions(TRichLangOptions value) {
+  lang_options_ = value;
+  if (HandleAllocated() && RichEditLevel() >= 2) SendMessageA(Handle(), EM_SETLANGOPTIONS, 0, value);
+}
+
+void TTwCustomRichEdit::SetAllowObjects(bool value) {
+  if (value == allow_objects_) return;
+  allow_objects_ = value;
+  RecreateWnd();
+}
+
+void TTwCustomRichEdit::SetHideScrollBars(bool value) {
+  if (value == hide_scroll_bars_) return;
+  hide_scroll_bars_ = value;
+  RecreateWnd();
+}
+
+void TTwCustomRichEdit::SetSelectionBar(bool value) {
+  if (value == selection_bar_) return;
+  selection_bar_ = value;
+  RecreateWnd();
+}
+
+void TTwCustomRichEdit::SetHideSelection(bool value) {
+  if (value == HideSelection()) return;
+  // The memo keeps the value; the control is told without a new window.
+  StoreHideSelection(value);
+  if (HandleAllocated()) SendMessageA(Handle(), EM_HIDESELECTION, value, 1);
+}
+
+void TTwCustomRichEdit::SetUndoLimit(int value) {
+  if (value == undo_limit_) return;
+  undo_limit_ = value;
+  if (RichEditLevel() >= 2 && HandleAllocated())
+    undo_limit_ = static_cast<int>(SendMessageA(Handle(), EM_SETUNDOLIMIT, value, 0));
+}
+
+void TTwCustomRichEdit::SetWordSelection(bool value) {
+  word_selection_ = value;
+  if (!HandleAllocated()) return;
+  LRESULT options = SendMessageA(Handle(), EM_GETOPTIONS, 0, 0);
+  options = value ? (options | ECO_AUTOWORDSELECTION) : (options & ~LRESULT{ECO_AUTOWORDSELECTION});
+  SendMessageA(Handle(), EM_SETOPTIONS, ECOOP_SET, options);
+}
+
+void TTwCustomRichEdit::SetMaxLength(int value) {
+  StoreMaxLength(value);
+  if (HandleAllocated()) SendMessageA(Handle(), EM_EXLIMITTEXT, 0, value == 0 ? kDefaultTextLimit : value);
+}
+
+void TTwCustomRichEdit::FontToDefaultFormat() {
+  if (!HandleAllocated()) return;
+  CHARFORMAT2A format{};
+  format.cbSize = RichEditLevel() >= 2 ? sizeof(CHARFORMAT2A) : sizeof(CHARFORMATA);
+  format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_FACE | CFM_COLOR |
+                  CFM_SIZE | CFM_CHARSET;
+  TFont& font = Font();
+  switch (font.Pitch()) {
+    case TFontPitch::fpVariable: format.bPitchAndFamily = VARIABLE_PITCH; break;
+    case TFontPitch::fpFixed: format.bPitchAndFamily = FIXED_PITCH; break;
+    default: format.bPitchAndFamily = DEFAULT_PITCH; break;
+  }
+  format.yHeight = font.Size() * 20;
+  TFontStyles style = font.Style();
+  if (style & (1 << fsBold)) format.dwEffects |= CFE_BOLD;
+  if (style & (1 << fsItalic)) format.dwEffects |= CFE_ITALIC;
+  if (style & (1 << fsUnderline)) format.dwEffects |= CFE_UNDERLINE;
+  if (style & (1 << fsStrikeOut)) format.dwEffects |= CFE_STRIKEOUT;
+  font.Name().copy(format.szFaceName, LF_FACESIZE - 1);
+  if (font.Color() == clWindowText || font.Color() == clDefault) {
+    format.dwEffects |= CFE_AUTOCOLOR;
+  } else {
+    format.crTextColor = ColorToRGB(font.Color());
+  }
+  format.bCharSet = font.Charset();
+  LOGFONTA log_font;
+  if (GetObjectA(font.Handle(), sizeof(log_font), &log_font) == sizeof(log_font)) {
+    format.dwMask |= CFM_WEIGHT;
+    format.wWeight = static_cast<WORD>(log_font.lfWeight);
+  }
+  SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+void TTwCustomRichEdit::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case EM_REPLACESEL:
+      return ReplaceSelection(message);
+    case WM_SETFONT:
+      DefaultHandler(message);
+      FontToDefaultFormat();
+      return;
+    case CM_COLORCHANGED:
+      TCustomMemo::Dispatch(message);
+      if (HandleAllocated()) SendMessageA(Handle(), EM_SETBKGNDCOLOR, 0, ColorToRGB(Color()));
+      return;
+    case WM_DESTROY:
+      CloseObjects();
+      rich_edit_ole_.Reset();
+      break;
+    case WM_PAINT:
+      if (RichEditLevel() == 1) return PaintLevel1(message);
+      break;
+    default:
+      break;
+  }
+  TCustomMemo::Dispatch(message);
+}
+
+void TTwCustomRichEdit::PaintLevel1(TMessage& message) {
+  HWND window = Handle();
+  RECT client;
+  GetClientRect(window, &client);
+  RECT strip{client.right - 3, client.top, client.right, client.bottom};
+  RECT update;
+  if (GetUpdateRect(window, &update, FALSE) && IntersectRect(&update, &update, &strip))
+    InvalidateRect(window, &strip, FALSE);
+  if (g_painting) {
+    InvalidateRect(window, nullptr, FALSE);
+    ValidateRect(window, nullptr);
+    return;
+  }
+  g_painting = true;
+  try {
+    DefaultHandler(message);
+  } catch (...) {
+    g_painting = false;
+    throw;
+  }
+  g_painting = false;
+}
+
+// The control's own replacement of the selection: the inserted text ends up selected, so that
+// a following search starts beside it.
+void TTwCustomRichEdit::ReplaceSelection(TMessage& message) {
+  const int start = SelStart();
+  const char* text = reinterpret_cast<const char*>(message.LParam);
+  const int end = start + static_cast<int>(text ? std::strlen(text) : 0);
+  if (undo_limit_ > 1 && RichEditLevel() > 1 && !lines_updating_) message.WParam = TRUE;
+  DefaultHandler(message);
+  if (!lines_updating_) SetSelection(start, end, true);
+}
+
+void TTwCustomRichEdit::SelectionChange() {
+  if (OnSelectionChange) OnSelectionChange(this);
+}
+
+void TTwCustomRichEdit::RequestSize(const TRect& rect) {
+  if (OnResizeRequest) OnResizeRequest(this, rect);
+}
+
+void TTwCustomRichEdit::CNNotify(TMessage& message) {
+  const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
+  switch (header->code) {
+    case EN_REQUESTRESIZE: {
+      const RECT& r = reinterpret_cast<const REQRESIZE*>(header)->rc;
+      RequestSize({r.left, r.top, r.right, r.bottom});
+      return;
+    }
+    case EN_SELCHANGE:
+      SelectionChange();
+      return;
+    case EN_PROTECTED: {
+      const auto* p = reinterpret_cast<const ENPROTECTED*>(header);
+      bool allow = false;
+      if (OnProtectChangeEx) {
+        TMessage m{p->msg, p->wParam, p->lParam, 0};
+        OnProtectChangeEx(this, m, p->chrg.cpMin, p->chrg.cpMax, allow);
+      } else if (OnProtectChange) {
+        OnProtectChange(this, p->chrg.cpMin, p->chrg.cpMax, allow);
+      }
+      message.Result = allow ? 0 : 1;
+      return;
+    }
+    case EN_SAVECLIPBOARD: {
+      const auto* s = reinterpret_cast<const ENSAVECLIPBOARD*>(header);
+      bool save = true;
+      if (OnSaveClipboard) OnSaveClipboard(this, s->cObjectCount, s->cch, save);
+      message.Result = save ? 0 : 1;
+      return;
+    }
+    case EN_LINK:
+      LinkNotify(*reinterpret_cast<const ENLINK*>(header));
+      return;
+    default:
+      DefaultHandler(message);
+  }
+}
+
+// A link counts as clicked when the same button goes down and up on the same link.
+void TTwCustomRichEdit::LinkNotify(const ENLINK& link) {
+  switch (link.msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      url_range_ = link.chrg;
+      url_button_ = link.msg == WM_LBUTTONDOWN ? mbLeft : mbRight;
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+      TMouseButton button = link.msg == WM_LBUTTONUP ? mbLeft : mbRight;
+      bool same = url_range_.cpMin == link.chrg.cpMin && url_range_.cpMax == link.chrg.cpMax &&
+                  url_button_ == button;
+      url_range_ = {-1, -1};
+      if (same && OnURLClick) OnURLClick(this, TextRange(link.chrg.cpMin, link.chrg.cpMax), button);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+}  // namespace tw

@@ -1,0 +1,333 @@
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "framework/exception.h"
+#include "framework/string_table.h"
+#include "framework/win/messages.h"
+#include "viewers/win/rich_edit.h"
+
+namespace tw {
+
+namespace {
+
+constexpr int kLineBufferSize = 4096;
+
+// What a streaming callback works with: the conversion, the stream and, while reading, the
+// chunker that holds the state between chunks.
+struct StreamCookie {
+  TConversion* conversion;
+  TStream* stream;
+  TReadChunker* chunker;
+};
+
+DWORD CALLBACK ReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* count) {
+  auto* c = reinterpret_cast<StreamCookie*>(cookie);
+  try {
+    *count = c->chunker->Next(reinterpret_cast<char*>(buffer), capacity);
+    return 0;
+  } catch (...) {
+    *count = 0;
+    return 1;
+  }
+}
+
+DWORD CALLBACK WriteCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* count) {
+  auto* c = reinterpret_cast<StreamCookie*>(cookie);
+  try {
+    *count = c->conversion->ConvertWriteStream(*c->stream, reinterpret_cast<const char*>(buffer), size);
+    return 0;
+  } catch (...) {
+    *count = 0;
+    return 1;
+  }
+}
+
+// A file stream over the system's file calls, so that every failed write is seen at once.
+class SystemFileStream : public TStream {
+public:
+  explicit SystemFileStream(HANDLE file) : file_(file) {}
+  ~SystemFileStream() override { CloseHandle(file_); }
+  SystemFileStream(const SystemFileStream&) = delete;
+  SystemFileStream& operator=(const SystemFileStream&) = delete;
+
+  std::int64_t Read(void* buffer, std::int64_t count) override {
+    DWORD done = 0;
+    if (count <= 0 || !ReadFile(file_, buffer, static_cast<DWORD>(std::min<std::int64_t>(count, 1 << 30)), &done, nullptr))
+      return 0;
+    return done;
+  }
+  std::int64_t Write(const void* buffer, std::int64_t count) override {
+    DWORD done = 0;
+    if (count <= 0 || !WriteFile(file_, buffer, static_cast<DWORD>(std::min<std::int64_t>(count, 1 << 30)), &done, nullptr))
+      return 0;
+    return done;
+  }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
+    LARGE_INTEGER distance, position;
+    distance.QuadPart = offset;
+    DWORD method = origin == TSeekOrigin::soBeginning ? FILE_BEGIN
+                   : origin == TSeekOrigin::soCurrent ? FILE_CURRENT
+                                                      : FILE_END;
+    if (!SetFilePointerEx(file_, distance, &position, method)) return -1;
+    return position.QuadPart;
+  }
+  void SetSize(std::int64_t size) override {
+    Seek(size, TSeekOrigin::soBeginning);
+    SetEndOfFile(file_);
+  }
+  bool Flush() { return FlushFileBuffers(file_) != 0; }
+
+private:
+  HANDLE file_;
+};
+
+std::string ExtensionOf(const std::string& file_name) {
+  size_t start = file_name.find_last_of("\\/:");
+  start = start == std::string::npos ? 0 : start + 1;
+  size_t dot = file_name.rfind('.');
+  if (dot == std::string::npos || dot < start) return {};
+  std::string ext = file_name.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+
+std::string FolderOf(const std::string& file_name) {
+  size_t end = file_name.find_last_of("\\/:");
+  return end == std::string::npos ? std::string(".") : file_name.substr(0, end + 1);
+}
+
+}  // namespace
+
+TRichEditStrings::~TRichEditStrings() = default;
+
+int TRichEditStrings::Count() const {
+  HWND window = editor_.Handle();
+  int count = static_cast<int>(SendMessageA(window, EM_GETLINECOUNT, 0, 0));
+  LRESULT last = SendMessageA(window, EM_LINEINDEX, count - 1, 0);
+  if (SendMessageA(window, EM_LINELENGTH, last, 0) == 0) --count;
+  return count;
+}
+
+std::string TRichEditStrings::Get(int index) const {
+  char buffer[kLineBufferSize];
+  *reinterpret_cast<WORD*>(buffer) = kLineBufferSize;
+  int length = static_cast<int>(SendMessageA(editor_.Handle(), EM_GETLINE, index, reinterpret_cast<LPARAM>(buffer)));
+  length = std::clamp(length, 0, kLineBufferSize);
+  if (length >= 2 && buffer[length - 2] == '\r' && buffer[length - 1] == '\n') {
+    length -= 2;
+  } else if (RichEditLevel() >= 2 && length >= 1 && buffer[length - 1] == '\r') {
+    length -= 1;
+  }
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
+void TRichEditStrings::ReplaceRange(int start, int end, const std::string& s) {
+  HWND window = editor_.Handle();
+  CHARRANGE range{start, end};
+  SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  editor_.lines_updating_ = true;
+  try {
+    SendMessageA(window, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  } catch (...) {
+    editor_.lines_updating_ = false;
+    throw;
+  }
+  editor_.lines_updating_ = false;
+}
+
+void TRichEditStrings::Put(int index, const std::string& s) {
+  if (index < 0) return;
+  HWND window = editor_.Handle();
+  int start = static_cast<int>(SendMessageA(window, EM_LINEINDEX, index, 0));
+  if (start < 0) return;
+  int length = static_cast<int>(SendMessageA(window, EM_LINELENGTH, start, 0));
+  ReplaceRange(start, start + length, s);
+}
+
+void TRichEditStrings::Insert(int index, const std::string& s) {
+  if (index < 0) return;
+  HWND window = editor_.Handle();
+  const char* line_break = RichEditLevel() == 1 ? "\r\n" : "\r";
+  std::string text;
+  int position = static_cast<int>(SendMessageA(window, EM_LINEINDEX, index, 0));
+  if (position >= 0) {
+    text = s + line_break;
+  } else {
+    int previous = static_cast<int>(SendMessageA(window, EM_LINEINDEX, index - 1, 0));
+    if (previous < 0) return;
+    int length = static_cast<int>(SendMessageA(window, EM_LINELENGTH, previous, 0));
+    if (length == 0) return;
+    position = previous + length;
+    text = line_break + s;
+  }
+  ReplaceRange(position, position, text);
+  if (RichEditLevel() == 1 && editor_.SelStart() != position + static_cast<int>(text.size()))
+    throw EOutOfResources(LoadStr(SRichEditInsertError));
+}
+
+void TRichEditStrings::Delete(int index) {
+  HWND window = editor_.Handle();
+  int start = static_cast<int>(SendMessageA(window, EM_LINEINDEX, index, 0));
+  if (start < 0) return;
+  int end = static_cast<int>(SendMessageA(window, EM_LINEINDEX, index + 1, 0));
+  if (end < 0) end = start + static_cast<int>(SendMessageA(window, EM_LINELENGTH, start, 0));
+  ReplaceRange(start, end, "");
+}
+
+void TRichEditStrings::Clear() { editor_.Clear(); }
+
+void TRichEditStrings::SetText(const std::string& text) {
+  editor_.EnableChangeNotify(false);
+  try {
+    TStrings::SetText(text);
+  } catch (...) {
+    editor_.EnableChangeNotify(true);
+    throw;
+  }
+  editor_.EnableChangeNotify(true);
+}
+
+void TRichEditStrings::AddStrings(const TStrings& strings) {
+  TNotifyEvent selection_change = std::move(editor_.OnSelectionChange);
+  editor_.OnSelectionChange = nullptr;
+  try {
+    TStrings::AddStrings(strings);
+  } catch (...) {
+    editor_.OnSelectionChange = std::move(selection_change);
+    throw;
+  }
+  editor_.OnSelectionChange = std::move(selection_change);
+}
+
+void TRichEditStrings::Assign(const TPersistent& source) {
+  const auto* strings = dynamic_cast<const TStrings*>(&source);
+  if (!strings) {
+    TStrings::Assign(source);
+    return;
+  }
+  if (strings == this) return;
+  BeginUpdate();
+  try {
+    Clear();
+    AddStrings(*strings);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TRichEditStrings::SetUpdateState(bool updating) {
+  if (!editor_.Showing()) return;
+  SendMessageA(editor_.Handle(), WM_SETREDRAW, !updating, 0);
+  if (!updating) {
+    editor_.Invalidate();
+    editor_.Update();
+    editor_.Perform(CM_TEXTCHANGED);
+  }
+}
+
+namespace {
+
+// The control's format flags for a stream format and mode.
+WPARAM StreamFlags(TRichStreamFormat format, TRichStreamModes mode, bool plain_editor, bool saving) {
+  bool rich = format == sfRichText || (format == sfDefault && !plain_editor);
+  WPARAM flags;
+  if (rich) {
+    flags = saving && (mode & smNoObjects) ? SF_RTFNOOBJS : SF_RTF;
+    if (mode & smPlainRtf) flags |= SFF_PLAINRTF;
+  } else {
+    flags = SF_TEXT;
+    if ((mode & smUnicode) && RichEditLevel() > 1) flags |= SF_UNICODE;
+  }
+  if (mode & smSelection) flags |= SFF_SELECTION;
+  return flags;
+}
+
+}  // namespace
+
+void TRichEditStrings::LoadStream(TStream& stream) {
+  HWND window = editor_.Handle();
+  TConversion fallback;
+  TConversion* conversion = conversion_ ? conversion_.get() : &fallback;
+  const std::int64_t position = stream.Position();
+  auto attempt = [&](WPARAM flags) {
+    TReadChunker chunker(*conversion, stream);
+    StreamCookie cookie{conversion, &stream, &chunker};
+    EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &ReadCallback};
+    SendMessageA(window, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
+    return edit_stream.dwError == 0;
+  };
+  WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), false);
+  if (!attempt(flags)) {
+    stream.SetPosition(position);
+    if (!attempt((flags & SF_RTF) ? SF_TEXT : SF_RTF)) throw EOutOfResources(LoadStr(SLoadStreamFailed));
+  }
+  editor_.SetSelection(0, 0, true);
+}
+
+void TRichEditStrings::SaveStream(TStream& stream) const {
+  TConversion fallback;
+  TConversion* conversion = conversion_ ? conversion_.get() : &fallback;
+  StreamCookie cookie{conversion, &stream, nullptr};
+  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WriteCallback};
+  WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), true);
+  SendMessageA(editor_.Handle(), EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&edit_stream));
+  if (edit_stream.dwError != 0) throw EOutOfResources(LoadStr(SSaveStreamFailed));
+}
+
+template <class Action>
+void TRichEditStrings::WithFileFormat(const std::string& file_name, Action action) {
+  const std::string extension = ExtensionOf(file_name);
+  const auto& list = ConversionFormatList();
+  auto entry = std::find_if(list.begin(), list.end(),
+                            [&](const TConversionFormat& f) { return f.Extension == extension; });
+  const TRichStreamFormat old_format = format_;
+  try {
+    if (entry != list.end()) {
+      if (!conversion_) conversion_ = entry->ConversionClass();
+      format_ = entry->PlainText ? sfPlainText : sfRichText;
+    }
+    action();
+  } catch (...) {
+    format_ = old_format;
+    conversion_.reset();
+    throw;
+  }
+  format_ = old_format;
+}
+
+void TRichEditStrings::LoadFile(const std::string& file_name) {
+  WithFileFormat(file_name, [&] {
+    TFileStream file(file_name, fmOpenRead | fmShareDenyNone);
+    LoadStream(file);
+  });
+}
+
+void TRichEditStrings::SaveFile(const std::string& file_name) {
+  WithFileFormat(file_name, [&] {
+    // The text goes to a new file in the target's folder; only a complete file replaces the
+    // target, so a failed save never leaves a truncated file in its place.
+    char temp_name[MAX_PATH] = {};
+    if (!GetTempFileNameA(FolderOf(file_name).c_str(), "twe", 0, temp_name))
+      throw EFCreateError(FmtLoadStr(SFCreateError, file_name));
+    try {
+      HANDLE handle = CreateFileA(temp_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle == INVALID_HANDLE_VALUE) throw EFCreateError(FmtLoadStr(SFCreateError, file_name));
+      SystemFileStream file(handle);
+      SaveStream(file);
+      if (!file.Flush()) throw EWriteError(LoadStr(SWriteError));
+    } catch (...) {
+      DeleteFileA(temp_name);
+      throw;
+    }
+    if (!MoveFileExA(temp_name, file_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileA(temp_name);
+      throw EFCreateError(FmtLoadStr(SFCreateError, file_name));
+    }
+  });
+}
+
+}  // namespace tw
