@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/string_table.h"
+#include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/handles.h"
 #include "framework/win/messages.h"
@@ -70,6 +71,27 @@ std::vector<TConversionFormat>& FormatList() {
 bool IsBlank(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](unsigned char c) { return c <= ' '; });
 }
+
+using E = TTwCustomRichEdit;
+const bool kRegistered =
+    TTypeRegistry::Class<TTwRichEdit>("TTwRichEdit", "TWinControl")
+        .Boolean("AutoURLDetect", &E::AutoURLDetect, &E::SetAutoURLDetect, true)
+        .Boolean("AutoVerbMenu", &E::AutoVerbMenu, &E::SetAutoVerbMenu, true)
+        .Boolean("AllowObjects", &E::AllowObjects, &E::SetAllowObjects, true)
+        .Boolean("AllowInPlace", &E::AllowInPlace, &E::SetAllowInPlace, true)
+        .Boolean("HideSelection", &E::HideSelection, &E::SetHideSelection, true)
+        .Boolean("HideScrollBars", &E::HideScrollBars, &E::SetHideScrollBars, true)
+        .Boolean("SelectionBar", &E::SelectionBar, &E::SetSelectionBar, true)
+        .Boolean("PlainText", &E::PlainText, &E::SetPlainText, false)
+        .Boolean("WordSelection", &E::WordSelection, &E::SetWordSelection, true)
+        .Boolean("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
+        .Boolean("WordWrap", &E::WordWrap, &E::SetWordWrap, true)
+        .Boolean("WantTabs", &E::WantTabs, &E::SetWantTabs, false)
+        .Boolean("WantReturns", &E::WantReturns, &E::SetWantReturns, true)
+        .Integer("UndoLimit", &E::UndoLimit, &E::SetUndoLimit, 100)
+        .Integer("MaxLength", &E::MaxLength, &E::SetMaxLength, 0)
+        .String("Title", &E::Title, &E::SetTitle)
+        .Done();
 
 }  // namespace
 
