@@ -1,0 +1,217 @@
+#include "shell/win/shell_list.h"
+
+#include "framework/win/application.h"
+#include "framework/win/messages.h"
+#include "shell/shell_list_texts.h"
+#include "shell/win/change_handler_thread.h"
+#include "shell/win/shell_names.h"
+#include "shell/win/window_helpers.h"
+
+namespace tw {
+
+TPTCustomShellList::TPTCustomShellList(TComponent* AOwner)
+    : TCustomListView(AOwner),
+      folder_([this](TObject*) { FolderChanged(); }),
+      refresh_timer_(nullptr),
+      small_images_(nullptr, 16, 16),
+      large_images_(nullptr, 32, 32) {
+  refresh_timer_.SetEnabled(false);
+  refresh_timer_.SetOnTimer([this](TObject*) { RefreshTimerFired(); });
+  IconOptions().SetAutoArrange(true);
+  // The system's shared image lists: borrowed, never destroyed here.
+  small_images_.SetShareImages(true);
+  small_images_.SetHandle(SystemImageList(silSmall));
+  large_images_.SetShareImages(true);
+  large_images_.SetHandle(SystemImageList(silLarge));
+  SetSmallImages(&small_images_);
+  SetLargeImages(&large_images_);
+  SetAllocBy(256);
+}
+
+TPTCustomShellList::~TPTCustomShellList() {
+  Destroying();
+  refresh_timer_.SetEnabled(false);
+  // The records go with the items while this object can still free them.
+  if (HandleAllocated()) Items().Clear();
+  SetSmallImages(nullptr);
+  SetLargeImages(nullptr);
+  SetLinkedTree(nullptr);
+  SetLinkedCombo(nullptr);
+  watcher_.reset();
+}
+
+HWND TPTCustomShellList::OwnerWindow() { return OwnerFormHandle(this); }
+
+void TPTCustomShellList::SetOptions(TPTShellListOptions value) {
+  const TPTShellListOptions old = options_;
+  options_ = value;
+  if (Loading() || !HandleAllocated() || old == value) return;
+  if (old.Contains(ptsloDynamicRefresh) != value.Contains(ptsloDynamicRefresh)) {
+    if (value.Contains(ptsloDynamicRefresh))
+      StartWatching();
+    else
+      StopWatching();
+  }
+  if (old.Contains(ptsloHideFoldersWhenLinkedToTree) !=
+          value.Contains(ptsloHideFoldersWhenLinkedToTree) ||
+      old.Contains(ptsloShowHidden) != value.Contains(ptsloShowHidden))
+    // A refresh only adds what is new and drops what is gone; items the new options leave out
+    // are still there, so the list is filled anew.
+    FillList();
+}
+
+void TPTCustomShellList::SetFileFilter(const std::string& value) {
+  file_filter_ = value;
+  if (value.empty()) {
+    patterns_.clear();
+    return;
+  }
+  patterns_ = SplitFileFilter(value);
+  if (!Loading() && options_.Contains(ptsloAutoFill)) FillList();
+}
+
+void TPTCustomShellList::SetSortColumn(int value) {
+  sort_column_ = value;
+  Sort();
+}
+
+void TPTCustomShellList::SetLinkedTree(TPTShellListTreeLink* tree) {
+  if (tree_ == tree) return;
+  if (tree_) tree_->LinkComponent()->RemoveFreeNotification(this);
+  tree_ = tree;
+  if (tree_) tree_->LinkComponent()->FreeNotification(this);
+}
+
+void TPTCustomShellList::SetLinkedCombo(TPTShellListLink* combo) {
+  if (combo_ == combo) return;
+  if (combo_) combo_->LinkComponent()->RemoveFreeNotification(this);
+  combo_ = combo;
+  if (combo_) combo_->LinkComponent()->FreeNotification(this);
+}
+
+void TPTCustomShellList::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomListView::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (tree_ && tree_->LinkComponent() == AComponent) tree_ = nullptr;
+  if (combo_ && combo_->LinkComponent() == AComponent) combo_ = nullptr;
+}
+
+void TPTCustomShellList::SetDragging(bool value) {
+  dragging_ = value;
+  if (!value && refill_pending_) {
+    refill_pending_ = false;
+    RefreshItems();
+  }
+}
+
+void TPTCustomShellList::CreateWnd() {
+  TCustomListView::CreateWnd();
+  if (options_.Contains(ptsloAutoFill) && Items().Count() == 0) FillList();
+}
+
+void TPTCustomShellList::DestroyWnd() {
+  SaveColumnWidths();
+  if (HasState(csDestroying)) {
+    refresh_timer_.SetEnabled(false);
+    watcher_.reset();
+    watching_ = false;
+  }
+  TCustomListView::DestroyWnd();
+}
+
+TPTShListData* TPTCustomShellList::DataOf(const TListItem* item) const {
+  if (!item || !records_.count(item->Data())) return nullptr;
+  return static_cast<TPTShListData*>(item->Data());
+}
+
+TPTShListData* TPTCustomShellList::ItemData(int i) { return DataOf(Items().Item(i)); }
+
+TPTShListData* TPTCustomShellList::SelectedData() { return DataOf(Selected()); }
+
+void TPTCustomShellList::SelectAllItems() {
+  if (!HandleAllocated()) return;
+  Items().BeginUpdate();
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(&state));
+  Items().EndUpdate();
+}
+
+void TPTCustomShellList::DoNotify(const NMHDR& header, LRESULT& result) {
+  TCustomListView::DoNotify(header, result);
+  // The item's overlay and dimmed state follow from the attributes it was added with; set here
+  // by position, as the control inserts it (also when the window is made again).
+  if (header.code == LVN_INSERTITEM) {
+    const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (TPTShListData* data = DataOf(Items().Item(view.iItem))) ApplyItemState(view.iItem, *data);
+  }
+}
+
+void TPTCustomShellList::ApplyItemState(int index, const TPTShListData& data) {
+  const DWORD attributes = data.FillAttributes();
+  int overlay = 0;
+  if (attributes & SFGAO_SHARE)
+    overlay = 1;
+  else if (attributes & SFGAO_LINK)
+    overlay = 2;
+  LVITEMA state{};
+  state.stateMask = LVIS_OVERLAYMASK | LVIS_CUT;
+  state.state = INDEXTOOVERLAYMASK(overlay) | ((attributes & SFGAO_GHOSTED) ? LVIS_CUT : 0);
+  if (state.state != 0)
+    SendMessageA(Handle(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+}
+
+void TPTCustomShellList::Delete(TListItem* item) {
+  TPTShListData* data = DataOf(item);
+  if (data && OnDeleteItem) OnDeleteItem(this, item, data);
+  if (data) {
+    item->SetData(nullptr);
+    records_.erase(data);
+  }
+  TCustomListView::Delete(item);
+  delete data;
+}
+
+void TPTCustomShellList::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TCustomListView::MouseDown(button, shift, x, y);
+  if (button == mbLeft && (shift & ssDouble) && !Designing()) OpenSelection();
+}
+
+void TPTCustomShellList::WndProc(TMessage& message) {
+  try {
+    switch (message.Msg) {
+      case WM_TW_FOLDER_CHANGED:
+        FolderChangeNotified();
+        return;
+      case WM_TW_START_RENAME:
+        StartRenameNewFolder();
+        return;
+      case WM_TW_GET_SHELL_BROWSER:
+        message.Result = ShellBrowserOfProcess();
+        return;
+      case CM_WANTSPECIALKEY:
+        if (static_cast<WORD>(message.LParam) == VK_RETURN) {
+          TPTShListData* data = SelectedData();
+          if (IsEditing() || (data && (data->FillAttributes() & SFGAO_FOLDER))) {
+            message.Result = 1;
+            return;
+          }
+        }
+        break;
+      default:
+        break;
+    }
+    TCustomListView::WndProc(message);
+    if (IsShellMenuMessage(message.Msg))
+      HandleShellMenuMessage(message, context_menu_.Get(), small_images_.Handle(), this,
+                             OnPopupHint);
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+}
+
+TPTShellList::TPTShellList(TComponent* AOwner) : TPTCustomShellList(AOwner) {}
+
+}  // namespace tw

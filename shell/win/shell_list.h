@@ -1,0 +1,226 @@
+#pragma once
+// TPTCustomShellList: a list view showing the contents of one shell folder (files and folders
+// and virtual items alike). It fills itself through the folder's own enumeration, fetches names,
+// icons and column texts only for the items the control shows, sorts through the folder's own
+// comparison, filters files by wildcard patterns, opens items, renames them in place, creates
+// new folders, refreshes itself when the file system changes and runs the shell's commands on
+// its selection. TPTShellList only publishes its properties.
+//
+// The implementation is split by concern: shell_list.cpp (life cycle, properties, messages),
+// shell_list_fill.cpp (filling, refreshing, texts on demand), shell_list_columns.cpp,
+// shell_list_sort.cpp, shell_list_navigation.cpp (folder changes, going up, opening),
+// shell_list_edit.cpp (new folders and renaming), shell_list_keys.cpp, shell_list_watch.cpp
+// (change watching) and shell_list_menu.cpp (verbs and the context menu).
+
+#include <shlobj.h>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "framework/win/com_ptr.h"
+#include "framework/win/image_list.h"
+#include "framework/win/list_view.h"
+#include "framework/win/timer.h"
+#include "shell/shell_list_options.h"
+#include "shell/shell_locator.h"
+#include "shell/win/context_menu.h"
+#include "shell/win/shell_list_data.h"
+
+namespace tw {
+
+class TChangeHandlerThread;
+
+// What a list needs of the path combo that drives it.
+class TPTShellListLink {
+public:
+  virtual ~TPTShellListLink() = default;
+  // The component behind the link (the list hears when it is destroyed).
+  virtual TComponent* LinkComponent() = 0;
+  virtual void GoUp(int levels) = 0;
+  // Setting this locator moves the linked control, which then moves the list.
+  virtual TPTShellLocator& CurrentFolderLocator() = 0;
+  // Carries out at once any action waiting on the control's timer.
+  virtual void FlushPendingSync(bool flush_others) = 0;
+};
+
+// What a list needs of the folder tree that drives it.
+class TPTShellListTreeLink : public TPTShellListLink {
+public:
+  // Selects (expanding to it) the folder ABS_ID.
+  virtual void ExpandToIdList(const ItemIdList* abs_id) = 0;
+};
+
+using TPTShAddItemEvent = std::function<void(
+    TObject* aSender, IShellFolder* aParentIShf, const ItemIdList* aParentAbsIdList,
+    const ItemIdList* aItemRelIdList, int aAttribs, BOOL& afAllowAdd)>;
+using TPTShListDeleteItemEvent =
+    std::function<void(TObject* aSender, TListItem* aNode, TPTShListData* aShListData)>;
+using TPTShDblClickOpenEvent = std::function<void(TObject* aSender, bool& afHandled)>;
+
+class TPTCustomShellList : public TCustomListView {
+public:
+  explicit TPTCustomShellList(TComponent* AOwner);
+  ~TPTCustomShellList() override;
+
+  std::string ClassName() const override { return "TPTCustomShellList"; }
+
+  // The shown folder; setting it navigates.
+  TPTShellLocator& Folder() { return folder_; }
+  void SetFolder(const TPTShellLocator& value) { folder_.Assign(value); }
+  TPTShellListOptions Options() const { return options_; }
+  void SetOptions(TPTShellListOptions value);
+  const std::string& FileFilter() const { return file_filter_; }
+  void SetFileFilter(const std::string& value);
+  int SortColumn() const { return sort_column_; }
+  // Sets the signed sort code (1 name, 2 size, 3 type, 4 modified; negative reverses) and sorts.
+  void SetSortColumn(int value);
+
+  // The folder object and absolute id of the shown folder (null before the first fill).
+  IShellFolder* FolderObject() const { return folder_object_.Get(); }
+  const ItemIdList* FolderId() const { return folder_id_.Get(); }
+  // The folder's details object, when it offers its own columns.
+  IShellDetails* DetailsObject() const { return details_.Get(); }
+
+  void FillList();
+  void RefreshItems();
+  void GoUp(int Levels);
+  bool CreateNewFolder(bool StartRename);
+  void InvokeVerb(const std::string& Verb);
+  void InvokeFolderVerb(const std::string& Verb);
+  void OpenSelection();
+  void OpenItem(TListItem* item);
+  void NavigateTo(const ItemIdList* abs_id);
+  void SelectAllItems();
+  TPTShListData* SelectedData();
+  TPTShListData* ItemData(int i);
+  // The record of ITEM; null for an item that has none (one added by other code).
+  TPTShListData* DataOf(const TListItem* item) const;
+  // A linked tree selected the folder ABS_ID: show it, unless the list is being loaded.
+  void SyncToIdList(const ItemIdList* abs_id);
+  void FlushPendingSync(bool flushOthers);
+  // Shows the shell's context menu of the selection at CLIENT_POINT; false when it showed none.
+  bool ShowShellPopup(POINT client_point);
+
+  // Links made by a tree or combo (null unlinks); the list hears when the linked control goes.
+  void SetLinkedTree(TPTShellListTreeLink* tree);
+  void SetLinkedCombo(TPTShellListLink* combo);
+  TPTShellListTreeLink* LinkedTree() const { return tree_; }
+  TPTShellListLink* LinkedCombo() const { return combo_; }
+
+  // The list's drag of its own items is running: fills and refreshes wait until it ends.
+  void SetDragging(bool value);
+  bool Dragging() const { return dragging_; }
+
+  // The refresh timer is waiting to run a refresh after change notifications.
+  bool RefreshPending() const { return refresh_timer_.Enabled(); }
+
+  // Whether the report columns are the folder's own (from its details object).
+  bool HasShellColumns() const { return column_mode_ == cmShell; }
+
+  TPTShAddItemEvent OnAddItem;
+  TPTShListDeleteItemEvent OnDeleteItem;
+  TPTShPopupHintEvent OnPopupHint;
+  TPTShDblClickOpenEvent OnDblClickOpen;
+  TNotifyEvent OnFillComplete;
+
+protected:
+  // The filter-and-event step of accepting an enumerated item.
+  virtual bool AcceptItem(IShellFolder* folder, const ItemIdList* rel_id, DWORD attributes);
+  // The body of a fill.
+  virtual void FillFolder(IShellFolder* folder, const ItemIdList* abs_id);
+  // Builds the set of file names the filter lets through.
+  virtual void BeginFill();
+  virtual bool MatchesFilter(const std::string& Name, DWORD Attributes);
+  virtual void EndFill();
+  // Shows the warning of a failed folder creation.
+  virtual void ShowWarning(const std::string& text);
+
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage& message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void DoNotify(const NMHDR& header, LRESULT& result) override;
+  void DoGetDispInfo(NMLVDISPINFOA& info) override;
+  void ColClick(TListColumn* column) override;
+  bool CanEdit(TListItem* item) override;
+  void Edit(TListItem* item, const char* text) override;
+  void Delete(TListItem* item) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool DoKeyDown(WORD& key, TShiftState shift) override;
+  bool DoKeyPress(char& key) override;
+
+private:
+  enum TColumnMode { cmNone, cmStandard, cmShell };
+
+  bool Designing() const { return HasState(csDesigning); }
+  bool Loading() const { return HasState(csLoading); }
+  HWND OwnerWindow();
+  void FolderChanged();
+  void PickUpAllocator();
+  // RefreshItems without waiting for a running edit or drag.
+  void RefreshNow();
+  void AddItems(std::vector<std::unique_ptr<TPTShListData>>& records);
+  std::unique_ptr<TPTShListData> EnumeratedItem(IShellFolder* folder, ShellItemId id);
+  // Calls EnumObjects with the list's flags.
+  HRESULT Enumerate(IShellFolder* folder, ComPtr<IEnumIDList>& items);
+  void ApplyItemState(int index, const TPTShListData& data);
+
+  void SetUpColumns();
+  void SaveColumnWidths();
+  void SetUpStandardColumns();
+  void SetUpShellColumns();
+
+  void Sort();
+  static int CALLBACK CompareItems(LPARAM item1, LPARAM item2, LPARAM list);
+
+  void StartWatching();
+  void StopWatching();
+  void FolderChangeNotified();
+  void RefreshTimerFired();
+
+  void StartRenameNewFolder();
+  // Copies of the relative ids of the selected items that have a record.
+  std::vector<TPTShListData*> SelectedRecords();
+
+  TPTShellLocator folder_;
+  TPTShellListOptions options_ = kDefaultShellListOptions;
+  std::string file_filter_;
+  std::vector<std::string> patterns_;
+  std::unique_ptr<std::set<std::string>> filter_set_;
+  ComPtr<IShellFolder> folder_object_;
+  ShellItemId folder_id_;
+  ComPtr<IMalloc> allocator_;
+  ComPtr<IShellDetails> details_;
+  int sort_column_ = 1;
+  TColumnMode column_mode_ = cmNone;
+  bool remember_widths_ = false;
+  TPTShellListTreeLink* tree_ = nullptr;
+  TPTShellListLink* combo_ = nullptr;
+  TTimer refresh_timer_;
+  std::unique_ptr<TChangeHandlerThread> watcher_;
+  bool watching_ = false;
+  bool own_change_ = false;
+  bool dragging_ = false;
+  bool refill_pending_ = false;
+  std::string new_folder_name_;
+  int navigation_depth_ = 0;
+  // Counts fills, so that a navigation can tell whether it reached a fill.
+  unsigned fill_count_ = 0;
+  ComPtr<IContextMenu> context_menu_;
+  // The records the list's items hold, to tell them from other data an item may carry.
+  std::unordered_set<const void*> records_;
+  TImageList small_images_;
+  TImageList large_images_;
+};
+
+class TPTShellList : public TPTCustomShellList {
+public:
+  explicit TPTShellList(TComponent* AOwner);
+  std::string ClassName() const override { return "TPTShellList"; }
+};
+
+}  // namespace tw
