@@ -10,7 +10,7 @@
 namespace tw {
 
 TPTCustomShellList::TPTCustomShellList(TComponent* AOwner)
-    : TCustomListView(AOwner),
+    : TPTCustomListView(AOwner),
       folder_([this](TObject*) { FolderChanged(); }),
       refresh_timer_(nullptr),
       small_images_(nullptr, 16, 16),
@@ -90,7 +90,7 @@ void TPTCustomShellList::SetLinkedCombo(TPTShellListLink* combo) {
 }
 
 void TPTCustomShellList::Notification(TComponent* AComponent, TOperation Operation) {
-  TCustomListView::Notification(AComponent, Operation);
+  TPTCustomListView::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (tree_ && tree_->LinkComponent() == AComponent) tree_ = nullptr;
   if (combo_ && combo_->LinkComponent() == AComponent) combo_ = nullptr;
@@ -105,7 +105,7 @@ void TPTCustomShellList::SetDragging(bool value) {
 }
 
 void TPTCustomShellList::CreateWnd() {
-  TCustomListView::CreateWnd();
+  TPTCustomListView::CreateWnd();
   if (options_.Contains(ptsloAutoFill) && Items().Count() == 0) FillList();
 }
 
@@ -116,7 +116,7 @@ void TPTCustomShellList::DestroyWnd() {
     watcher_.reset();
     watching_ = false;
   }
-  TCustomListView::DestroyWnd();
+  TPTCustomListView::DestroyWnd();
 }
 
 TPTShListData* TPTCustomShellList::DataOf(const TListItem* item) const {
@@ -140,7 +140,7 @@ void TPTCustomShellList::SelectAllItems() {
 }
 
 void TPTCustomShellList::DoNotify(const NMHDR& header, LRESULT& result) {
-  TCustomListView::DoNotify(header, result);
+  TPTCustomListView::DoNotify(header, result);
   // The item's overlay and dimmed state follow from the attributes it was added with; set here
   // by position, as the control inserts it (also when the window is made again).
   if (header.code == LVN_INSERTITEM) {
@@ -170,12 +170,12 @@ void TPTCustomShellList::Delete(TListItem* item) {
     item->SetData(nullptr);
     records_.erase(data);
   }
-  TCustomListView::Delete(item);
+  TPTCustomListView::Delete(item);
   delete data;
 }
 
 void TPTCustomShellList::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomListView::MouseDown(button, shift, x, y);
+  TPTCustomListView::MouseDown(button, shift, x, y);
   if (button == mbLeft && (shift & ssDouble) && !Designing()) OpenSelection();
 }
 
@@ -203,7 +203,7 @@ void TPTCustomShellList::WndProc(TMessage& message) {
       default:
         break;
     }
-    TCustomListView::WndProc(message);
+    TPTCustomListView::WndProc(message);
     if (IsShellMenuMessage(message.Msg))
       HandleShellMenuMessage(message, context_menu_.Get(), small_images_.Handle(), this,
                              OnPopupHint);

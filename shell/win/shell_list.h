@@ -23,11 +23,11 @@
 
 #include "framework/win/com_ptr.h"
 #include "framework/win/image_list.h"
-#include "framework/win/list_view.h"
 #include "framework/win/timer.h"
 #include "shell/shell_list_options.h"
 #include "shell/shell_locator.h"
 #include "shell/win/context_menu.h"
+#include "shell/win/custom_list_view.h"
 #include "shell/win/shell_list_data.h"
 
 namespace tw {
@@ -60,8 +60,10 @@ using TPTShAddItemEvent = std::function<void(
 using TPTShListDeleteItemEvent =
     std::function<void(TObject* aSender, TListItem* aNode, TPTShListData* aShListData)>;
 using TPTShDblClickOpenEvent = std::function<void(TObject* aSender, bool& afHandled)>;
+using TPTShLvCustomDrawEvent = std::function<void(TObject* aSender, TPTLvCustomDraw& aCD,
+                                                  TListItem* aItem, TPTShListData* aData)>;
 
-class TPTCustomShellList : public TCustomListView {
+class TPTCustomShellList : public TPTCustomListView {
 public:
   explicit TPTCustomShellList(TComponent* AOwner);
   ~TPTCustomShellList() override;
@@ -125,6 +127,9 @@ public:
   TPTShListDeleteItemEvent OnDeleteItem;
   TPTShPopupHintEvent OnPopupHint;
   TPTShDblClickOpenEvent OnDblClickOpen;
+  // Custom draw: at item pre-paint only, and at every stage.
+  TPTShLvCustomDrawEvent OnCustomDrawSh;
+  TPTShLvCustomDrawEvent OnCustomDrawShEx;
   TNotifyEvent OnFillComplete;
 
 protected:
@@ -152,6 +157,9 @@ protected:
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   bool DoKeyDown(WORD& key, TShiftState shift) override;
   bool DoKeyPress(char& key) override;
+  std::unique_ptr<TPTCustomDraw> CustomDrawHook(NMLVCUSTOMDRAW& draw, LRESULT& result) override;
+  // Shows the shell's menu of the selection instead of the ordinary popup menu.
+  void RequestPopup(TListItem* item, POINT point, TPopupMenu*& menu) override;
 
 private:
   enum TColumnMode { cmNone, cmStandard, cmShell };

@@ -86,7 +86,7 @@ void TPTCustomShellList::StartRenameNewFolder() {
 bool TPTCustomShellList::CanEdit(TListItem* item) {
   TPTShListData* data = DataOf(item);
   if (!data || Designing() || !data->CanRename()) return false;
-  return TCustomListView::CanEdit(item);
+  return TPTCustomListView::CanEdit(item);
 }
 
 void TPTCustomShellList::Edit(TListItem* item, const char* text) {

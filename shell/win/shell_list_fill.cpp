@@ -293,7 +293,7 @@ void TPTCustomShellList::DoGetDispInfo(NMLVDISPINFOA& info) {
   TListItem* item = Items().Item(info.item.iItem);
   TPTShListData* data = DataOf(item);
   if (!data) {
-    TCustomListView::DoGetDispInfo(info);
+    TPTCustomListView::DoGetDispInfo(info);
     return;
   }
   if (info.item.mask & LVIF_TEXT) {

@@ -16,7 +16,7 @@ TShortCut ShortCutOf(WORD key, TShiftState shift) {
 }  // namespace
 
 bool TPTCustomShellList::DoKeyDown(WORD& key, TShiftState shift) {
-  if (TCustomListView::DoKeyDown(key, shift)) return true;
+  if (TPTCustomListView::DoKeyDown(key, shift)) return true;
   if (!options_.Contains(ptsloDefaultKeyHandling) || IsEditing() || Designing()) return false;
   const TShellShortcutTable& table = DefaultShellShortcuts();
   const TShortCut pressed = ShortCutOf(key, shift);
@@ -44,7 +44,7 @@ bool TPTCustomShellList::DoKeyDown(WORD& key, TShiftState shift) {
 }
 
 bool TPTCustomShellList::DoKeyPress(char& key) {
-  if (TCustomListView::DoKeyPress(key)) return true;
+  if (TPTCustomListView::DoKeyPress(key)) return true;
   if (!options_.Contains(ptsloDefaultKeyHandling) || IsEditing() || Designing()) return false;
   if (key == '\b')
     GoUp(1);

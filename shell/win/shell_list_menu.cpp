@@ -71,4 +71,25 @@ bool TPTCustomShellList::ShowShellPopup(POINT client_point) {
   return true;
 }
 
+void TPTCustomShellList::RequestPopup(TListItem* item, POINT point, TPopupMenu*& menu) {
+  if (ShowShellPopup(point))
+    menu = nullptr;
+  else
+    TPTCustomListView::RequestPopup(item, point, menu);
+}
+
+std::unique_ptr<TPTCustomDraw> TPTCustomShellList::CustomDrawHook(NMLVCUSTOMDRAW& draw,
+                                                                  LRESULT& result) {
+  std::unique_ptr<TPTCustomDraw> object = CreateDrawObject(draw, result);
+  auto& settings = static_cast<TPTLvCustomDraw&>(*object);
+  TListItem* item = DrawItem(draw);
+  TPTShListData* data = DataOf(item);
+  if (OnCustomDrawShEx) OnCustomDrawShEx(this, settings, item, data);
+  if (OnCustomDrawSh && object->Stage() == TPTCustomDraw::cdsItemPrePaint)
+    OnCustomDrawSh(this, settings, item, data);
+  object->Apply();
+  if (draw.nmcd.dwDrawStage & CDDS_PREPAINT) result |= CDRF_NOTIFYITEMDRAW;
+  return object;
+}
+
 }  // namespace tw

@@ -23,7 +23,7 @@ void TPTCustomShellList::Sort() {
 }
 
 void TPTCustomShellList::ColClick(TListColumn* column) {
-  TCustomListView::ColClick(column);
+  TPTCustomListView::ColClick(column);
   const int code = column->Index() + 1;
   sort_column_ = sort_column_ == code ? -code : code;
   Sort();

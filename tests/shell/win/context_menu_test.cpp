@@ -214,6 +214,37 @@ TEST_F(ContextMenuTest, PopupShowsOnlyWithASelectionAndNotDuringADrag) {
   EXPECT_TRUE(list->ShowShellPopup({5, 5}));
 }
 
+bool g_menu_seen = false;
+
+void CALLBACK NoteMenuAndEnd(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_menu_seen = true;
+  EndMenu();
+}
+
+TEST_F(ContextMenuTest, RightClickShowsTheShellMenuInsteadOfTheOrdinaryOne) {
+  temp.Write("a.txt", "x");
+  ShowTemp();
+  TPopupMenu ordinary(form);
+  int ordinary_shown = 0;
+  ordinary.OnPopup = [&](TObject*) { ++ordinary_shown; };
+  list->SetPopupMenu(&ordinary);
+  Select({"a.txt"});
+  list->Items().Item(0)->SetFocused(true);
+  g_menu_seen = false;
+  SetTimer(nullptr, 0, 100, &NoteMenuAndEnd);
+  list->PopupForSelection({1, 1});
+  EXPECT_TRUE(g_menu_seen) << "the shell's menu was tracked";
+  EXPECT_EQ(ordinary_shown, 0);
+  // Without the option the ordinary menu comes back.
+  list->SetOptions(list->Options().Without(ptsloContextMenus));
+  TPopupMenu::SetTrackFunction([](HMENU, UINT, int, int, HWND) -> UINT { return 0; });
+  list->PopupForSelection({1, 1});
+  TPopupMenu::SetTrackFunction(nullptr);
+  EXPECT_EQ(ordinary_shown, 1);
+  list->SetPopupMenu(nullptr);
+}
+
 std::vector<std::string>* g_hints = nullptr;
 HWND g_list = nullptr;
 UINT g_delete_id = 0;

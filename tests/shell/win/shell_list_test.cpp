@@ -349,5 +349,44 @@ TEST_F(ShellListTest, ItemsWithoutARecordAreLeftAlone) {
   EXPECT_EQ(list->Items().Count(), 2);
 }
 
+TEST_F(ShellListTest, CustomDrawHandsOutTheItemsRecord) {
+  temp.Write("a.txt", "x");
+  temp.Write("b.txt", "x");
+  list->SetViewStyle(vsReport);
+  int items = 0, stages = 0, prepaint = 0;
+  list->OnCustomDrawSh = [&](TObject*, TPTLvCustomDraw& draw, TListItem* item,
+                             TPTShListData* data) {
+    ++items;
+    EXPECT_EQ(draw.Stage(), TPTCustomDraw::cdsItemPrePaint);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(data, list->DataOf(item));
+    EXPECT_NE(data, nullptr);
+  };
+  list->OnCustomDrawShEx = [&](TObject*, TPTLvCustomDraw& draw, TListItem*, TPTShListData*) {
+    ++stages;
+    if (draw.Stage() == TPTCustomDraw::cdsPrePaint) ++prepaint;
+  };
+  ShowTemp();
+  RedrawWindow(list->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_GE(prepaint, 1);
+  EXPECT_GE(items, 2);
+  EXPECT_GT(stages, items);
+}
+
+TEST_F(ShellListTest, NamesAreFetchedOnlyForShownItems) {
+  for (int i = 0; i < 400; ++i) temp.Write("f" + std::to_string(1000 + i) + ".txt", "");
+  list->SetViewStyle(vsReport);
+  list->SetBounds(0, 0, 300, 120);
+  std::vector<int> painted;
+  list->OnCustomDrawSh = [&](TObject*, TPTLvCustomDraw&, TListItem* item, TPTShListData*) {
+    painted.push_back(item->Index());
+  };
+  ShowTemp();
+  RedrawWindow(list->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ASSERT_EQ(list->Items().Count(), 400);
+  EXPECT_FALSE(painted.empty());
+  EXPECT_LT(painted.size(), 100u) << "only the rows that fit are drawn and named";
+}
+
 }  // namespace
 }  // namespace tw::test
