@@ -32,7 +32,7 @@ int DIAMONDAPI Close(INT_PTR) { return 0; }
 LONG DIAMONDAPI Seek(INT_PTR hf, LONG distance, int origin) {
   auto* file = reinterpret_cast<MemoryFile*>(hf);
   std::size_t base = origin == SEEK_SET ? 0 : origin == SEEK_CUR ? file->position : file->bytes.size();
-  file->position = std::min(base + distance, file->bytes.size());
+  file->position = std::min<std::size_t>(base + static_cast<std::size_t>(distance), file->bytes.size());
   return static_cast<LONG>(file->position);
 }
 

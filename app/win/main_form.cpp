@@ -1,0 +1,124 @@
+#include "app/win/main_form.h"
+
+#include <type_traits>
+
+#include "framework/win/file_dialogs.h"
+#include "framework/win/image.h"
+#include "framework/win/image_list.h"
+#include "framework/win/page_control.h"
+#include "framework/win/panel.h"
+#include "framework/win/scroll_box.h"
+#include "framework/win/splitter.h"
+#include "framework/win/status_bar.h"
+#include "framework/win/tool_bar.h"
+#include "shell/win/shell_list.h"
+
+namespace tw {
+
+namespace {
+
+// A new component named NAME owned by OWNER; a control also goes onto PARENT.
+template <class T>
+T* Make(TComponent* owner, const char* name, TWinControl* parent) {
+  T* component = new T(owner);
+  component->SetName(name);
+  if constexpr (std::is_base_of_v<TControl, T>) {
+    if (parent) component->SetParent(parent);
+  }
+  return component;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
+  SetName("MainForm");
+  SetCaption("Tarnwick 1.1");
+  SetBounds(200, 108, 587, 412);
+  Font().SetName("MS Sans Serif");
+  Font().SetHeight(-11);
+  SetShowHint(true);
+
+  ImageList1 = Make<TImageList>(this, "ImageList1", nullptr);
+  ImageList2 = Make<TImageList>(this, "ImageList2", nullptr);
+  FillGlyphLists(*ImageList1, *ImageList2);
+  OpenDialog1 = Make<TOpenDialog>(this, "OpenDialog1", nullptr);
+  SaveDialog = Make<TSaveDialog>(this, "SaveDialog", nullptr);
+  // "Save" proposes the last previewed file even when the editor holds an opened one: replacing
+  // an existing file must be confirmed.
+  SaveDialog->SetOptions(SaveDialog->Options() | ofOverwritePrompt);
+
+  CreateLayout();
+  CreateCommandToolBar();
+  CreateViewToolBar();
+  CreateTextToolBar();
+  SetWindowState(wsMaximized);
+}
+
+void TMainForm::CreateLayout() {
+  // Created in the order they take their edges: the command toolbar above everything, the
+  // status bar below, the tree pane on the left, its splitter, then the rest.
+  ToolBar1 = NewToolBar("ToolBar1", this);
+
+  StatusBar1 = Make<TStatusBar>(this, "StatusBar1", this);
+  StatusBar1->SetHeight(19);
+
+  // The tree pane; its path combo and folder tree join it later.
+  Panel1 = Make<TPanel>(this, "Panel1", this);
+  Panel1->SetAlign(alLeft);
+  Panel1->SetWidth(201);
+
+  Splitter1 = Make<TSplitter>(this, "Splitter1", this);
+  Splitter1->SetAlign(alLeft);
+  Splitter1->SetLeft(Panel1->Width());
+  Splitter1->SetWidth(3);
+  Splitter1->SetCursor(crHSplit);
+
+  Panel2 = Make<TPanel>(this, "Panel2", this);
+  Panel2->SetAlign(alClient);
+
+  Panel3 = Make<TPanel>(this, "Panel3", Panel2);
+  Panel3->SetAlign(alTop);
+  Panel3->SetHeight(192);
+  ToolBar3 = NewToolBar("ToolBar3", Panel3);
+  PTShellList1 = Make<TPTShellList>(this, "PTShellList1", Panel3);
+  PTShellList1->SetAlign(alClient);
+  PTShellList1->SetReadOnly(false);
+  PTShellList1->IconOptions().SetAutoArrange(true);
+  PTShellList1->SetMultiSelect(true);
+  PTShellList1->OnChange = [this](TObject* sender, TListItem* item, TItemChange change) {
+    PTShellList1Change(sender, item, change);
+  };
+
+  Splitter2 = Make<TSplitter>(this, "Splitter2", Panel2);
+  Splitter2->SetAlign(alTop);
+  Splitter2->SetTop(Panel3->Height());
+  Splitter2->SetHeight(3);
+  Splitter2->SetCursor(crVSplit);
+
+  Panel4 = Make<TPanel>(this, "Panel4", Panel2);
+  Panel4->SetAlign(alClient);
+
+  PageControl1 = Make<TPageControl>(this, "PageControl1", Panel4);
+  PageControl1->SetAlign(alClient);
+  PageControl1->SetTabPosition(tpBottom);
+
+  TabSheet1 = Make<TTabSheet>(this, "TabSheet1", nullptr);
+  TabSheet1->SetPageControl(PageControl1);
+  TabSheet1->SetCaption("Text");
+  ToolBar4 = NewToolBar("ToolBar4", TabSheet1);
+  CreateEditor();
+
+  TabSheet2 = Make<TTabSheet>(this, "TabSheet2", nullptr);
+  TabSheet2->SetPageControl(PageControl1);
+  TabSheet2->SetCaption("Graphics");
+  ScrollBox1 = Make<TScrollBox>(this, "ScrollBox1", TabSheet2);
+  ScrollBox1->SetAlign(alClient);
+  Image = Make<TImage>(this, "Image", ScrollBox1);
+  Image->SetLeft(8);
+  Image->SetTop(8);
+  Image->SetAutoSize(true);
+
+  PageControl1->SetActivePage(TabSheet1);
+}
+
+}  // namespace tw

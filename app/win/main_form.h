@@ -1,0 +1,151 @@
+#pragma once
+// TMainForm: the program's one window. A tree pane on the left (its browsing controls join it
+// later), the folder list with its view and sort toolbar on the right, and under the list the
+// preview with a "Text" page (editor and text toolbar) and a "Graphics" page (a picture in a
+// scroll box). The command toolbar on top runs the shell's verbs on the list's selection.
+//
+// The implementation is split by concern: main_form.cpp (components and layout),
+// main_form_toolbars.cpp (buttons, hints and glyphs), main_form_commands.cpp (the list's
+// commands), main_form_text.cpp (the text page: its editor and commands) and
+// main_form_preview.cpp (showing the selected file).
+
+#include <string>
+
+#include "app/win/toolbar_glyphs.h"
+#include "framework/win/form.h"
+
+namespace tw {
+
+class TImage;
+class TListItem;
+enum class TItemChange;
+class TImageList;
+class TOpenDialog;
+class TPageControl;
+class TPanel;
+class TPTShellList;
+class TSaveDialog;
+class TScrollBox;
+class TSplitter;
+class TStatusBar;
+class TTabSheet;
+class TToolBar;
+class TToolButton;
+class TTwRichEdit;
+
+class TMainForm : public TForm {
+public:
+  explicit TMainForm(TComponent* AOwner);
+
+  std::string ClassName() const override { return "TMainForm"; }
+
+  // The components; the form owns them all.
+  TImageList* ImageList1;
+  TImageList* ImageList2;
+  TToolBar* ToolBar1;
+  TToolButton* ToolButton1;
+  TToolButton* ToolButton2;
+  TToolButton* ToolButton3;
+  TToolButton* ToolButton4;
+  TToolButton* ToolButton7;
+  TToolButton* ToolButton8;
+  TToolButton* ToolButton9;
+  TToolButton* ToolButton10;
+  TToolButton* ToolButton11;
+  TToolButton* ToolButton12;
+  TToolButton* ToolButton13;
+  TToolButton* ToolButton39;
+  TToolButton* ToolButton36;
+  TPanel* Panel1;
+  TSplitter* Splitter1;
+  TPanel* Panel2;
+  TPanel* Panel3;
+  TToolBar* ToolBar3;
+  TToolButton* ToolButton14;
+  TToolButton* ToolButton15;
+  TToolButton* ToolButton16;
+  TToolButton* ToolButton17;
+  TToolButton* ToolButton18;
+  TToolButton* ToolButton19;
+  TToolButton* ToolButton20;
+  TToolButton* ToolButton21;
+  TToolButton* ToolButton22;
+  TPTShellList* PTShellList1;
+  TSplitter* Splitter2;
+  TPanel* Panel4;
+  TPageControl* PageControl1;
+  TTabSheet* TabSheet1;
+  TToolBar* ToolBar4;
+  TToolButton* ToolButton28;
+  TToolButton* ToolButton29;
+  TToolButton* ToolButton30;
+  TToolButton* ToolButton31;
+  TToolButton* ToolButton32;
+  TToolButton* ToolButton5;
+  TToolButton* ToolButton33;
+  TToolButton* ToolButton35;
+  TTwRichEdit* Edit;
+  TTabSheet* TabSheet2;
+  TScrollBox* ScrollBox1;
+  TImage* Image;
+  TStatusBar* StatusBar1;
+  TOpenDialog* OpenDialog1;
+  TSaveDialog* SaveDialog;
+
+  // Command toolbar.
+  void ToolButton1Click(TObject* Sender);
+  void ToolButton2Click(TObject* Sender);
+  void ToolButton3Click(TObject* Sender);
+  void ToolButton4Click(TObject* Sender);
+  void ToolButton7Click(TObject* Sender);
+  void ToolButton8Click(TObject* Sender);
+  void ToolButton9Click(TObject* Sender);
+  void ToolButton10Click(TObject* Sender);
+  void ToolButton11Click(TObject* Sender);
+  void ToolButton12Click(TObject* Sender);
+  void ToolButton13Click(TObject* Sender);
+  void ToolButton36Click(TObject* Sender);
+  // View and sort toolbar.
+  void ToolButton14Click(TObject* Sender);
+  void ToolButton15Click(TObject* Sender);
+  void ToolButton16Click(TObject* Sender);
+  void ToolButton17Click(TObject* Sender);
+  void ToolButton18Click(TObject* Sender);
+  void ToolButton19Click(TObject* Sender);
+  void ToolButton20Click(TObject* Sender);
+  void ToolButton21Click(TObject* Sender);
+  void ToolButton22Click(TObject* Sender);
+  // Text toolbar.
+  void ToolButton28Click(TObject* Sender);
+  void ToolButton29Click(TObject* Sender);
+  void ToolButton30Click(TObject* Sender);
+  void ToolButton31Click(TObject* Sender);
+  void ToolButton32Click(TObject* Sender);
+  void ToolButton5Click(TObject* Sender);
+  void ToolButton33Click(TObject* Sender);
+  void ToolButton35Click(TObject* Sender);
+
+  // The list's OnChange: previews the selected file while "Explore" is down.
+  void PTShellList1Change(TObject* Sender, TListItem* Item, TItemChange Change);
+
+  // The README that "About" opens: beside the program file.
+  static std::string AboutFileName();
+
+private:
+  using THandler = void (TMainForm::*)(TObject*);
+
+  void CreateLayout();
+  void CreateCommandToolBar();
+  void CreateViewToolBar();
+  void CreateTextToolBar();
+  void CreateEditor();
+  TToolBar* NewToolBar(const char* name, TWinControl* parent);
+  TToolButton* AddButton(TToolBar* bar, const char* name, const char* hint, TGlyph glyph, THandler handler);
+  void AddSeparator(TToolBar* bar, const char* name);
+  // Loads PATH into the preview as a picture or as text.
+  void ShowPreview(const std::string& path);
+  // Loads PATH into the editor, titles the editor with it and shows the text page.
+  void ShowTextFile(const std::string& path);
+};
+
+}  // namespace tw

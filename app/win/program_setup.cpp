@@ -1,0 +1,36 @@
+#include "app/win/program_setup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/win/archive_libraries.h"
+#include "framework/win/platform_pictures.h"
+#include "shell/win/shell_process.h"
+#include "viewers/win/gif_image_win.h"
+#include "viewers/win/jpeg_image.h"
+#include "viewers/win/rich_edit.h"
+
+namespace tw {
+
+TProgramSetup::TProgramSetup() {
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+  InitCommonControlsEx(&classes);
+  InitShellUtilities();
+  InitShellControls();
+  com_initialised_ = SUCCEEDED(CoInitialize(nullptr));
+  InitRichEdit();
+  RegisterPlatformPictureFormats();
+  RegisterJPEGImage();
+  InitGifImageModule();
+  archives_ = std::make_unique<TArchiveLibraries>();
+}
+
+TProgramSetup::~TProgramSetup() {
+  archives_.reset();
+  DoneGifImageModule();
+  if (com_initialised_) CoUninitialize();
+  DoneShellControls();
+}
+
+}  // namespace tw
