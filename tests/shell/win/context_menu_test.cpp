@@ -28,33 +28,31 @@ private:
   struct Search {
     HWND found = nullptr;
   };
+  // Enumeration callbacks are stdcall on 32-bit Windows, which lambdas cannot be.
+  static BOOL CALLBACK FindOwnDialog(HWND window, LPARAM param) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpA(name, "#32770") == 0) {
+      reinterpret_cast<Search*>(param)->found = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static BOOL CALLBACK CollectText(HWND child, LPARAM param) {
+    char text[512] = {};
+    GetWindowTextA(child, text, sizeof(text));
+    *reinterpret_cast<std::string*>(param) += std::string(text) + "\n";
+    return TRUE;
+  }
+
   void Run(int answer) {
     for (int waited = 0; waited < 10000 && !stop_; waited += 20) {
       Search search;
-      EnumWindows(
-          [](HWND window, LPARAM param) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            char name[32] = {};
-            GetClassNameA(window, name, sizeof(name));
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-                lstrcmpA(name, "#32770") == 0) {
-              reinterpret_cast<Search*>(param)->found = window;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&search));
+      EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&search));
       if (search.found) {
-        EnumChildWindows(
-            search.found,
-            [](HWND child, LPARAM param) -> BOOL {
-              char text[512] = {};
-              GetWindowTextA(child, text, sizeof(text));
-              *reinterpret_cast<std::string*>(param) += std::string(text) + "\n";
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&texts_));
+        EnumChildWindows(search.found, CollectText, reinterpret_cast<LPARAM>(&texts_));
         seen_ = true;
         PostMessageA(search.found, WM_COMMAND, answer, 0);
         return;
