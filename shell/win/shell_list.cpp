@@ -140,12 +140,20 @@ void TPTCustomShellList::SelectAllItems() {
 }
 
 void TPTCustomShellList::DoNotify(const NMHDR& header, LRESULT& result) {
+  // Clearing for a fill frees every item in one pass afterwards; a notice per item from the
+  // control would cost more than the whole enumeration.
+  if (header.code == LVN_DELETEALLITEMS && bulk_clear_) {
+    result = TRUE;
+    return;
+  }
   TPTCustomListView::DoNotify(header, result);
   // The item's overlay and dimmed state follow from the attributes it was added with; set here
   // by position, as the control inserts it (also when the window is made again).
   if (header.code == LVN_INSERTITEM) {
     const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
-    if (TPTShListData* data = DataOf(Items().Item(view.iItem))) ApplyItemState(view.iItem, *data);
+    // The framework's items carry their object in lParam.
+    if (TPTShListData* data = DataOf(reinterpret_cast<const TListItem*>(view.lParam)))
+      ApplyItemState(view.iItem, *data);
   }
 }
 

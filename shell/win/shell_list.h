@@ -213,6 +213,8 @@ private:
   bool watching_ = false;
   bool own_change_ = false;
   bool dragging_ = false;
+  // Set while the list clears itself for a fill.
+  bool bulk_clear_ = false;
   bool refill_pending_ = false;
   std::string new_folder_name_;
   int navigation_depth_ = 0;
