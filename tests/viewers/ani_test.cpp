@@ -232,11 +232,11 @@ TEST(AnimatedCursor, FrameStripDrawsEveryFrameOverTheBackground) {
   ASSERT_EQ(strip.Width(), 12);
   ASSERT_EQ(strip.Height(), 4);
   for (int i = 0; i < 3; ++i) {
-    const IconSpec spec = Cursor(static_cast<std::uint32_t>(i));
+    const IconSpec icon = Cursor(static_cast<std::uint32_t>(i));
     // The masked left column XORs a colour into the background; the rest is opaque.
-    const std::uint32_t masked = IconSpec::PaletteColor(static_cast<int>(spec.Pixel(0, 1)));
+    const std::uint32_t masked = IconSpec::PaletteColor(static_cast<int>(icon.Pixel(0, 1)));
     EXPECT_EQ(strip.PixelColor(4 * i, 1), masked ^ back);
-    EXPECT_EQ(strip.PixelColor(4 * i + 2, 3), IconSpec::PaletteColor(static_cast<int>(spec.Pixel(2, 3))));
+    EXPECT_EQ(strip.PixelColor(4 * i + 2, 3), IconSpec::PaletteColor(static_cast<int>(icon.Pixel(2, 3))));
   }
   const TDib column = cursor.FrameStrip(true, back);
   EXPECT_EQ(column.Width(), 4);

@@ -15,11 +15,11 @@ namespace {
 using namespace ani_test;
 
 TIconImage MakeIcon(std::uint32_t seed, int bpp = 4) {
-  IconSpec spec;
-  spec.seed = seed;
-  spec.bpp = bpp;
+  IconSpec icon_spec;
+  icon_spec.seed = seed;
+  icon_spec.bpp = bpp;
   TIconImage icon;
-  icon.LoadFromBytes(IconFile(spec));
+  icon.LoadFromBytes(IconFile(icon_spec));
   return icon;
 }
 
@@ -64,16 +64,16 @@ TEST(IconImage, RefusesWhatAnIconReaderCannotUse) {
 }
 
 TEST(IconImage, DrawsThirtyTwoBitImagesByTheirAlpha) {
-  IconSpec spec;
-  spec.bpp = 24;
-  Bytes bytes = IconFile(spec);
+  IconSpec icon_spec;
+  icon_spec.bpp = 24;
+  Bytes bytes = IconFile(icon_spec);
   TIconImage icon;
   icon.LoadFromBytes(bytes);
   TDib target(4, 4, 24);
   icon.DrawOnto(target, 1, 1);
   EXPECT_EQ(target.PixelColor(0, 0), 0u);
-  EXPECT_EQ(target.PixelColor(3, 2), spec.Pixel(2, 1));
-  EXPECT_EQ(target.PixelColor(1, 1), spec.Pixel(0, 0));  // masked: XOR over black
+  EXPECT_EQ(target.PixelColor(3, 2), icon_spec.Pixel(2, 1));
+  EXPECT_EQ(target.PixelColor(1, 1), icon_spec.Pixel(0, 0));  // masked: XOR over black
 
   // The same picture at 32 bits with alpha 0 in the left half and 255 in the right.
   Bytes b;

@@ -120,7 +120,7 @@ struct GiflibFrameSpec {
   int delay;
 };
 
-Bytes GiflibWrite(int width, int height, int global_bits, const std::vector<GiflibFrameSpec>& specs, unsigned seed) {
+Bytes GiflibWrite(int width, int height, int global_bits, const std::vector<GiflibFrameSpec>& frame_specs, unsigned seed) {
   MemoryFile file;
   int error = 0;
   GifFileType* gif = EGifOpen(&file, WriteMemory, &error);
@@ -134,14 +134,14 @@ Bytes GiflibWrite(int width, int height, int global_bits, const std::vector<Gifl
   ColorMapObject* global = global_bits ? make_map(global_bits) : nullptr;
   EGifSetGifVersion(gif, true);
   EXPECT_EQ(EGifPutScreenDesc(gif, width, height, global_bits ? global_bits : 8, 0, global), GIF_OK);
-  if (specs.size() > 1) {
+  if (frame_specs.size() > 1) {
     EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE);
     EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0");
     const unsigned char loop[] = {1, 0, 0};
     EGifPutExtensionBlock(gif, 3, loop);
     EGifPutExtensionTrailer(gif);
   }
-  for (const auto& s : specs) {
+  for (const auto& s : frame_specs) {
     if (s.transparent >= 0 || s.delay) {
       GraphicsControlBlock gcb{};
       gcb.DelayTime = s.delay;
