@@ -93,6 +93,24 @@ const bool kRegistered =
         .String("Title", &E::Title, &E::SetTitle)
         .Done();
 
+// Gives the line list its stream format and mode back however the streaming in between ends.
+class StreamSettingsKeeper {
+public:
+  explicit StreamSettingsKeeper(TRichEditStrings& lines)
+      : lines_(lines), format_(lines.StreamFormat()), mode_(lines.StreamMode()) {}
+  ~StreamSettingsKeeper() {
+    lines_.SetStreamFormat(format_);
+    lines_.SetStreamMode(mode_);
+  }
+  StreamSettingsKeeper(const StreamSettingsKeeper&) = delete;
+  StreamSettingsKeeper& operator=(const StreamSettingsKeeper&) = delete;
+
+private:
+  TRichEditStrings& lines_;
+  TRichStreamFormat format_;
+  TRichStreamModes mode_;
+};
+
 }  // namespace
 
 void InitRichEdit() { Library(); }
@@ -166,23 +184,14 @@ void TTwCustomRichEdit::CreateWnd() {
   }
   if (carried_text_) {
     std::unique_ptr<TMemoryStream> carried = std::move(carried_text_);
-    TRichStreamFormat format = lines_->StreamFormat();
-    TRichStreamModes mode = lines_->StreamMode();
+    const StreamSettingsKeeper keep(*lines_);
     std::uint8_t design = 0;
     carried->ReadBuffer(&design, 1);
     if (design == 1) {
       lines_->SetStreamFormat(sfPlainText);
       lines_->SetStreamMode(0);
     }
-    try {
-      lines_->LoadStream(*carried);
-    } catch (...) {
-      lines_->SetStreamFormat(format);
-      lines_->SetStreamMode(mode);
-      throw;
-    }
-    lines_->SetStreamFormat(format);
-    lines_->SetStreamMode(mode);
+    lines_->LoadStream(*carried);
   } else if (!pending_text.empty()) {
     SetWindowTextA(window, pending_text.c_str());
   }
@@ -198,21 +207,14 @@ void TTwCustomRichEdit::DestroyWnd() {
     const bool design = HasState(csDesigning);
     const std::uint8_t flag = design ? 1 : 0;
     carried->WriteBuffer(&flag, 1);
-    TRichStreamFormat format = lines_->StreamFormat();
-    TRichStreamModes mode = lines_->StreamMode();
-    if (design) {
-      lines_->SetStreamFormat(sfPlainText);
-      lines_->SetStreamMode(0);
-    }
-    try {
+    {
+      const StreamSettingsKeeper keep(*lines_);
+      if (design) {
+        lines_->SetStreamFormat(sfPlainText);
+        lines_->SetStreamMode(0);
+      }
       lines_->SaveStream(*carried);
-    } catch (...) {
-      lines_->SetStreamFormat(format);
-      lines_->SetStreamMode(mode);
-      throw;
     }
-    lines_->SetStreamFormat(format);
-    lines_->SetStreamMode(mode);
     carried->SetPosition(0);
     carried_text_ = std::move(carried);
   }
