@@ -58,40 +58,6 @@ bool HasHexOrWordForm(const std::string& text) {
 
 }  // namespace
 
-bool ParseIntegerText(const std::string& text, std::int32_t& value) {
-  std::size_t pos = 0;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
-  int base = 10;
-  if (text.compare(pos, 2, "0x") == 0 || text.compare(pos, 2, "0X") == 0) {
-    base = 16;
-    pos += 2;
-  } else if (pos < text.size() && text[pos] == '$') {
-    base = 16;
-    pos += 1;
-  }
-  if (pos >= text.size()) return false;
-  std::uint64_t magnitude = 0;
-  for (; pos < text.size(); ++pos) {
-    const char c = text[pos];
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
-    magnitude = magnitude * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-    if (magnitude > (base == 16 ? 0xFFFFFFFFull : 0x80000000ull)) return false;
-  }
-  if (base == 10 && !negative && magnitude > 0x7FFFFFFFull) return false;
-  const std::uint32_t bits = static_cast<std::uint32_t>(negative ? 0u - magnitude : magnitude);
-  value = static_cast<std::int32_t>(bits);
-  return true;
-}
-
 std::string FloatToStoredText(long double value, TFloatType type) {
   std::string text;
   if (type == ftSingle || type == ftDouble) {

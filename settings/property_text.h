@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/text.h"
 #include "framework/type_info.h"
 
 namespace tw {
-
-// A 32-bit integer in decimal, or hexadecimal after "$", "0x" or "0X" (up to 0xFFFFFFFF, read
-// as its two's complement); false for anything else.
-bool ParseIntegerText(const std::string& text, std::int32_t& value);
 
 // General format with the float type's significant digits (7 single, 15 double, 18 extended
 // and comp, 19 currency), "." as decimal separator and exponents as "E20" / "E-7".

@@ -43,7 +43,4 @@ private:
   std::string file_name_;
 };
 
-// The integer of TEXT as the stores read it (see ReadInteger); false when it is no number.
-bool ParseStoredInteger(const std::string& text, int& value);
-
 }  // namespace tw
