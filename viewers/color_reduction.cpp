@@ -5,6 +5,7 @@
 #include "framework/exception.h"
 #include "framework/string_table.h"
 #include "viewers/color_reduction_methods.h"
+#include "viewers/color_reduction_vector.h"
 
 namespace tw {
 namespace {
@@ -30,10 +31,12 @@ constexpr auto kNearest7 = NearestTable(kLevels7);
 constexpr auto kNearest8 = NearestTable(kLevels8);
 
 // A fixed palette's index as two lookups: one by a pixel's blue and green together (its low 16
-// bits), one by its red. The pass is bound by loads, and this saves one per pixel.
+// bits), one by its red. The pass is bound by loads, and this saves one per pixel. The vector
+// rows compute the same index from each channel's nibble shares.
 struct LevelTables {
   std::vector<std::uint8_t> blue_green;
   std::array<std::uint8_t, 256> red{};
+  std::array<reduction::NibbleLevels, 3> shares{};
 };
 
 LevelTables MakeLevelTables(const std::array<std::uint8_t, 256>& red, int red_factor,
@@ -44,6 +47,8 @@ LevelTables MakeLevelTables(const std::array<std::uint8_t, 256>& red, int red_fa
   for (int g = 0; g < 256; ++g)
     for (int b = 0; b < 256; ++b) t.blue_green[static_cast<std::size_t>(g << 8 | b)] = static_cast<std::uint8_t>(green[g] * green_factor + blue[b]);
   for (int r = 0; r < 256; ++r) t.red[r] = static_cast<std::uint8_t>(red[r] * red_factor);
+  t.shares = {reduction::NibbleLevelsOf(blue, 1), reduction::NibbleLevelsOf(green, static_cast<std::uint8_t>(green_factor)),
+              reduction::NibbleLevelsOf(red, static_cast<std::uint8_t>(red_factor))};
   return t;
 }
 
@@ -54,22 +59,26 @@ std::function<void()>& NotSupportedNotice() {
   return notice;
 }
 
-// Applies INDEX(pixel) to every pixel (blue | green << 8 | red << 16), writing 8-bit rows.
-template <class Index>
-void MapPixels(const std::uint8_t* source, std::uint8_t* target, int width, int height, Index index) {
+// Writes 8-bit rows: VECTOR_ROW(in, out, width) does a leading part of each row and returns
+// how many pixels it did, INDEX(pixel) (blue | green << 8 | red << 16) gives the rest.
+template <class VectorRow, class Index>
+void MapPixels(const std::uint8_t* source, std::uint8_t* target, int width, int height, VectorRow vector_row,
+               Index index) {
   const auto in_stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
   const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
   for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = source + in_stride * static_cast<std::size_t>(y);
     std::uint8_t* out = target + out_stride * static_cast<std::size_t>(y);
-    reduction::ForEachPixelOfRow(source + in_stride * static_cast<std::size_t>(y), width,
+    reduction::ForEachPixelOfRow(in, vector_row(in, out, width), width,
                                  [&](int x, std::uint32_t pixel) { out[x] = index(pixel); });
   }
 }
 
 void MapLevels(const std::uint8_t* source, std::uint8_t* target, int width, int height, const LevelTables& t) {
-  MapPixels(source, target, width, height, [&](std::uint32_t pixel) {
-    return static_cast<std::uint8_t>(t.blue_green[pixel & 0xFFFF] + t.red[pixel >> 16]);
-  });
+  MapPixels(
+      source, target, width, height,
+      [&](const std::uint8_t* in, std::uint8_t* out, int w) { return reduction::LevelsRow(in, out, w, t.shares); },
+      [&](std::uint32_t pixel) { return static_cast<std::uint8_t>(t.blue_green[pixel & 0xFFFF] + t.red[pixel >> 16]); });
 }
 
 void Levels666(const std::uint8_t* source, std::uint8_t* target, int width, int height,
@@ -106,10 +115,11 @@ void ChannelDither(const std::uint8_t* source, std::uint8_t* target, int width, 
   const auto in_stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
   const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
   for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = source + in_stride * static_cast<std::size_t>(y);
+    const std::uint8_t* row = source + in_stride * static_cast<std::size_t>(y);
     std::uint8_t* out = target + out_stride * static_cast<std::size_t>(y);
-    int phase = y % 3;
-    for (int x = 0; x < width; ++x, in += 3) {
+    int x = reduction::ChannelDitherRow(row, out, width, y % 3);
+    int phase = (y + x) % 3;
+    for (const std::uint8_t* in = row + 3 * static_cast<std::size_t>(x); x < width; ++x, in += 3) {
       out[x] = static_cast<std::uint8_t>(64 * phase + (in[2 - phase] >> 2));
       phase = phase == 2 ? 0 : phase + 1;
     }
@@ -134,7 +144,7 @@ void Gray(const std::uint8_t* source, std::uint8_t* target, int width, int heigh
     }
     return t;
   }();
-  MapPixels(source, target, width, height, [](std::uint32_t pixel) {
+  MapPixels(source, target, width, height, reduction::GrayRow, [](std::uint32_t pixel) {
     return static_cast<std::uint8_t>((w.red[pixel >> 16] + w.green[pixel >> 8 & 0xFF] + w.blue[pixel & 0xFF]) >> 8);
   });
 }

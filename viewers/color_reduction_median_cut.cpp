@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "viewers/color_reduction_methods.h"
+#include "viewers/color_reduction_vector.h"
 
 namespace tw::reduction {
 namespace {
@@ -29,7 +30,16 @@ struct Box {
 };
 
 // The bucket of a pixel given as blue | green << 8 | red << 16.
-std::uint32_t BucketOf(std::uint32_t pixel) { return (pixel >> 12 & 0xF00) | (pixel >> 8 & 0xF0) | (pixel >> 4 & 0xF); }
+std::uint16_t BucketOf(std::uint32_t pixel) {
+  return static_cast<std::uint16_t>((pixel >> 12 & 0xF00) | (pixel >> 8 & 0xF0) | (pixel >> 4 & 0xF));
+}
+
+// The buckets of a row's WIDTH pixels. They are worked out again for the mapping pass rather
+// than kept for the whole picture: that is cheaper than storing and rereading them.
+void BucketsOfRow(const std::uint8_t* row, int width, std::uint16_t* buckets) {
+  ForEachPixelOfRow(row, BucketRow(row, buckets, width), width,
+                    [&](int x, std::uint32_t pixel) { buckets[x] = BucketOf(pixel); });
+}
 
 class BucketSorter {
 public:
@@ -95,6 +105,21 @@ Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets) {
   return upper;
 }
 
+// Bucket counts in four tables, pixel x counted in table x mod 4: neighbouring pixels often share
+// a bucket, and one table would make each increment wait for the previous one.
+using Counts = std::array<std::array<std::uint32_t, kBuckets>, 4>;
+
+void CountRow(const std::uint16_t* buckets, int width, Counts& counts) {
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    ++counts[0][buckets[x]];
+    ++counts[1][buckets[x + 1]];
+    ++counts[2][buckets[x + 2]];
+    ++counts[3][buckets[x + 3]];
+  }
+  for (; x < width; ++x) ++counts[0][buckets[x]];
+}
+
 }  // namespace
 
 std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int width, int height,
@@ -105,13 +130,10 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     buckets[n].component[1] = static_cast<std::uint8_t>(n >> 4 & 15);
     buckets[n].component[2] = static_cast<std::uint8_t>(n & 15);
   }
-  // Counted in a flat table: the pass is bound by these increments.
-  std::array<std::uint32_t, kBuckets> counts{};
-  const auto in_stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
-  for (int y = 0; y < height; ++y)
-    ForEachPixelOfRow(source + in_stride * static_cast<std::size_t>(y), width,
-                      [&](int, std::uint32_t pixel) { ++counts[BucketOf(pixel)]; });
-  for (int n = 0; n < kBuckets; ++n) buckets[n].count = counts[n];
+  Counts counts{};
+  ForEachRowOfValues(source, width, height, BucketsOfRow,
+                     [&](int, const std::uint16_t* row) { CountRow(row, width, counts); });
+  for (int n = 0; n < kBuckets; ++n) buckets[n].count = counts[0][n] + counts[1][n] + counts[2][n] + counts[3][n];
 
   std::vector<Box> boxes(1);
   boxes.reserve(kColors);
@@ -155,11 +177,9 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
   std::array<std::uint8_t, kBuckets> index_of;
   for (int n = 0; n < kBuckets; ++n) index_of[n] = buckets[n].index;
   const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* out = target + out_stride * static_cast<std::size_t>(y);
-    ForEachPixelOfRow(source + in_stride * static_cast<std::size_t>(y), width,
-                      [&](int x, std::uint32_t pixel) { out[x] = index_of[BucketOf(pixel)]; });
-  }
+  ForEachRowOfValues(source, width, height, BucketsOfRow, [&](int y, const std::uint16_t* row) {
+    MapRow(row, width, index_of.data(), target + out_stride * static_cast<std::size_t>(y));
+  });
   return static_cast<std::uint32_t>(boxes.size());
 }
 

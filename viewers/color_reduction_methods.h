@@ -4,25 +4,64 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "framework/dib.h"
 
 namespace tw::reduction {
 
-// Calls VISIT(x, pixel) for each of the WIDTH 24-bit pixels of ROW, the pixel as blue | green
-// << 8 | red << 16. All but the last are read with one unaligned 32-bit load, which stays
-// inside the row; the targets are little-endian. Flattened so that VISIT is inlined into the
-// loop even when it has a rarely taken slow path.
+// Calls VISIT(x, pixel) for pixels FIRST to WIDTH - 1 of ROW (24-bit pixels), the pixel as
+// blue | green << 8 | red << 16. All but the last are read with one unaligned 32-bit load, which
+// stays inside the row; the targets are little-endian. Flattened so that VISIT is inlined into
+// the loop even when it has a rarely taken slow path.
 template <class Visit>
-[[gnu::flatten]] inline void ForEachPixelOfRow(const std::uint8_t* row, int width, Visit visit) {
-  if (width <= 0) return;
-  int x = 0;
+[[gnu::flatten]] inline void ForEachPixelOfRow(const std::uint8_t* row, int first, int width, Visit visit) {
+  if (first >= width) return;
+  int x = first;
+  row += 3 * static_cast<std::size_t>(first);
   for (; x < width - 1; ++x, row += 3) {
     std::uint32_t word;
     std::memcpy(&word, row, 4);
     visit(x, word & 0xFFFFFF);
   }
   visit(x, row[0] | row[1] << 8 | static_cast<std::uint32_t>(row[2]) << 16);
+}
+
+// Hands CONSUME(y, values) each of the HEIGHT rows' per-pixel values, which VALUES_OF(row,
+// width, values) works out from the row's 24-bit pixels at SOURCE. A row's values are worked out
+// before the previous row is consumed, so that the consumer does not reread values still on their
+// way to memory; row y + 1 is read before anything row y's consumer writes, which reaches no
+// further than row y's input.
+template <class ValuesOf, class Consume>
+void ForEachRowOfValues(const std::uint8_t* source, int width, int height, ValuesOf values_of, Consume consume) {
+  if (width <= 0 || height <= 0) return;
+  const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
+  std::vector<std::uint16_t> buffers(2 * static_cast<std::size_t>(width));
+  std::uint16_t* current = buffers.data();
+  std::uint16_t* next = current + width;
+  values_of(source, width, current);
+  for (int y = 0; y < height; ++y) {
+    if (y + 1 < height) values_of(source + stride * static_cast<std::size_t>(y + 1), width, next);
+    consume(y, static_cast<const std::uint16_t*>(current));
+    std::swap(current, next);
+  }
+}
+
+// OUT[x] = INDEX_OF[VALUES[x]] for the WIDTH pixels of a row, eight indices to a 64-bit store
+// (the targets are little-endian).
+inline void MapRow(const std::uint16_t* values, int width, const std::uint8_t* index_of, std::uint8_t* out) {
+  int x = 0;
+  for (; x + 8 <= width; x += 8) {
+    const std::uint16_t* v = values + x;
+    const std::uint64_t word =
+        static_cast<std::uint64_t>(index_of[v[0]]) | static_cast<std::uint64_t>(index_of[v[1]]) << 8 |
+        static_cast<std::uint64_t>(index_of[v[2]]) << 16 | static_cast<std::uint64_t>(index_of[v[3]]) << 24 |
+        static_cast<std::uint64_t>(index_of[v[4]]) << 32 | static_cast<std::uint64_t>(index_of[v[5]]) << 40 |
+        static_cast<std::uint64_t>(index_of[v[6]]) << 48 | static_cast<std::uint64_t>(index_of[v[7]]) << 56;
+    std::memcpy(out + x, &word, 8);
+  }
+  for (; x < width; ++x) out[x] = index_of[values[x]];
 }
 
 // Both read rows of 24-bit pixels and write 8-bit rows as ReducePixels describes.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "viewers/color_reduction_methods.h"
+#include "viewers/color_reduction_vector.h"
 
 namespace tw::reduction {
 namespace {
@@ -128,28 +129,31 @@ TRGBQuad ColorOf(std::uint32_t key) {
                   static_cast<std::uint8_t>(key >> 16), 0};
 }
 
-// Cells of the colour cube, counted in one pass: at six bits per channel which cells occur, at
-// five bits how many pixels each holds and in what order they first appear. Once every
-// mask has dropped its two low bits, a masked colour is a union of six-bit cells, so whether a
-// mask step fits the histogram follows from the cells; once it has dropped three, the whole
-// histogram follows from the five-bit counts. The picture need not be rescanned.
+// Cells of the colour cube at five bits per channel, counted in one pass: how many pixels each
+// holds and in what order they first appear. Once every mask has dropped its three low bits, the
+// whole histogram follows from these counts, and the picture need not be rescanned per step.
+// Whether a step whose masks keep six bits of some channel fits the histogram follows from which
+// six-bit cells occur, found by one more pass when it is needed.
 class CellHistogram {
 public:
   CellHistogram(const std::uint8_t* source, int width, int height)
-      : occurs6_(kCells6 / 64), counts5_(kCells5), entry_of5_(kCells5, kNoEntry) {
-    const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
-    for (int y = 0; y < height; ++y) {
-      ForEachPixelOfRow(source + stride * static_cast<std::size_t>(y), width, [&](int, std::uint32_t pixel) {
-        const std::uint32_t cell6 = Cell6(pixel), cell5 = Cell5(pixel);
-        occurs6_[cell6 >> 6] |= std::uint64_t{1} << (cell6 & 63);
-        if (counts5_[cell5]++ == 0) first_seen5_.push_back(cell5);
-      });
-    }
+      : source_(source), width_(width), height_(height), counts5_(kCells5), entry_of5_(kCells5, kNoEntry) {
+    // A cell is first seen at most once, so the list has room for every cell.
+    first_seen5_.resize(kCells5);
+    std::size_t seen = 0;
+    ForEachRowOfValues(source, width, height, CellsOfRow, [&](int, const std::uint16_t* cells) {
+      seen = CountRow(cells, width, counts5_.data(), first_seen5_.data(), seen);
+    });
+    first_seen5_.resize(seen);
   }
 
-  // True when the picture has at most kMaxEntries colours under the masks, each of which has
-  // its two low bits clear.
-  bool Fits(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
+  // True when the picture has at most kMaxEntries colours under the masks, each of which keeps
+  // five or six high bits.
+  bool Fits(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    // Such masks keep the five-bit cell of every colour, so there are at least as many masked
+    // colours as five-bit cells.
+    if (first_seen5_.size() > kMaxEntries) return false;
+    if (occurs6_.empty()) FindSixBitCells();
     const std::uint32_t mask = static_cast<std::uint32_t>(red >> 2) << 12 | (green >> 2) << 6 | blue >> 2;
     std::vector<std::uint64_t> seen(kCells6 / 64);
     std::size_t colours = 0;
@@ -190,42 +194,74 @@ public:
   }
 
   // Writes each pixel's palette index, taken from ENTRIES as the last call of Entries made them.
-  void WriteIndices(const std::vector<Entry>& entries, const std::uint8_t* source, std::uint8_t* target, int width,
-                    int height) {
-    std::array<std::uint8_t, kCells5> index_of{};
+  void WriteIndices(const std::vector<Entry>& entries, std::uint8_t* target) {
+    std::vector<std::uint8_t> index_of(kCells5);
     for (std::uint32_t cell : first_seen5_)
       index_of[cell] = static_cast<std::uint8_t>(entries[entry_of5_[cell & mask5_]].index);
     Forget();
-    const auto in_stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
-    const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
-    for (int y = 0; y < height; ++y) {
-      std::uint8_t* out = target + out_stride * static_cast<std::size_t>(y);
-      ForEachPixelOfRow(source + in_stride * static_cast<std::size_t>(y), width,
-                        [&](int x, std::uint32_t pixel) { out[x] = index_of[Cell5(pixel)]; });
-    }
+    const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width_, 8));
+    ForEachRowOfValues(source_, width_, height_, CellsOfRow, [&](int y, const std::uint16_t* cells) {
+      MapRow(cells, width_, index_of.data(), target + out_stride * static_cast<std::size_t>(y));
+    });
   }
 
 private:
   static constexpr std::size_t kCells6 = std::size_t{1} << 18;
-  static constexpr std::size_t kCells5 = std::size_t{1} << 15;
+  static constexpr std::uint32_t kCells5 = 1u << 15;
   static constexpr std::uint16_t kNoEntry = 0xFFFF;
 
   static std::uint32_t ColourOf5(std::uint32_t cell) {
     return (cell & 31) << 3 | (cell >> 5 & 31) << 11 | (cell >> 10) << 19;
   }
 
+  static std::uint16_t Cell5(std::uint32_t pixel) {
+    return static_cast<std::uint16_t>((pixel >> 9 & 0x7C00) | (pixel >> 6 & 0x3E0) | (pixel >> 3 & 0x1F));
+  }
+  static std::uint32_t Cell6(std::uint32_t pixel) {
+    return (pixel >> 6 & 0x3F000) | (pixel >> 4 & 0xFC0) | (pixel >> 2 & 0x3F);
+  }
+
+  static void CellsOfRow(const std::uint8_t* row, int width, std::uint16_t* cells) {
+    ForEachPixelOfRow(row, CellRow(row, cells, width), width,
+                      [&](int x, std::uint32_t pixel) { cells[x] = Cell5(pixel); });
+  }
+
+  // Counts a row's cells and lists those seen for the first time after the SEEN already listed;
+  // returns the new length of the list. Four cells are counted before one test of whether any of
+  // them was new: the test is rarely true, and one per cell would cost as much as the counting.
+  static std::size_t CountRow(const std::uint16_t* cells, int width, std::uint32_t* counts, std::uint32_t* first_seen,
+                              std::size_t seen) {
+    int x = 0;
+    for (; x + 4 <= width; x += 4) {
+      const std::uint32_t before[4] = {counts[cells[x]]++, counts[cells[x + 1]]++, counts[cells[x + 2]]++,
+                                       counts[cells[x + 3]]++};
+      if (__builtin_expect(!before[0] || !before[1] || !before[2] || !before[3], 0))
+        for (int i = 0; i < 4; ++i)
+          if (!before[i]) first_seen[seen++] = cells[x + i];
+    }
+    for (; x < width; ++x)
+      if (counts[cells[x]]++ == 0) first_seen[seen++] = cells[x];
+    return seen;
+  }
+
+  void FindSixBitCells() {
+    occurs6_.assign(kCells6 / 64, 0);
+    const auto stride = static_cast<std::size_t>(TDib::RowBytes(width_, 24));
+    for (int y = 0; y < height_; ++y) {
+      ForEachPixelOfRow(source_ + stride * static_cast<std::size_t>(y), 0, width_, [&](int, std::uint32_t pixel) {
+        const std::uint32_t cell6 = Cell6(pixel);
+        occurs6_[cell6 >> 6] |= std::uint64_t{1} << (cell6 & 63);
+      });
+    }
+  }
+
   void Forget() {
     for (std::uint32_t cell : first_seen5_) entry_of5_[cell & mask5_] = kNoEntry;
   }
 
-  static std::uint32_t Cell6(std::uint32_t pixel) {
-    return (pixel >> 6 & 0x3F000) | (pixel >> 4 & 0xFC0) | (pixel >> 2 & 0x3F);
-  }
-  static std::uint32_t Cell5(std::uint32_t pixel) {
-    return (pixel >> 9 & 0x7C00) | (pixel >> 6 & 0x3E0) | (pixel >> 3 & 0x1F);
-  }
-
-  std::vector<std::uint64_t> occurs6_;  // a bit per six-bit cell that occurs
+  const std::uint8_t* source_;
+  int width_, height_;
+  std::vector<std::uint64_t> occurs6_;  // a bit per six-bit cell that occurs, once needed
   std::vector<std::uint32_t> counts5_;
   std::vector<std::uint32_t> first_seen5_;
   std::vector<std::uint16_t> entry_of5_;  // masked five-bit cell -> its entry
@@ -285,7 +321,7 @@ void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int
     std::vector<Entry> entries = cells.Entries(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask());
     if (entries.empty()) continue;
     ChoosePalette(entries, palette);
-    cells.WriteIndices(entries, source, target, width, height);
+    cells.WriteIndices(entries, target);
     return;
   }
 }

@@ -10,6 +10,7 @@
 
 #include "framework/exception.h"
 #include "framework/stream.h"
+#include "viewers/color_reduction_vector.h"
 
 namespace tw {
 namespace {
@@ -294,6 +295,20 @@ TDib PhotoLike(int width, int height, int noise) {
   return dib;
 }
 
+// Turns the vector rows on or off for a test's duration.
+class VectorRowsSetting {
+public:
+  explicit VectorRowsSetting(bool enabled) : previous_(reduction::VectorRowsEnabled()) {
+    reduction::SetVectorRowsEnabled(enabled);
+  }
+  ~VectorRowsSetting() { reduction::SetVectorRowsEnabled(previous_); }
+  VectorRowsSetting(const VectorRowsSetting&) = delete;
+  VectorRowsSetting& operator=(const VectorRowsSetting&) = delete;
+
+private:
+  bool previous_;
+};
+
 std::uint64_t Fnv1a(const std::vector<std::uint8_t>& bytes) {
   std::uint64_t h = 14695981039346656037ull;
   for (std::uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
@@ -317,11 +332,16 @@ TEST(ColorReductionTest, GoldenOutputOfEveryMethodOnPhotoLikePictures) {
       {45, 31, 0, {0x3861e24f5586c6d2ull, 0x74a6e2f0d9e7fdb5ull, 0x0991e177bf4741c4ull,
                    0x9e1689b56e1eaf3aull, 0x5a3e6dd74f333a49ull, 0xa8bbfa07423002b2ull}},
   };
-  for (const Golden& c : cases) {
-    const TDib picture = PhotoLike(c.width, c.height, c.noise);
-    for (int m = rmPopularity; m <= rmGray; ++m) {
-      const auto bytes = BitmapToDib(picture, pf8bit, static_cast<ReductionMethod>(m))->Bytes();
-      EXPECT_EQ(Fnv1a(bytes), c.hashes[static_cast<std::size_t>(m)]) << c.width << "x" << c.height << " method " << m;
+  // Both with the vector rows (where the processor has them) and with the plain code alone.
+  for (const bool vector : {true, false}) {
+    const VectorRowsSetting setting(vector);
+    for (const Golden& c : cases) {
+      const TDib picture = PhotoLike(c.width, c.height, c.noise);
+      for (int m = rmPopularity; m <= rmGray; ++m) {
+        const auto bytes = BitmapToDib(picture, pf8bit, static_cast<ReductionMethod>(m))->Bytes();
+        EXPECT_EQ(Fnv1a(bytes), c.hashes[static_cast<std::size_t>(m)])
+            << c.width << "x" << c.height << " method " << m << (vector ? " vector" : " plain");
+      }
     }
   }
 }
@@ -473,6 +493,98 @@ TEST(ColorReductionTest, InvalidAndUnsupportedRequests) {
   // A 32-bit picture asked for its own format is saved as it is.
   TDib wide(1, 1, 32);
   EXPECT_EQ(Reduce(wide, rmPopularity, pf32bit).dib, wide);
+}
+
+TEST(ColorReductionTest, NibbleSharesEqualTheNearestLevelTables) {
+  struct Case {
+    int levels, factor;
+  };
+  for (const Case c : {Case{4, 1}, Case{6, 1}, Case{6, 6}, Case{6, 36}, Case{7, 32}, Case{8, 4}}) {
+    const auto& nearest = NearestLevels(c.levels);
+    const reduction::NibbleLevels shares = reduction::NibbleLevelsOf(nearest, static_cast<std::uint8_t>(c.factor));
+    for (int v = 0; v < 256; ++v) {
+      const int h = v >> 4;
+      const int share = (shares.base[h] + (v >= shares.threshold[h] ? shares.factor : 0)) & 0xFF;
+      ASSERT_EQ(share, c.factor * nearest[v] & 0xFF) << c.levels << " levels, factor " << c.factor << ", value " << v;
+    }
+  }
+}
+
+// Pixels whose channels run through every byte value, in different orders, between runs of
+// random pixels: every nibble, threshold and phase meets every position of a block.
+TDib ChannelSweep(int width, int height, std::uint32_t seed) {
+  TDib dib(width, height, 24);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = dib.ScanLine(y);
+    for (int x = 0; x < width; ++x) {
+      const int n = y * width + x;
+      seed = seed * 1664525u + 1013904223u;
+      const bool sweep = (n / 97) % 2 == 0;
+      row[3 * x] = static_cast<std::uint8_t>(sweep ? n : seed >> 24);
+      row[3 * x + 1] = static_cast<std::uint8_t>(sweep ? 255 - n * 7 : seed >> 16);
+      row[3 * x + 2] = static_cast<std::uint8_t>(sweep ? n * 13 + 5 : seed >> 8);
+    }
+  }
+  return dib;
+}
+
+TEST(ColorReductionTest, VectorRowsGiveThePlainBytesAtEveryWidthAndInPlace) {
+  std::vector<TDib> pictures;
+  for (int width : {1, 5, 31, 32, 33, 63, 64, 65, 95, 96, 97, 130, 257})
+    pictures.push_back(ChannelSweep(width, 9, static_cast<std::uint32_t>(width)));
+  pictures.push_back(PhotoLike(200, 70, 30));  // enough colours for the popularity cells
+  pictures.push_back(PhotoLike(96, 40, 1));
+  for (const TDib& picture : pictures) {
+    const int width = picture.Width(), height = picture.Height();
+    const std::size_t size = static_cast<std::size_t>(TDib::RowBytes(width, 8)) * static_cast<std::size_t>(height);
+    for (int m = rmPopularity; m <= rmGray; ++m) {
+      const auto method = static_cast<ReductionMethod>(m);
+      std::vector<std::uint8_t> plain(size, 0xCC), vector(size, 0xCC);
+      std::array<TRGBQuad, 256> plain_palette{}, vector_palette{}, in_place_palette{};
+      std::uint32_t plain_colors = 0, vector_colors = 0;
+      {
+        const VectorRowsSetting off(false);
+        plain_colors = ReducePixels(picture.Bits(), plain.data(), width, height, method, plain_palette);
+      }
+      vector_colors = ReducePixels(picture.Bits(), vector.data(), width, height, method, vector_palette);
+      EXPECT_EQ(vector_colors, plain_colors);
+      EXPECT_EQ(vector_palette, plain_palette);
+      ASSERT_EQ(vector, plain) << width << "x" << height << " method " << m;
+      TDib in_place = picture;
+      ReducePixels(in_place.Bits(), in_place.Bits(), width, height, method, in_place_palette);
+      EXPECT_EQ(in_place_palette, plain_palette);
+      const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
+      for (int y = 0; y < height; ++y) {
+        const auto* expected = plain.data() + stride * static_cast<std::size_t>(y);
+        EXPECT_TRUE(std::equal(expected, expected + width, in_place.Bits() + stride * static_cast<std::size_t>(y)))
+            << width << "x" << height << " method " << m << " row " << y;
+      }
+    }
+  }
+}
+
+// The per-pixel values the adaptive methods count and map by, checked pixel by pixel: the
+// vector rows put pixels back in order across the halves of their registers.
+TEST(ColorReductionTest, BucketAndCellRowsKeepPixelOrder) {
+  const TDib picture = ChannelSweep(200, 3, 11);
+  for (int y = 0; y < picture.Height(); ++y) {
+    const std::uint8_t* row = picture.ScanLine(y);
+    std::vector<std::uint16_t> buckets(200, 0xFFFF), cells(200, 0xFFFF);
+    const int bucket_done = reduction::BucketRow(row, buckets.data(), 200);
+    const int cell_done = reduction::CellRow(row, cells.data(), 200);
+    EXPECT_TRUE(bucket_done == 0 || bucket_done == 192);
+    EXPECT_EQ(cell_done, bucket_done);
+    for (int x = 0; x < bucket_done; ++x) {
+      const int b = row[3 * x], g = row[3 * x + 1], r = row[3 * x + 2];
+      ASSERT_EQ(buckets[static_cast<std::size_t>(x)], (r >> 4) << 8 | (g >> 4) << 4 | b >> 4) << x;
+      ASSERT_EQ(cells[static_cast<std::size_t>(x)], (r >> 3) << 10 | (g >> 3) << 5 | b >> 3) << x;
+    }
+    // Nothing past the pixels done is written.
+    for (int x = bucket_done; x < 200; ++x) {
+      EXPECT_EQ(buckets[static_cast<std::size_t>(x)], 0xFFFF);
+      EXPECT_EQ(cells[static_cast<std::size_t>(x)], 0xFFFF);
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,282 @@
+#include "viewers/color_reduction_vector.h"
+
+#include <atomic>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TW_VECTOR_ROWS 1
+#endif
+
+namespace tw::reduction {
+namespace {
+
+std::atomic<bool> enabled{true};
+
+}  // namespace
+
+NibbleLevels NibbleLevelsOf(const std::array<std::uint8_t, 256>& nearest, std::uint8_t factor) {
+  NibbleLevels l{};
+  l.factor = factor;
+  for (int h = 0; h < 16; ++h) {
+    const int first = 16 * h;
+    int step = first;
+    for (int v = first + 1; v < first + 16 && step == first; ++v)
+      if (nearest[v] != nearest[first]) step = v;
+    // Without a step in the run, the threshold is the run's first value, always reached, and the
+    // base one level lower.
+    const int level = step == first ? nearest[first] - 1 : nearest[first];
+    l.base[h] = static_cast<std::uint8_t>(level * factor);
+    l.threshold[h] = static_cast<std::uint8_t>(step);
+  }
+  return l;
+}
+
+bool VectorRowsEnabled() { return enabled.load(std::memory_order_relaxed); }
+void SetVectorRowsEnabled(bool on) { enabled.store(on, std::memory_order_relaxed); }
+
+#ifdef TW_VECTOR_ROWS
+namespace {
+
+#define TW_AVX2 __attribute__((target("avx2")))
+
+constexpr int kBlock = 32;  // pixels per block: 96 bytes in, 32 indices out
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// Whether a row gets vector passes at all.
+bool Use(int width) { return width >= kBlock && VectorRowsEnabled() && HasAvx2(); }
+
+using V = __m256i;
+
+// A block of 32 pixels as three registers whose lanes each hold 16 whole pixels: lane 0 the
+// first 48 bytes, lane 1 the next 48, so that the in-lane byte shuffles see whole pixels.
+struct Block {
+  V a, b, c;
+};
+
+TW_AVX2 inline V LoadHalves(const std::uint8_t* p) {
+  const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+}
+
+TW_AVX2 inline Block LoadBlock(const std::uint8_t* p) { return {LoadHalves(p), LoadHalves(p + 16), LoadHalves(p + 32)}; }
+
+// Byte offsets into a lane's 48 bytes, one per output byte (16 per lane), as shuffle controls
+// for the three registers: each control picks its own register's bytes and zeroes the others.
+using Offsets = std::array<int, 16>;
+using Controls = std::array<std::array<std::uint8_t, 16>, 3>;
+
+constexpr Controls ControlsFor(const Offsets& offsets) {
+  Controls c{};
+  for (int r = 0; r < 3; ++r)
+    for (int i = 0; i < 16; ++i) {
+      const int local = offsets[i] - 16 * r;
+      c[r][i] = local >= 0 && local < 16 ? static_cast<std::uint8_t>(local) : 0x80;
+    }
+  return c;
+}
+
+constexpr Offsets ChannelOffsets(int channel) {
+  Offsets o{};
+  for (int i = 0; i < 16; ++i) o[i] = 3 * i + channel;
+  return o;
+}
+
+// The byte of pixel i that (PHASE + i) mod 3 selects: red (2), green (1) or blue (0).
+constexpr Offsets DitherOffsets(int phase) {
+  Offsets o{};
+  for (int i = 0; i < 16; ++i) o[i] = 3 * i + 2 - (phase + i) % 3;
+  return o;
+}
+
+constexpr std::array<std::uint8_t, 16> DitherBases(int phase) {
+  std::array<std::uint8_t, 16> b{};
+  for (int i = 0; i < 16; ++i) b[i] = static_cast<std::uint8_t>(64 * ((phase + i) % 3));
+  return b;
+}
+
+TW_AVX2 inline V Lanes(const std::array<std::uint8_t, 16>& low, const std::array<std::uint8_t, 16>& high) {
+  const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(low.data()));
+  const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(high.data()));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(l), h, 1);
+}
+
+// Three shuffle controls that together gather one byte per output position.
+struct Picker {
+  V a, b, c;
+};
+
+TW_AVX2 inline Picker PickerFor(const Controls& low, const Controls& high) {
+  return {Lanes(low[0], high[0]), Lanes(low[1], high[1]), Lanes(low[2], high[2])};
+}
+
+TW_AVX2 inline V Pick(const Block& k, const Picker& p) {
+  return _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(k.a, p.a), _mm256_shuffle_epi8(k.b, p.b)),
+                         _mm256_shuffle_epi8(k.c, p.c));
+}
+
+constexpr Controls kBlueControls = ControlsFor(ChannelOffsets(0));
+constexpr Controls kGreenControls = ControlsFor(ChannelOffsets(1));
+constexpr Controls kRedControls = ControlsFor(ChannelOffsets(2));
+
+// One register per channel, pixel i of the block in byte i.
+struct Channels {
+  V blue, green, red;
+};
+
+struct Splitter {
+  Picker blue, green, red;
+};
+
+TW_AVX2 inline Splitter MakeSplitter() {
+  return {PickerFor(kBlueControls, kBlueControls), PickerFor(kGreenControls, kGreenControls),
+          PickerFor(kRedControls, kRedControls)};
+}
+
+TW_AVX2 inline Channels Split(const Block& k, const Splitter& s) { return {Pick(k, s.blue), Pick(k, s.green), Pick(k, s.red)}; }
+
+TW_AVX2 inline void Store(std::uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<V*>(p), v); }
+
+// The high nibble of every byte.
+TW_AVX2 inline V HighNibbles(V v) { return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0F)); }
+
+TW_AVX2 int GrayRowAvx2(const std::uint8_t* in, std::uint8_t* out, int width) {
+  // Green's weight 150 is split as 99 + 51 so that both byte-pair products stay below 2^15:
+  // blue x 29 + green x 99 and green x 51 + red x 77, each at most 255 x 128.
+  const V blue_green = _mm256_set1_epi16(static_cast<short>(29 | 99 << 8));
+  const V green_red = _mm256_set1_epi16(static_cast<short>(51 | 77 << 8));
+  const Splitter split = MakeSplitter();
+  const int blocks = width / kBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
+    const Channels ch = Split(LoadBlock(in), split);
+    // Unpacking works within lanes: the low halves hold pixels 0-7 and 16-23, the high halves
+    // 8-15 and 24-31, and packing puts them back in order.
+    const V low = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(ch.blue, ch.green), blue_green),
+                         _mm256_maddubs_epi16(_mm256_unpacklo_epi8(ch.green, ch.red), green_red)),
+        8);
+    const V high = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(ch.blue, ch.green), blue_green),
+                         _mm256_maddubs_epi16(_mm256_unpackhi_epi8(ch.green, ch.red), green_red)),
+        8);
+    Store(out, _mm256_packus_epi16(low, high));
+  }
+  return blocks * kBlock;
+}
+
+struct LevelRegisters {
+  V base, threshold, factor;
+};
+
+TW_AVX2 inline LevelRegisters LevelRegistersOf(const NibbleLevels& l) {
+  return {Lanes(l.base, l.base), Lanes(l.threshold, l.threshold), _mm256_set1_epi8(static_cast<char>(l.factor))};
+}
+
+TW_AVX2 inline V Share(V v, const LevelRegisters& l) {
+  const V nibble = HighNibbles(v);
+  const V threshold = _mm256_shuffle_epi8(l.threshold, nibble);
+  const V reached = _mm256_cmpeq_epi8(_mm256_max_epu8(v, threshold), v);
+  return _mm256_add_epi8(_mm256_shuffle_epi8(l.base, nibble), _mm256_and_si256(reached, l.factor));
+}
+
+TW_AVX2 int LevelsRowAvx2(const std::uint8_t* in, std::uint8_t* out, int width, const std::array<NibbleLevels, 3>& channels) {
+  const LevelRegisters blue = LevelRegistersOf(channels[0]), green = LevelRegistersOf(channels[1]),
+                       red = LevelRegistersOf(channels[2]);
+  const Splitter split = MakeSplitter();
+  const int blocks = width / kBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
+    const Channels ch = Split(LoadBlock(in), split);
+    Store(out, _mm256_add_epi8(_mm256_add_epi8(Share(ch.blue, blue), Share(ch.green, green)), Share(ch.red, red)));
+  }
+  return blocks * kBlock;
+}
+
+TW_AVX2 int ChannelDitherRowAvx2(const std::uint8_t* in, std::uint8_t* out, int width, int phase) {
+  static constexpr std::array<Controls, 3> kControls = {ControlsFor(DitherOffsets(0)), ControlsFor(DitherOffsets(1)),
+                                                        ControlsFor(DitherOffsets(2))};
+  static constexpr std::array<std::array<std::uint8_t, 16>, 3> kBases = {DitherBases(0), DitherBases(1), DitherBases(2)};
+  // A block's second lane starts 16 pixels on, one phase later; the next block two phases later.
+  Picker pickers[3];
+  V bases[3];
+  for (int p = 0; p < 3; ++p) {
+    pickers[p] = PickerFor(kControls[p], kControls[(p + 1) % 3]);
+    bases[p] = Lanes(kBases[p], kBases[(p + 1) % 3]);
+  }
+  const V low_six = _mm256_set1_epi8(0x3F);
+  const int blocks = width / kBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
+    const V picked = Pick(LoadBlock(in), pickers[phase]);
+    Store(out, _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(picked, 2), low_six), bases[phase]));
+    phase = phase == 0 ? 2 : phase - 1;
+  }
+  return blocks * kBlock;
+}
+
+// Writes LOW | HIGH << 8 for the block's 32 pixels in order: the in-lane unpacking gives pixels
+// 0-7 and 16-23, then 8-15 and 24-31.
+TW_AVX2 inline void StoreWords(std::uint16_t* out, V low, V high) {
+  const V first = _mm256_unpacklo_epi8(low, high), second = _mm256_unpackhi_epi8(low, high);
+  _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_permute2x128_si256(first, second, 0x20));
+  _mm256_storeu_si256(reinterpret_cast<V*>(out + 16), _mm256_permute2x128_si256(first, second, 0x31));
+}
+
+TW_AVX2 int BucketRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width) {
+  const Splitter split = MakeSplitter();
+  const V high_nibble = _mm256_set1_epi8(static_cast<char>(0xF0));
+  const int blocks = width / kBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
+    const Channels ch = Split(LoadBlock(in), split);
+    StoreWords(out, _mm256_or_si256(_mm256_and_si256(ch.green, high_nibble), HighNibbles(ch.blue)), HighNibbles(ch.red));
+  }
+  return blocks * kBlock;
+}
+
+TW_AVX2 int CellRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width) {
+  const Splitter split = MakeSplitter();
+  const int blocks = width / kBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
+    const Channels ch = Split(LoadBlock(in), split);
+    // Per pixel as a word: the low byte is blue >> 3 | (green >> 3) << 5 cut to 8 bits, the high
+    // byte (red >> 3) << 2 | green >> 6. The 16-bit shifts carry bits across bytes, which the
+    // masks drop.
+    const V blue5 = _mm256_and_si256(_mm256_srli_epi16(ch.blue, 3), _mm256_set1_epi8(0x1F));
+    const V green_low = _mm256_and_si256(_mm256_slli_epi16(ch.green, 2), _mm256_set1_epi8(static_cast<char>(0xE0)));
+    const V low = _mm256_or_si256(blue5, green_low);
+    const V red_high = _mm256_and_si256(_mm256_srli_epi16(ch.red, 1), _mm256_set1_epi8(0x7C));
+    const V green_high = _mm256_and_si256(_mm256_srli_epi16(ch.green, 6), _mm256_set1_epi8(0x03));
+    StoreWords(out, low, _mm256_or_si256(red_high, green_high));
+  }
+  return blocks * kBlock;
+}
+
+}  // namespace
+
+int GrayRow(const std::uint8_t* in, std::uint8_t* out, int width) { return Use(width) ? GrayRowAvx2(in, out, width) : 0; }
+
+int LevelsRow(const std::uint8_t* in, std::uint8_t* out, int width, const std::array<NibbleLevels, 3>& channels) {
+  return Use(width) ? LevelsRowAvx2(in, out, width, channels) : 0;
+}
+
+int ChannelDitherRow(const std::uint8_t* in, std::uint8_t* out, int width, int phase) {
+  return Use(width) ? ChannelDitherRowAvx2(in, out, width, phase) : 0;
+}
+
+int BucketRow(const std::uint8_t* in, std::uint16_t* out, int width) { return Use(width) ? BucketRowAvx2(in, out, width) : 0; }
+
+int CellRow(const std::uint8_t* in, std::uint16_t* out, int width) { return Use(width) ? CellRowAvx2(in, out, width) : 0; }
+
+#else
+
+int GrayRow(const std::uint8_t*, std::uint8_t*, int) { return 0; }
+int LevelsRow(const std::uint8_t*, std::uint8_t*, int, const std::array<NibbleLevels, 3>&) { return 0; }
+int ChannelDitherRow(const std::uint8_t*, std::uint8_t*, int, int) { return 0; }
+int BucketRow(const std::uint8_t*, std::uint16_t*, int) { return 0; }
+int CellRow(const std::uint8_t*, std::uint16_t*, int) { return 0; }
+
+#endif
+
+}  // namespace tw::reduction

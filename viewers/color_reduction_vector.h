@@ -1,0 +1,44 @@
+#pragma once
+// Vector versions of the colour reduction's per-row passes, for processors with AVX2. Each
+// pass handles the row's leading whole blocks of 32 pixels and returns how many pixels it did
+// (0 when the processor lacks the instructions or the build targets another processor); the
+// caller finishes the row with its plain code, which gives the same bytes.
+//
+// Input rows hold 24-bit pixels (blue, green, red). A pass reads no byte past the pixels it does,
+// and reads all of a block before writing that block's output, so the output may be written over
+// the input as the reduction does.
+
+#include <array>
+#include <cstdint>
+
+namespace tw::reduction {
+
+// A channel's share of a fixed-palette index (factor x nearest level) by the high nibble h of
+// the channel's value v: base[h] + (v >= threshold[h] ? factor : 0), modulo 256.
+struct NibbleLevels {
+  std::array<std::uint8_t, 16> base;
+  std::array<std::uint8_t, 16> threshold;
+  std::uint8_t factor;
+};
+
+// The shares for FACTOR x NEAREST[v], where NEAREST steps up by at most one level within each
+// run of 16 values (true of the 4-, 6-, 7- and 8-level tables, whose levels are 36 or more apart).
+NibbleLevels NibbleLevelsOf(const std::array<std::uint8_t, 256>& nearest, std::uint8_t factor);
+
+// (red x 77 + green x 150 + blue x 29) div 256 per pixel.
+int GrayRow(const std::uint8_t* in, std::uint8_t* out, int width);
+// The sum of the three channels' shares; CHANNELS is blue, green, red.
+int LevelsRow(const std::uint8_t* in, std::uint8_t* out, int width, const std::array<NibbleLevels, 3>& channels);
+// Pixel x shows red div 4, 64 + green div 4 or 128 + blue div 4 as (PHASE + x) mod 3 is 0, 1 or 2.
+int ChannelDitherRow(const std::uint8_t* in, std::uint8_t* out, int width, int phase);
+// The 4-bit-per-channel bucket of each pixel: red high nibble x 256 + green's x 16 + blue's.
+int BucketRow(const std::uint8_t* in, std::uint16_t* out, int width);
+// The 5-bit-per-channel cell of each pixel: (red >> 3) << 10 | (green >> 3) << 5 | blue >> 3.
+int CellRow(const std::uint8_t* in, std::uint16_t* out, int width);
+
+// Whether the passes above use the vector units when the processor has them. Tests turn them off
+// to compare with the plain code; on by default.
+bool VectorRowsEnabled();
+void SetVectorRowsEnabled(bool enabled);
+
+}  // namespace tw::reduction
