@@ -32,6 +32,7 @@ const bool kRegistered =
         .Boolean("GridLines", &TCustomListView::GridLines, &TCustomListView::SetGridLines, false)
         .Boolean("HotTrack", &TCustomListView::HotTrack, &TCustomListView::SetHotTrack, false)
         .Boolean("RowSelect", &TCustomListView::RowSelect, &TCustomListView::SetRowSelect, false)
+        .Boolean("OwnerData", &TCustomListView::OwnerData, &TCustomListView::SetOwnerData, false)
         .Integer("AllocBy", &TCustomListView::AllocBy, &TCustomListView::SetAllocBy, 0)
         .Done();
 
@@ -84,6 +85,7 @@ DWORD TCustomListView::StyleBits() const {
   if (icon_options_.AutoArrange()) style |= LVS_AUTOARRANGE;
   if (icon_options_.Arrangement() == iaLeft) style |= LVS_ALIGNLEFT;
   if (!icon_options_.WrapText()) style |= LVS_NOLABELWRAP;
+  if (owner_data_) style |= LVS_OWNERDATA;
   return style;
 }
 
@@ -101,7 +103,11 @@ void TCustomListView::CreateWnd() {
   ApplyColors();
   ApplyImageLists();
   for (int i = 0; i < columns_->Count(); ++i) columns_->InsertIntoControl(i);
-  if (alloc_by_ > 0) SendMessageA(handle, LVM_SETITEMCOUNT, alloc_by_, 0);
+  if (owner_data_)
+    SendMessageA(handle, LVM_SETCALLBACKMASK,
+                 LVIS_CUT | LVIS_DROPHILITED | LVIS_OVERLAYMASK | LVIS_STATEIMAGEMASK, 0);
+  else if (alloc_by_ > 0)
+    SendMessageA(handle, LVM_SETITEMCOUNT, alloc_by_, 0);
   RestoreItems();
 }
 
@@ -139,6 +145,10 @@ void TCustomListView::DestroyWnd() {
 }
 
 void TCustomListView::SaveItems() {
+  if (owner_data_) {
+    saved_selection_ = items_->SaveSelection();
+    return;
+  }
   saved_items_.clear();
   const int count = items_->Count();
   saved_items_.reserve(count);
@@ -152,6 +162,13 @@ void TCustomListView::SaveItems() {
 }
 
 void TCustomListView::RestoreItems() {
+  if (owner_data_) {
+    for (TListItem* item : items_->order_) item->inserted_ = true;
+    items_->count_pending_ = true;
+    items_->RestoreSelection(saved_selection_);
+    saved_selection_ = TListSelection();
+    return;
+  }
   int index = 0;
   for (TListItem* item : saved_items_) {
     if (!items_->items_.count(item)) continue;
@@ -200,7 +217,16 @@ void TCustomListView::SetExStyle(DWORD bits, bool on) {
 
 void TCustomListView::SetAllocBy(int value) {
   alloc_by_ = value;
-  if (HandleAllocated() && value > 0) SendMessageA(Handle(), LVM_SETITEMCOUNT, value, 0);
+  if (HandleAllocated() && value > 0 && !owner_data_)
+    SendMessageA(Handle(), LVM_SETITEMCOUNT, value, 0);
+}
+
+void TCustomListView::SetOwnerData(bool value) {
+  if (owner_data_ == value) return;
+  items_->Clear();
+  owner_data_ = value;
+  // The control takes the style only when its window is made.
+  if (HandleAllocated()) RecreateWnd();
 }
 
 void TCustomListView::SetImageList(TCustomImageList*& slot, TCustomImageList* value, int kind) {
@@ -299,6 +325,10 @@ bool TCustomListView::IsEditing() {
 }
 
 bool TCustomListView::CustomSort(PFNLVCOMPARE compare, LPARAM data) {
+  if (owner_data_) {
+    items_->SortItems(compare, data);
+    return true;
+  }
   return SendMessageA(Handle(), LVM_SORTITEMS, data, reinterpret_cast<LPARAM>(compare)) != 0;
 }
 
@@ -316,6 +346,45 @@ int CALLBACK TCustomListView::DefaultCompare(LPARAM item1, LPARAM item2, LPARAM 
     return compare;
   }
   return lstrcmpiA(first->Caption().c_str(), second->Caption().c_str());
+}
+
+std::string TCustomListView::ShownCaption(int index) {
+  char buffer[MAX_PATH + 1] = {};
+  NMLVDISPINFOA info{};
+  info.item.mask = LVIF_TEXT;
+  info.item.iItem = index;
+  info.item.pszText = buffer;
+  info.item.cchTextMax = sizeof(buffer);
+  if (!owner_data_)
+    if (TListItem* item = items_->Item(index)) info.item.lParam = reinterpret_cast<LPARAM>(item);
+  DoGetDispInfo(info);
+  return info.item.pszText ? info.item.pszText : "";
+}
+
+int TCustomListView::FindCaptionIndex(int start, const std::string& text, bool partial,
+                                      bool inclusive, bool wrap) {
+  const int count = items_->Count();
+  if (count == 0) return -1;
+  int index = std::clamp(start, 0, count) + (inclusive ? 0 : 1);
+  for (int visited = 0; visited < count; ++visited, ++index) {
+    if (index >= count) {
+      if (!wrap) break;
+      index -= count;
+    }
+    const std::string caption = ShownCaption(index);
+    if (partial ? caption.size() >= text.size() &&
+                      CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.data(),
+                                     static_cast<int>(text.size()), text.data(),
+                                     static_cast<int>(text.size())) == CSTR_EQUAL
+                : lstrcmpiA(caption.c_str(), text.c_str()) == 0)
+      return index;
+  }
+  return -1;
+}
+
+TListItem* TCustomListView::FindCaption(int StartIndex, const std::string& Value, bool Partial,
+                                        bool Inclusive, bool Wrap) {
+  return items_->Item(FindCaptionIndex(StartIndex, Value, Partial, Inclusive, Wrap));
 }
 
 void TCustomListView::Arrange() {
@@ -339,15 +408,55 @@ TItemChange ChangeOf(UINT changed) {
 
 }  // namespace
 
+void TCustomListView::NotifyOwnerData(const NMHDR& header, LRESULT& result) {
+  switch (header.code) {
+    case LVN_ODFINDITEMA: {
+      const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
+      result = -1;
+      if (find.lvfi.flags & LVFI_PARAM)
+        result = items_->IndexOf(items_->Known(find.lvfi.lParam));
+      else if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.lvfi.psz)
+        result = FindCaptionIndex(find.iStart, find.lvfi.psz, (find.lvfi.flags & LVFI_PARTIAL) != 0,
+                                  true, (find.lvfi.flags & LVFI_WRAP) != 0);
+      break;
+    }
+    case LVN_ODSTATECHANGED: {
+      // A range of items changed state at once (a shift-click): each hears of it.
+      const auto& change = reinterpret_cast<const NMLVODSTATECHANGE&>(header);
+      if (restoring_selection_) break;
+      for (int i = change.iFrom; i <= change.iTo; ++i)
+        if (TListItem* item = items_->Item(i)) Change(item, ctState);
+      break;
+    }
+    case LVN_GETDISPINFOA: {
+      auto& info = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header));
+      if (info.item.mask & LVIF_STATE)
+        if (TListItem* item = items_->Item(info.item.iItem))
+          info.item.state = (info.item.state & ~info.item.stateMask) |
+                            (item->own_state_ & info.item.stateMask);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
 void TCustomListView::DoNotify(const NMHDR& header, LRESULT& result) {
   auto& view = const_cast<NMLISTVIEW&>(reinterpret_cast<const NMLISTVIEW&>(header));
+  if (owner_data_) NotifyOwnerData(header, result);
+  // Owner-data notices name items by position only.
+  auto item_of = [&](LPARAM param, int index) {
+    return owner_data_ ? items_->Item(index) : items_->Known(param);
+  };
   switch (header.code) {
     case LVN_ITEMCHANGING:
-      if (TListItem* item = items_->Known(view.lParam))
+      if (restoring_selection_) break;
+      if (TListItem* item = item_of(view.lParam, view.iItem))
         result = CanChange(item, ChangeOf(view.uChanged)) ? FALSE : TRUE;
       break;
     case LVN_ITEMCHANGED:
-      if (TListItem* item = items_->Known(view.lParam)) Change(item, ChangeOf(view.uChanged));
+      if (restoring_selection_) break;
+      if (TListItem* item = item_of(view.lParam, view.iItem)) Change(item, ChangeOf(view.uChanged));
       break;
     case LVN_INSERTITEM:
       if (TListItem* item = items_->Known(view.lParam)) {

@@ -6,6 +6,13 @@
 // I_IMAGECALLBACK), and DoGetDispInfo answers from the item. Derived views override that step to
 // supply texts and images on demand, so adding an item costs one insert and nothing more.
 // Notifications arrive as CN_NOTIFY (reflected by the parent) and go through overridable steps.
+//
+// With OwnerData the control holds no items at all, only their number: the items stay objects
+// here, in their order, and the control asks for everything by position. Adding ten thousand
+// items then costs ten thousand small objects and one count; sorting reorders the objects.
+// The control keeps only the selected and focused states of such a list; the others (cut, drop
+// highlight, overlay, check) are the items' own and reach the control through the same requests
+// as texts and images. Such a control asks no one before a change, so OnChanging is not raised.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -85,8 +92,12 @@ public:
 private:
   friend class TListItems;
   friend class TCustomListView;
-  bool GetState(UINT mask) const;
-  void SetState(UINT mask, bool value);
+  bool GetState(UINT mask) const { return StateBits(mask) != 0; }
+  void SetState(UINT mask, bool value) { SetStateBits(mask, value ? mask : 0); }
+  UINT StateBits(UINT mask) const;
+  void SetStateBits(UINT mask, UINT bits);
+  // Index() once the control knows every item an owner-data list has added.
+  int ControlIndex() const;
 
   TListItems* owner_;
   std::string caption_;
@@ -97,9 +108,17 @@ private:
   // Whether the item is in the control, and its state while the window is re-created.
   bool inserted_ = false;
   // Where the item was last seen in the control: checked first, so that finding an item that
-  // did not move costs one query instead of a search.
+  // did not move costs one query instead of a search. Always exact in an owner-data list.
   mutable int index_hint_ = -1;
   UINT saved_state_ = 0;
+  // Owner-data lists: the states the control leaves to the item.
+  UINT own_state_ = 0;
+};
+
+// The selected and focused items of an owner-data list, put back after the items moved.
+struct TListSelection {
+  std::vector<TListItem*> selected;
+  TListItem* focused = nullptr;
 };
 
 class TListItems : public TPersistent {
@@ -135,9 +154,21 @@ private:
   // ITEM's control item is being deleted: the view's Delete step runs, then the item is freed.
   void ItemDeleted(TListItem* item);
   TListItem* Known(LPARAM param) const;
+  bool Virtual() const;
+  // Owner-data lists: the item at INDEX, the position in the control, or null.
+  TListItem* ItemAtIndex(int index) const;
+  void Renumber(std::size_t from);
+  // Tells the control the number of items, when items were added since it last heard.
+  void SyncCount() const;
+  TListSelection SaveSelection() const;
+  void RestoreSelection(const TListSelection& selection);
+  void SortItems(PFNLVCOMPARE compare, LPARAM data);
 
   TCustomListView* owner_;
   std::unordered_map<const TListItem*, std::unique_ptr<TListItem>> items_;
+  // Owner-data lists: the items in their order.
+  std::vector<TListItem*> order_;
+  mutable bool count_pending_ = false;
   int update_count_ = 0;
 };
 
@@ -244,6 +275,10 @@ public:
   TListItem* GetNextItem(TListItem* start, UINT states);
   TListItem* GetItemAt(int x, int y);
   TListItem* TopItem();
+  // The first item from START (or after it) whose caption as shown is VALUE or, with PARTIAL,
+  // begins with it, ignoring case; null for none.
+  TListItem* FindCaption(int StartIndex, const std::string& Value, bool Partial, bool Inclusive,
+                         bool Wrap);
   bool IsEditing();
   void ClearSelection();
   bool CustomSort(PFNLVCOMPARE compare, LPARAM data);
@@ -271,6 +306,9 @@ public:
   void SetHotTrack(bool value) { SetExStyle(LVS_EX_TRACKSELECT, value); }
   bool RowSelect() const { return (ex_style_ & LVS_EX_FULLROWSELECT) != 0; }
   void SetRowSelect(bool value) { SetExStyle(LVS_EX_FULLROWSELECT, value); }
+  bool OwnerData() const { return owner_data_; }
+  // Switching drops the items and makes the window again.
+  void SetOwnerData(bool value);
   // The number of items the control makes room for at once when its window is made.
   int AllocBy() const { return alloc_by_; }
   void SetAllocBy(int value);
@@ -329,6 +367,11 @@ private:
   friend class TListColumns;
   friend class TIconOptions;
   static int CALLBACK DefaultCompare(LPARAM item1, LPARAM item2, LPARAM view);
+  int FindCaptionIndex(int start, const std::string& text, bool partial, bool inclusive,
+                       bool wrap);
+  // The caption of the item at INDEX as the view shows it.
+  std::string ShownCaption(int index);
+  void NotifyOwnerData(const NMHDR& header, LRESULT& result);
   void SetStyleFlag(bool& flag, bool value);
   void SetExStyle(DWORD bits, bool on);
   void UpdateStyle();
@@ -358,6 +401,11 @@ private:
   // Set while the window goes down for re-creation: its item deletions free no item.
   bool saving_items_ = false;
   std::vector<TListItem*> saved_items_;
+  TListSelection saved_selection_;
+  bool owner_data_ = false;
+  // Set while an owner-data list puts its selection back: the control's change notices are
+  // not the user's.
+  bool restoring_selection_ = false;
   // The item whose caption is being edited.
   TListItem* edit_item_ = nullptr;
 };

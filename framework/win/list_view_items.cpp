@@ -1,9 +1,18 @@
 // TListItem and TListItems: the item objects behind the list view's items.
+#include <algorithm>
+
 #include "framework/exception.h"
+#include "framework/natural_merge_sort.h"
 #include "framework/string_table.h"
 #include "framework/win/list_view.h"
 
 namespace tw {
+namespace {
+
+// The states an owner-data list's control keeps itself; it asks the items for the others.
+constexpr UINT kControlStates = LVIS_SELECTED | LVIS_FOCUSED;
+
+}  // namespace
 
 TListItem::TListItem(TListItems* owner) : owner_(owner) {}
 
@@ -13,6 +22,7 @@ TCustomListView* TListItem::ListView() const { return owner_->Owner(); }
 
 int TListItem::Index() const {
   if (!inserted_) return -1;
+  if (owner_->Virtual()) return index_hint_;
   HWND handle = ListView()->Handle();
   if (index_hint_ >= 0) {
     LVITEMA query{};
@@ -30,34 +40,40 @@ int TListItem::Index() const {
   return index_hint_;
 }
 
-bool TListItem::GetState(UINT mask) const {
-  if (!inserted_) return (saved_state_ & mask) != 0;
-  return (static_cast<UINT>(SendMessageA(ListView()->Handle(), LVM_GETITEMSTATE, Index(), mask)) &
-          mask) != 0;
+int TListItem::ControlIndex() const {
+  owner_->SyncCount();
+  return Index();
 }
 
-void TListItem::SetState(UINT mask, bool value) {
+UINT TListItem::StateBits(UINT mask) const {
+  if (!inserted_) return saved_state_ & mask;
+  if (owner_->Virtual() && !(mask & kControlStates)) return own_state_ & mask;
+  return static_cast<UINT>(
+             SendMessageA(ListView()->Handle(), LVM_GETITEMSTATE, ControlIndex(), mask)) &
+         mask;
+}
+
+void TListItem::SetStateBits(UINT mask, UINT bits) {
   if (!inserted_) return;
+  if (owner_->Virtual() && !(mask & kControlStates)) {
+    own_state_ = (own_state_ & ~mask) | (bits & mask);
+    Update();
+    return;
+  }
   LVITEMA item{};
   item.stateMask = mask;
-  item.state = value ? mask : 0;
-  SendMessageA(ListView()->Handle(), LVM_SETITEMSTATE, Index(), reinterpret_cast<LPARAM>(&item));
+  item.state = bits;
+  SendMessageA(ListView()->Handle(), LVM_SETITEMSTATE, ControlIndex(),
+               reinterpret_cast<LPARAM>(&item));
 }
 
 bool TListItem::Checked() const {
   // The state image index is 1 for unchecked and 2 for checked.
-  if (!inserted_) return false;
-  UINT state = static_cast<UINT>(
-      SendMessageA(ListView()->Handle(), LVM_GETITEMSTATE, Index(), LVIS_STATEIMAGEMASK));
-  return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+  return StateBits(LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
 void TListItem::SetChecked(bool value) {
-  if (!inserted_) return;
-  LVITEMA item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(value ? 2 : 1);
-  SendMessageA(ListView()->Handle(), LVM_SETITEMSTATE, Index(), reinterpret_cast<LPARAM>(&item));
+  SetStateBits(LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(value ? 2 : 1));
 }
 
 void TListItem::SetCaption(const std::string& value) {
@@ -73,11 +89,7 @@ void TListItem::SetImageIndex(int value) {
 
 void TListItem::SetOverlayIndex(int value) {
   overlay_index_ = value;
-  if (!inserted_) return;
-  LVITEMA item{};
-  item.stateMask = LVIS_OVERLAYMASK;
-  item.state = INDEXTOOVERLAYMASK(value + 1);
-  SendMessageA(ListView()->Handle(), LVM_SETITEMSTATE, Index(), reinterpret_cast<LPARAM>(&item));
+  SetStateBits(LVIS_OVERLAYMASK, INDEXTOOVERLAYMASK(value + 1));
 }
 
 RECT TListItem::DisplayRect(TDisplayCode code) const {
@@ -85,31 +97,31 @@ RECT TListItem::DisplayRect(TDisplayCode code) const {
   if (!inserted_) return r;
   static constexpr int kCodes[] = {LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL, LVIR_SELECTBOUNDS};
   r.left = kCodes[static_cast<int>(code)];
-  SendMessageA(ListView()->Handle(), LVM_GETITEMRECT, Index(), reinterpret_cast<LPARAM>(&r));
+  SendMessageA(ListView()->Handle(), LVM_GETITEMRECT, ControlIndex(), reinterpret_cast<LPARAM>(&r));
   return r;
 }
 
 POINT TListItem::Position() const {
   POINT p{};
   if (inserted_)
-    SendMessageA(ListView()->Handle(), LVM_GETITEMPOSITION, Index(), reinterpret_cast<LPARAM>(&p));
+    SendMessageA(ListView()->Handle(), LVM_GETITEMPOSITION, ControlIndex(), reinterpret_cast<LPARAM>(&p));
   return p;
 }
 
 void TListItem::SetPosition(POINT value) {
   if (inserted_)
-    SendMessageA(ListView()->Handle(), LVM_SETITEMPOSITION, Index(), MAKELPARAM(value.x, value.y));
+    SendMessageA(ListView()->Handle(), LVM_SETITEMPOSITION, ControlIndex(), MAKELPARAM(value.x, value.y));
 }
 
 void TListItem::MakeVisible(bool partial_ok) {
-  if (inserted_) SendMessageA(ListView()->Handle(), LVM_ENSUREVISIBLE, Index(), partial_ok);
+  if (inserted_) SendMessageA(ListView()->Handle(), LVM_ENSUREVISIBLE, ControlIndex(), partial_ok);
 }
 
 bool TListItem::EditCaption() {
   if (!inserted_) return false;
   HWND handle = ListView()->Handle();
   SetFocus(handle);
-  return SendMessageA(handle, LVM_EDITLABELA, Index(), 0) != 0;
+  return SendMessageA(handle, LVM_EDITLABELA, ControlIndex(), 0) != 0;
 }
 
 void TListItem::CancelEdit() {
@@ -123,7 +135,7 @@ void TListItem::CancelEdit() {
 
 void TListItem::Update() {
   if (!inserted_) return;
-  int index = Index();
+  const int index = ControlIndex();
   SendMessageA(ListView()->Handle(), LVM_REDRAWITEMS, index, index);
 }
 
@@ -133,7 +145,10 @@ TListItems::TListItems(TCustomListView* owner) : owner_(owner) {}
 
 TListItems::~TListItems() = default;
 
+bool TListItems::Virtual() const { return owner_->owner_data_; }
+
 int TListItems::Count() const {
+  if (Virtual()) return static_cast<int>(order_.size());
   if (!owner_->HandleAllocated()) return 0;
   return static_cast<int>(SendMessageA(owner_->Handle(), LVM_GETITEMCOUNT, 0, 0));
 }
@@ -143,7 +158,14 @@ TListItem* TListItems::Known(LPARAM param) const {
   return item && items_.count(item) ? item : nullptr;
 }
 
+TListItem* TListItems::ItemAtIndex(int index) const {
+  return index >= 0 && static_cast<std::size_t>(index) < order_.size()
+             ? order_[static_cast<std::size_t>(index)]
+             : nullptr;
+}
+
 TListItem* TListItems::Item(int index) const {
+  if (Virtual()) return ItemAtIndex(index);
   if (index < 0 || !owner_->HandleAllocated()) return nullptr;
   LVITEMA query{};
   query.mask = LVIF_PARAM;
@@ -157,7 +179,81 @@ int TListItems::IndexOf(const TListItem* item) const {
   return item && items_.count(item) ? item->Index() : -1;
 }
 
+void TListItems::Renumber(std::size_t from) {
+  for (std::size_t i = from; i < order_.size(); ++i) order_[i]->index_hint_ = static_cast<int>(i);
+}
+
+void TListItems::SyncCount() const {
+  if (!count_pending_ || !owner_->HandleAllocated()) return;
+  count_pending_ = false;
+  SendMessageA(owner_->Handle(), LVM_SETITEMCOUNT, order_.size(),
+               LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+TListSelection TListItems::SaveSelection() const {
+  TListSelection selection;
+  if (!owner_->HandleAllocated()) return selection;
+  SyncCount();
+  HWND handle = owner_->Handle();
+  for (int i = -1; (i = static_cast<int>(SendMessageA(handle, LVM_GETNEXTITEM, i,
+                                                      LVNI_SELECTED))) >= 0;)
+    if (TListItem* item = ItemAtIndex(i)) selection.selected.push_back(item);
+  selection.focused =
+      ItemAtIndex(static_cast<int>(SendMessageA(handle, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)));
+  return selection;
+}
+
+void TListItems::RestoreSelection(const TListSelection& selection) {
+  if (!owner_->HandleAllocated()) return;
+  SyncCount();
+  const bool was_restoring = std::exchange(owner_->restoring_selection_, true);
+  try {
+    owner_->ClearSelection();
+    if (TListItem* focused = owner_->ItemFocused()) focused->SetState(LVIS_FOCUSED, false);
+    for (TListItem* item : selection.selected)
+      if (items_.count(item) && item->inserted_) item->SetState(LVIS_SELECTED, true);
+    if (selection.focused && items_.count(selection.focused) && selection.focused->inserted_)
+      selection.focused->SetState(LVIS_FOCUSED, true);
+  } catch (...) {
+    owner_->restoring_selection_ = was_restoring;
+    throw;
+  }
+  owner_->restoring_selection_ = was_restoring;
+}
+
+void TListItems::SortItems(PFNLVCOMPARE compare, LPARAM data) {
+  const TListSelection selection = SaveSelection();
+  // Sorted apart and swapped in, so that a comparison that fails leaves the order as it was.
+  std::vector<TListItem*> sorted = order_;
+  NaturalMergeSort(sorted, [&](TListItem* a, TListItem* b) {
+    return compare(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), data);
+  });
+  order_.swap(sorted);
+  Renumber(0);
+  RestoreSelection(selection);
+  if (owner_->HandleAllocated()) InvalidateRect(owner_->Handle(), nullptr, TRUE);
+}
+
 void TListItems::InsertIntoControl(TListItem& item, int index) {
+  if (Virtual()) {
+    const std::size_t at = std::min(static_cast<std::size_t>(std::max(index, 0)), order_.size());
+    // The control keeps states by position: items after a new one in the middle take theirs
+    // along.
+    TListSelection selection;
+    const bool in_middle = at < order_.size();
+    if (in_middle) selection = SaveSelection();
+    order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(at), &item);
+    Renumber(at);
+    item.inserted_ = true;
+    item.own_state_ = INDEXTOOVERLAYMASK(item.overlay_index_ + 1) | (item.saved_state_ & LVIS_CUT);
+    if (owner_->Checkboxes()) item.own_state_ |= INDEXTOSTATEIMAGEMASK(1);
+    count_pending_ = true;
+    if (update_count_ == 0 || in_middle) SyncCount();
+    if (in_middle) RestoreSelection(selection);
+    // No insert notice comes from the control: the view's insert step runs here.
+    owner_->InsertItem(&item);
+    return;
+  }
   LVITEMA insert{};
   insert.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
   insert.iItem = index;
@@ -202,6 +298,14 @@ void TListItems::ItemDeleted(TListItem* item) {
   // The item leaves the map first, so a handler that deletes it again finds nothing to do.
   std::unique_ptr<TListItem> owned = std::move(it->second);
   items_.erase(it);
+  // An owner-data item leaves the order too; it keeps its old position for the Delete step.
+  if (Virtual()) {
+    const auto at = static_cast<std::size_t>(item->index_hint_);
+    if (at < order_.size() && order_[at] == item) {
+      order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(at));
+      Renumber(at);
+    }
+  }
   if (owner_->edit_item_ == item) owner_->edit_item_ = nullptr;
   owner_->Delete(owned.get());
   owned->inserted_ = false;
@@ -210,6 +314,13 @@ void TListItems::ItemDeleted(TListItem* item) {
 void TListItems::Delete(int index) {
   TListItem* item = Item(index);
   if (!item) return;
+  if (Virtual()) {
+    // The control moves the states of the items after it up by one.
+    SyncCount();
+    if (owner_->HandleAllocated()) SendMessageA(owner_->Handle(), LVM_DELETEITEM, index, 0);
+    ItemDeleted(item);
+    return;
+  }
   SendMessageA(owner_->Handle(), LVM_DELETEITEM, index, 0);
   // Without a reflecting parent no deletion notice arrives; the item goes all the same.
   item->inserted_ = false;
@@ -218,6 +329,13 @@ void TListItems::Delete(int index) {
 
 void TListItems::Clear() {
   if (owner_->HandleAllocated()) SendMessageA(owner_->Handle(), LVM_DELETEALLITEMS, 0, 0);
+  // Owner-data items go from the last, each still in its place while its deletion is reported.
+  count_pending_ = false;
+  while (!order_.empty()) {
+    TListItem* last = order_.back();
+    ItemDeleted(last);
+    if (!order_.empty() && order_.back() == last) order_.pop_back();
+  }
   while (!items_.empty()) {
     TListItem* item = const_cast<TListItem*>(items_.begin()->first);
     item->inserted_ = false;
@@ -226,7 +344,10 @@ void TListItems::Clear() {
 }
 
 void TListItems::SetCountHint(int count) {
-  if (owner_->HandleAllocated()) SendMessageA(owner_->Handle(), LVM_SETITEMCOUNT, count, 0);
+  if (Virtual())
+    order_.reserve(static_cast<std::size_t>(std::max(count, 0)));
+  else if (owner_->HandleAllocated())
+    SendMessageA(owner_->Handle(), LVM_SETITEMCOUNT, count, 0);
 }
 
 void TListItems::BeginUpdate() {
@@ -236,6 +357,7 @@ void TListItems::BeginUpdate() {
 
 void TListItems::EndUpdate() {
   if (update_count_ > 0 && --update_count_ == 0 && owner_->HandleAllocated()) {
+    SyncCount();
     SendMessageA(owner_->Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(owner_->Handle(), nullptr, TRUE);
   }

@@ -25,14 +25,16 @@ TPTCustomShellList::TPTCustomShellList(TComponent* AOwner)
   large_images_.SetHandle(SystemImageList(silLarge));
   SetSmallImages(&small_images_);
   SetLargeImages(&large_images_);
-  SetAllocBy(256);
+  // The items stay here; the control only hears how many there are, so a fill of thousands
+  // costs no more than their enumeration.
+  SetOwnerData(true);
 }
 
 TPTCustomShellList::~TPTCustomShellList() {
   Destroying();
   refresh_timer_.SetEnabled(false);
   // The records go with the items while this object can still free them.
-  if (HandleAllocated()) Items().Clear();
+  Items().Clear();
   SetSmallImages(nullptr);
   SetLargeImages(nullptr);
   SetLinkedTree(nullptr);
@@ -139,36 +141,17 @@ void TPTCustomShellList::SelectAllItems() {
   Items().EndUpdate();
 }
 
-void TPTCustomShellList::DoNotify(const NMHDR& header, LRESULT& result) {
-  // Clearing for a fill frees every item in one pass afterwards; a notice per item from the
-  // control would cost more than the whole enumeration.
-  if (header.code == LVN_DELETEALLITEMS && bulk_clear_) {
-    result = TRUE;
-    return;
+void TPTCustomShellList::InsertItem(TListItem* item) {
+  // The item's overlay and dimmed state follow from the attributes it was added with.
+  if (const TPTShListData* data = DataOf(item)) {
+    const DWORD attributes = data->FillAttributes();
+    if (attributes & SFGAO_SHARE)
+      item->SetOverlayIndex(0);
+    else if (attributes & SFGAO_LINK)
+      item->SetOverlayIndex(1);
+    if (attributes & SFGAO_GHOSTED) item->SetCut(true);
   }
-  TPTCustomListView::DoNotify(header, result);
-  // The item's overlay and dimmed state follow from the attributes it was added with; set here
-  // by position, as the control inserts it (also when the window is made again).
-  if (header.code == LVN_INSERTITEM) {
-    const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
-    // The framework's items carry their object in lParam.
-    if (TPTShListData* data = DataOf(reinterpret_cast<const TListItem*>(view.lParam)))
-      ApplyItemState(view.iItem, *data);
-  }
-}
-
-void TPTCustomShellList::ApplyItemState(int index, const TPTShListData& data) {
-  const DWORD attributes = data.FillAttributes();
-  int overlay = 0;
-  if (attributes & SFGAO_SHARE)
-    overlay = 1;
-  else if (attributes & SFGAO_LINK)
-    overlay = 2;
-  LVITEMA state{};
-  state.stateMask = LVIS_OVERLAYMASK | LVIS_CUT;
-  state.state = INDEXTOOVERLAYMASK(overlay) | ((attributes & SFGAO_GHOSTED) ? LVIS_CUT : 0);
-  if (state.state != 0)
-    SendMessageA(Handle(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+  TPTCustomListView::InsertItem(item);
 }
 
 void TPTCustomShellList::Delete(TListItem* item) {

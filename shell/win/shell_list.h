@@ -148,10 +148,10 @@ protected:
   void DestroyWnd() override;
   void WndProc(TMessage& message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void DoNotify(const NMHDR& header, LRESULT& result) override;
   void DoGetDispInfo(NMLVDISPINFOA& info) override;
   void ColClick(TListColumn* column) override;
   bool CanEdit(TListItem* item) override;
+  void InsertItem(TListItem* item) override;
   void Edit(TListItem* item, const char* text) override;
   void Delete(TListItem* item) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -175,7 +175,6 @@ private:
   std::unique_ptr<TPTShListData> EnumeratedItem(IShellFolder* folder, ShellItemId id);
   // Calls EnumObjects with the list's flags.
   HRESULT Enumerate(IShellFolder* folder, ComPtr<IEnumIDList>& items);
-  void ApplyItemState(int index, const TPTShListData& data);
 
   void SetUpColumns();
   void SaveColumnWidths();
@@ -213,8 +212,6 @@ private:
   bool watching_ = false;
   bool own_change_ = false;
   bool dragging_ = false;
-  // Set while the list clears itself for a fill.
-  bool bulk_clear_ = false;
   bool refill_pending_ = false;
   std::string new_folder_name_;
   int navigation_depth_ = 0;

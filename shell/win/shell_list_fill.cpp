@@ -56,15 +56,12 @@ void TPTCustomShellList::FillList() {
   }
   TShellListHourglass hourglass;
   Items().BeginUpdate();
-  bulk_clear_ = true;
   try {
     Items().Clear();
   } catch (...) {
-    bulk_clear_ = false;
     Items().EndUpdate();
     throw;
   }
-  bulk_clear_ = false;
   Items().EndUpdate();
   ComPtr<IShellFolder> folder;
   const ItemIdList* id = folder_.GetIdList();

@@ -30,13 +30,16 @@ protected:
   }
 };
 
-class ListViewTest : public ::testing::Test {
+// Every test runs twice: with items inserted into the control, and with OwnerData, where the
+// control holds only their number.
+class ListViewTest : public ::testing::TestWithParam<bool> {
 protected:
   void SetUp() override {
     Application->OnException = [this](TObject*, const Exception& e) { shown.push_back(e.Message()); };
     form = new TForm(nullptr);
     form->SetBounds(50, 50, 500, 400);
     list = new OnDemandListView(form);
+    list->SetOwnerData(GetParam());
     list->SetParent(form);
     list->SetBounds(0, 0, 400, 300);
     form->Show();
@@ -76,7 +79,7 @@ protected:
   OnDemandListView* list = nullptr;
 };
 
-TEST_F(ListViewTest, TextsAndImagesAreSuppliedOnlyWhenAsked) {
+TEST_P(ListViewTest, TextsAndImagesAreSuppliedOnlyWhenAsked) {
   list->Items().SetCountHint(1000);
   list->Items().BeginUpdate();
   for (int i = 0; i < 1000; ++i) list->Items().Add();
@@ -98,8 +101,9 @@ TEST_F(ListViewTest, TextsAndImagesAreSuppliedOnlyWhenAsked) {
   EXPECT_EQ(query.iImage, 4);
 }
 
-TEST_F(ListViewTest, LongTextsAreCutToTheAskersBuffer) {
+TEST_P(ListViewTest, LongTextsAreCutToTheAskersBuffer) {
   TCustomListView* plain = new TCustomListView(form);
+  plain->SetOwnerData(GetParam());
   plain->SetParent(form);
   TListItem* item = plain->Items().AddItem(std::string(300, 'x') + "end", nullptr);
   char buffer[16];
@@ -110,7 +114,7 @@ TEST_F(ListViewTest, LongTextsAreCutToTheAskersBuffer) {
 }
 
 // Items keep their indexes right when others are inserted before them or the list is sorted.
-TEST_F(ListViewTest, ItemIndexesFollowInsertsAndSorts) {
+TEST_P(ListViewTest, ItemIndexesFollowInsertsAndSorts) {
   std::vector<int> inserted_at;
   list->OnInsert = [&](TObject*, TListItem* item) {
     inserted_at.push_back(item->Index());
@@ -132,7 +136,7 @@ TEST_F(ListViewTest, ItemIndexesFollowInsertsAndSorts) {
   EXPECT_FALSE(a->Cut());
 }
 
-TEST_F(ListViewTest, ItemsAreObjectsTheControlKeepsInItsOrder) {
+TEST_P(ListViewTest, ItemsAreObjectsTheControlKeepsInItsOrder) {
   std::vector<std::string> inserted;
   list->OnInsert = [&](TObject*, TListItem* item) { inserted.push_back(item->Caption()); };
   int payload = 0;
@@ -158,7 +162,7 @@ TEST_F(ListViewTest, ItemsAreObjectsTheControlKeepsInItsOrder) {
   EXPECT_EQ(list->Items().Count(), 0);
 }
 
-TEST_F(ListViewTest, ColumnClicksRaiseOnColumnClickWithTheColumn) {
+TEST_P(ListViewTest, ColumnClicksRaiseOnColumnClickWithTheColumn) {
   AddReportColumns();
   std::vector<int> clicked;
   list->OnColumnClick = [&](TObject* sender, TListColumn* column) {
@@ -182,7 +186,7 @@ TEST_F(ListViewTest, ColumnClicksRaiseOnColumnClickWithTheColumn) {
   EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
 }
 
-TEST_F(ListViewTest, ColumnsRebuiltInABracketKeepDraggedWidths) {
+TEST_P(ListViewTest, ColumnsRebuiltInABracketKeepDraggedWidths) {
   AddReportColumns();
   ListView_SetColumnWidth(list->Handle(), 0, 140);  // as if the user dragged the divider
   list->Columns().BeginUpdate();
@@ -201,7 +205,7 @@ TEST_F(ListViewTest, ColumnsRebuiltInABracketKeepDraggedWidths) {
   EXPECT_STREQ(text, "Modified");
 }
 
-TEST_F(ListViewTest, ViewStylesSwitchTheWindowsView) {
+TEST_P(ListViewTest, ViewStylesSwitchTheWindowsView) {
   list->Items().Add();
   for (auto [style, bits] : {std::pair{vsReport, LVS_REPORT}, {vsList, LVS_LIST},
                              {vsSmallIcon, LVS_SMALLICON}, {vsIcon, LVS_ICON}}) {
@@ -213,7 +217,7 @@ TEST_F(ListViewTest, ViewStylesSwitchTheWindowsView) {
 }
 
 // Stored settings reach the view style by name, as the text of its enumeration.
-TEST_F(ListViewTest, ViewStyleIsAPublishedEnumeration) {
+TEST_P(ListViewTest, ViewStyleIsAPublishedEnumeration) {
   const TPropInfo* prop = GetPropInfo(*list, "ViewStyle");
   ASSERT_NE(prop, nullptr);
   SetOrdProp(*list, *prop, GetEnumValue(*prop->PropType, "vsReport"));
@@ -224,7 +228,7 @@ TEST_F(ListViewTest, ViewStyleIsAPublishedEnumeration) {
   EXPECT_NE(GetPropInfo(*list, "Width"), nullptr) << "the control's own properties are inherited";
 }
 
-TEST_F(ListViewTest, MultiSelectAllowsSeveralSelectedItems) {
+TEST_P(ListViewTest, MultiSelectAllowsSeveralSelectedItems) {
   for (int i = 0; i < 4; ++i) list->Items().Add();
   std::vector<int> changes;
   list->OnChange = [&](TObject*, TListItem* item, TItemChange change) {
@@ -240,16 +244,19 @@ TEST_F(ListViewTest, MultiSelectAllowsSeveralSelectedItems) {
   list->Items()[3]->SetSelected(true);
   EXPECT_EQ(list->SelCount(), 3);
   EXPECT_EQ(list->GetNextItem(list->Items()[0], LVNI_SELECTED), list->Items()[2]);
+  // The control asks before a change only when it holds the items.
   bool refuse = true;
-  list->OnChanging = [&](TObject*, TListItem*, TItemChange, bool& allow) { allow = !refuse; };
-  list->Items()[1]->SetSelected(true);
-  EXPECT_FALSE(list->Items()[1]->Selected()) << "OnChanging refused the change";
-  refuse = false;
+  if (!GetParam()) {
+    list->OnChanging = [&](TObject*, TListItem*, TItemChange, bool& allow) { allow = !refuse; };
+    list->Items()[1]->SetSelected(true);
+    EXPECT_FALSE(list->Items()[1]->Selected()) << "OnChanging refused the change";
+    refuse = false;
+  }
   list->ClearSelection();
   EXPECT_EQ(list->SelCount(), 0);
 }
 
-TEST_F(ListViewTest, InPlaceEditingEndsThroughTheEditedStep) {
+TEST_P(ListViewTest, InPlaceEditingEndsThroughTheEditedStep) {
   TListItem* item = list->Items().AddItem("old", nullptr);
   list->Items().AddItem("locked", nullptr);
   std::vector<std::string> edits;
@@ -288,7 +295,7 @@ int CALLBACK ByDataDescending(LPARAM first, LPARAM second, LPARAM) {
   return a < b ? 1 : a > b ? -1 : 0;
 }
 
-TEST_F(ListViewTest, CustomSortReordersTheItems) {
+TEST_P(ListViewTest, CustomSortReordersTheItems) {
   for (std::intptr_t v : {3, 1, 4, 2})
     list->Items().AddItem("c" + std::to_string(v), reinterpret_cast<void*>(v));
   ASSERT_TRUE(list->CustomSort(&ByDataDescending, 0));
@@ -301,7 +308,7 @@ TEST_F(ListViewTest, CustomSortReordersTheItems) {
   EXPECT_EQ(order, "c1c2c3c4");
 }
 
-TEST_F(ListViewTest, KeysAndDoubleClicksRaiseTheirEvents) {
+TEST_P(ListViewTest, KeysAndDoubleClicksRaiseTheirEvents) {
   AddReportColumns();
   list->Items().Add();
   std::vector<WORD> keys;
@@ -326,7 +333,7 @@ TEST_F(ListViewTest, KeysAndDoubleClicksRaiseTheirEvents) {
   EXPECT_EQ(list->GetItemAt((r.left + r.right) / 2, (r.top + r.bottom) / 2), list->Items()[0]);
 }
 
-TEST_F(ListViewTest, RecreatingTheWindowKeepsItemsColumnsAndSelection) {
+TEST_P(ListViewTest, RecreatingTheWindowKeepsItemsColumnsAndSelection) {
   AddReportColumns();
   int payload = 0;
   TListItem* a = list->Items().AddItem("a", &payload);
@@ -357,7 +364,7 @@ TEST_F(ListViewTest, RecreatingTheWindowKeepsItemsColumnsAndSelection) {
   EXPECT_FALSE(b->Checked());
 }
 
-TEST_F(ListViewTest, ColoursFollowColorAndFont) {
+TEST_P(ListViewTest, ColoursFollowColorAndFont) {
   list->SetColor(clYellow);
   EXPECT_EQ(ListView_GetBkColor(list->Handle()), RGB(255, 255, 0));
   EXPECT_EQ(ListView_GetTextBkColor(list->Handle()), RGB(255, 255, 0));
@@ -367,6 +374,119 @@ TEST_F(ListViewTest, ColoursFollowColorAndFont) {
   EXPECT_EQ(ListView_GetBkColor(list->Handle()), RGB(255, 255, 0));
   EXPECT_EQ(ListView_GetTextColor(list->Handle()), RGB(0, 0, 128));
 }
+
+TEST_P(ListViewTest, FindCaptionSearchesTheShownTextsIgnoringCase) {
+  for (int i = 0; i < 12; ++i) list->Items().Add();
+  EXPECT_EQ(list->FindCaption(0, "ITEM #7", false, true, false), list->Items()[7]);
+  EXPECT_EQ(list->FindCaption(0, "item #1", true, true, false), list->Items()[1]);
+  EXPECT_EQ(list->FindCaption(1, "item #1", true, false, false), list->Items()[10])
+      << "not inclusive: the search starts after the start item";
+  EXPECT_EQ(list->FindCaption(11, "item #2", false, true, false), nullptr);
+  EXPECT_EQ(list->FindCaption(11, "item #2", false, true, true), list->Items()[2]) << "wrapped";
+  EXPECT_EQ(list->FindCaption(0, "item #77", true, true, true), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ListViewTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "OwnerData" : "ItemsInControl";
+                         });
+
+// Owner-data lists only: the control knows positions, the items are ours.
+class OwnerDataListViewTest : public ListViewTest {};
+
+TEST_P(OwnerDataListViewTest, ManyItemsCostOneCountAndNoTexts) {
+  list->Items().BeginUpdate();
+  for (int i = 0; i < 10000; ++i) list->Items().Add();
+  EXPECT_EQ(list->Items().Count(), 10000);
+  list->Items().EndUpdate();
+  EXPECT_EQ(ListView_GetItemCount(list->Handle()), 10000);
+  EXPECT_EQ(list->text_asks, 0);
+  EXPECT_EQ(list->Items()[9999]->Index(), 9999);
+  EXPECT_NE(GetWindowLongPtrA(list->Handle(), GWL_STYLE) & LVS_OWNERDATA, 0);
+  // An item added inside a bracket is usable at once.
+  list->Items().BeginUpdate();
+  TListItem* late = list->Items().Add();
+  late->SetSelected(true);
+  list->Items().EndUpdate();
+  EXPECT_EQ(list->Selected(), late);
+}
+
+TEST_P(OwnerDataListViewTest, SelectionFollowsItemsThroughSortsInsertsAndDeletes) {
+  list->SetMultiSelect(true);
+  std::vector<TListItem*> items;
+  for (std::intptr_t v : {5, 1, 4, 2, 3})
+    items.push_back(list->Items().AddItem("c" + std::to_string(v), reinterpret_cast<void*>(v)));
+  items[0]->SetSelected(true);  // c5
+  items[3]->SetSelected(true);  // c2
+  items[3]->SetFocused(true);
+  int changes = 0;
+  list->OnChange = [&](TObject*, TListItem*, TItemChange) { ++changes; };
+  list->CustomSort(&ByDataDescending, 0);
+  EXPECT_EQ(changes, 0) << "moving the selection along is no change of the user's";
+  EXPECT_EQ(items[0]->Index(), 0);
+  EXPECT_EQ(items[3]->Index(), 3);
+  EXPECT_TRUE(items[0]->Selected());
+  EXPECT_TRUE(items[3]->Selected());
+  EXPECT_EQ(list->SelCount(), 2);
+  EXPECT_EQ(list->ItemFocused(), items[3]);
+  TListItem* first = list->Items().Insert(0);
+  EXPECT_FALSE(first->Selected());
+  EXPECT_TRUE(items[0]->Selected());
+  EXPECT_TRUE(items[3]->Selected());
+  EXPECT_EQ(list->ItemFocused(), items[3]);
+  items[0]->Delete();
+  EXPECT_EQ(items[3]->Index(), 3);
+  EXPECT_TRUE(items[3]->Selected());
+  EXPECT_EQ(list->SelCount(), 1);
+  EXPECT_EQ(list->Selected(), items[3]);
+}
+
+TEST_P(OwnerDataListViewTest, StatesTheControlDoesNotKeepComeFromTheItems) {
+  TListItem* a = list->Items().Add();
+  TListItem* b = list->Items().Add();
+  b->SetCut(true);
+  b->SetOverlayIndex(1);
+  a->SetDropTarget(true);
+  EXPECT_EQ(ListView_GetItemState(list->Handle(), 1, LVIS_CUT | LVIS_OVERLAYMASK),
+            LVIS_CUT | INDEXTOOVERLAYMASK(2));
+  EXPECT_EQ(ListView_GetItemState(list->Handle(), 0, LVIS_DROPHILITED | LVIS_CUT),
+            LVIS_DROPHILITED);
+  a->SetDropTarget(false);
+  EXPECT_FALSE(a->DropTarget());
+}
+
+TEST_P(OwnerDataListViewTest, TheControlsFindRequestIsAnsweredFromTheItems) {
+  for (int i = 0; i < 5; ++i) list->Items().Add();
+  NMLVFINDITEMA find{};
+  find.hdr.hwndFrom = list->Handle();
+  find.hdr.idFrom = GetDlgCtrlID(list->Handle());
+  find.hdr.code = LVN_ODFINDITEMA;
+  find.iStart = 3;
+  find.lvfi.flags = LVFI_PARTIAL | LVFI_WRAP;
+  find.lvfi.psz = "item #1";
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_NOTIFY, find.hdr.idFrom,
+                         reinterpret_cast<LPARAM>(&find)),
+            1);
+  find.lvfi.flags = LVFI_PARAM;
+  find.lvfi.lParam = reinterpret_cast<LPARAM>(list->Items()[4]);
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_NOTIFY, find.hdr.idFrom,
+                         reinterpret_cast<LPARAM>(&find)),
+            4);
+}
+
+TEST_P(OwnerDataListViewTest, SwitchingModesDropsTheItemsAndRemakesTheWindow) {
+  list->Items().Add();
+  int deletions = 0;
+  list->OnDeletion = [&](TObject*, TListItem*) { ++deletions; };
+  list->SetOwnerData(false);
+  EXPECT_EQ(deletions, 1);
+  EXPECT_EQ(list->Items().Count(), 0);
+  EXPECT_EQ(GetWindowLongPtrA(list->Handle(), GWL_STYLE) & LVS_OWNERDATA, 0);
+  list->Items().Add();
+  EXPECT_EQ(ListView_GetItemCount(list->Handle()), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Only, OwnerDataListViewTest, ::testing::Values(true));
 
 }  // namespace
 }  // namespace tw

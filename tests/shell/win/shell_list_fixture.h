@@ -38,6 +38,9 @@ protected:
     list->OnFillComplete = [this](TObject*) { ++fills; };
   }
   void TearDown() override {
+    // The items go with the list and raise OnDeleteItem; the tests' handlers capture their
+    // locals, gone by now.
+    list->OnDeleteItem = nullptr;
     delete form;
     Application->OnException = nullptr;
     EXPECT_TRUE(shown.empty()) << shown.front();
