@@ -350,15 +350,18 @@ void TListItems::SetCountHint(int count) {
     SendMessageA(owner_->Handle(), LVM_SETITEMCOUNT, count, 0);
 }
 
+// An owner-data control hears nothing of the items added in a bracket until its end, so it
+// need not stop drawing meanwhile; turning drawing back on costs the control a pass over its
+// items.
 void TListItems::BeginUpdate() {
-  if (update_count_++ == 0 && owner_->HandleAllocated())
+  if (update_count_++ == 0 && owner_->HandleAllocated() && !Virtual())
     SendMessageA(owner_->Handle(), WM_SETREDRAW, FALSE, 0);
 }
 
 void TListItems::EndUpdate() {
   if (update_count_ > 0 && --update_count_ == 0 && owner_->HandleAllocated()) {
     SyncCount();
-    SendMessageA(owner_->Handle(), WM_SETREDRAW, TRUE, 0);
+    if (!Virtual()) SendMessageA(owner_->Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(owner_->Handle(), nullptr, TRUE);
   }
 }
