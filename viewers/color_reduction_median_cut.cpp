@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "viewers/color_reduction_methods.h"
-#include "viewers/color_reduction_vector.h"
 
 namespace tw::reduction {
 namespace {
@@ -29,17 +28,10 @@ struct Box {
   std::uint64_t total = 0;
 };
 
-// The bucket of a pixel given as blue | green << 8 | red << 16.
-std::uint16_t BucketOf(std::uint32_t pixel) {
-  return static_cast<std::uint16_t>((pixel >> 12 & 0xF00) | (pixel >> 8 & 0xF0) | (pixel >> 4 & 0xF));
-}
-
-// The buckets of a row's WIDTH pixels. They are worked out again for the mapping pass rather
-// than kept for the whole picture: that is cheaper than storing and rereading them.
-void BucketsOfRow(const std::uint8_t* row, int width, std::uint16_t* buckets) {
-  ForEachPixelOfRow(row, BucketRow(row, buckets, width), width,
-                    [&](int x, std::uint32_t pixel) { buckets[x] = BucketOf(pixel); });
-}
+// Bucket number = red high nibble x 256 + green's x 16 + blue's. A row's buckets are worked out
+// again for the mapping pass rather than kept for the whole picture: that is cheaper than
+// storing and rereading them.
+constexpr CellBits kBucketBits{4, 4, 4};
 
 class BucketSorter {
 public:
@@ -131,7 +123,7 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     buckets[n].component[2] = static_cast<std::uint8_t>(n & 15);
   }
   Counts counts{};
-  ForEachRowOfValues(source, width, height, BucketsOfRow,
+  ForEachRowOfCells(source, width, height, kBucketBits,
                      [&](int, const std::uint16_t* row) { CountRow(row, width, counts); });
   for (int n = 0; n < kBuckets; ++n) buckets[n].count = counts[0][n] + counts[1][n] + counts[2][n] + counts[3][n];
 
@@ -177,7 +169,7 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
   std::array<std::uint8_t, kBuckets> index_of;
   for (int n = 0; n < kBuckets; ++n) index_of[n] = buckets[n].index;
   const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
-  ForEachRowOfValues(source, width, height, BucketsOfRow, [&](int y, const std::uint16_t* row) {
+  ForEachRowOfCells(source, width, height, kBucketBits, [&](int y, const std::uint16_t* row) {
     MapRow(row, width, index_of.data(), target + out_stride * static_cast<std::size_t>(y));
   });
   return static_cast<std::uint32_t>(boxes.size());

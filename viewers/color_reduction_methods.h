@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/dib.h"
+#include "viewers/color_reduction_vector.h"
 
 namespace tw::reduction {
 
@@ -28,21 +29,33 @@ template <class Visit>
   visit(x, row[0] | row[1] << 8 | static_cast<std::uint32_t>(row[2]) << 16);
 }
 
-// Hands CONSUME(y, values) each of the HEIGHT rows' per-pixel values, which VALUES_OF(row,
-// width, values) works out from the row's 24-bit pixels at SOURCE. A row's values are worked out
-// before the previous row is consumed, so that the consumer does not reread values still on their
-// way to memory; row y + 1 is read before anything row y's consumer writes, which reaches no
-// further than row y's input.
-template <class ValuesOf, class Consume>
-void ForEachRowOfValues(const std::uint8_t* source, int width, int height, ValuesOf values_of, Consume consume) {
+// The cell of a pixel (blue | green << 8 | red << 16) at BITS high bits per channel, as CellRow
+// makes it.
+inline std::uint16_t CellOf(std::uint32_t pixel, CellBits bits) {
+  return static_cast<std::uint16_t>((pixel >> 16 >> (8 - bits.red)) << (bits.green + bits.blue) |
+                                    (pixel >> 8 & 0xFF) >> (8 - bits.green) << bits.blue | (pixel & 0xFF) >> (8 - bits.blue));
+}
+
+// The cells of a row's WIDTH pixels.
+inline void CellsOfRow(const std::uint8_t* row, int width, std::uint16_t* cells, CellBits bits) {
+  ForEachPixelOfRow(row, CellRow(row, cells, width, bits), width,
+                    [&](int x, std::uint32_t pixel) { cells[x] = CellOf(pixel, bits); });
+}
+
+// Hands CONSUME(y, cells) each of the HEIGHT rows' cells at BITS, worked out from the rows of
+// 24-bit pixels at SOURCE. A row's cells are worked out before the previous row is consumed, so
+// that the consumer does not reread values still on their way to memory; row y + 1 is read
+// before anything row y's consumer writes, which reaches no further than row y's input.
+template <class Consume>
+void ForEachRowOfCells(const std::uint8_t* source, int width, int height, CellBits bits, Consume consume) {
   if (width <= 0 || height <= 0) return;
   const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
   std::vector<std::uint16_t> buffers(2 * static_cast<std::size_t>(width));
   std::uint16_t* current = buffers.data();
   std::uint16_t* next = current + width;
-  values_of(source, width, current);
+  CellsOfRow(source, width, current, bits);
   for (int y = 0; y < height; ++y) {
-    if (y + 1 < height) values_of(source + stride * static_cast<std::size_t>(y + 1), width, next);
+    if (y + 1 < height) CellsOfRow(source + stride * static_cast<std::size_t>(y + 1), width, next, bits);
     consume(y, static_cast<const std::uint16_t*>(current));
     std::swap(current, next);
   }

@@ -129,30 +129,36 @@ TRGBQuad ColorOf(std::uint32_t key) {
                   static_cast<std::uint8_t>(key >> 16), 0};
 }
 
-// Cells of the colour cube at five bits per channel, counted in one pass: how many pixels each
-// holds and in what order they first appear. Once every mask has dropped its three low bits, the
-// whole histogram follows from these counts, and the picture need not be rescanned per step.
-// Whether a step whose masks keep six bits of some channel fits the histogram follows from which
-// six-bit cells occur, found by one more pass when it is needed.
+// Cells of the colour cube, a few high bits per channel, counted in one pass: how many pixels
+// each holds and in what order they first appear. Once every mask keeps no more bits than a
+// cell, the whole histogram follows from these counts, and the picture need not be rescanned per
+// step. Whether a step whose masks keep six bits of some channel fits the histogram follows from
+// which six-bit cells occur, found by one more pass when it is needed.
 class CellHistogram {
 public:
-  CellHistogram(const std::uint8_t* source, int width, int height)
-      : source_(source), width_(width), height_(height), counts5_(kCells5), entry_of5_(kCells5, kNoEntry) {
+  CellHistogram(const std::uint8_t* source, int width, int height, CellBits bits)
+      : source_(source), width_(width), height_(height), bits_(bits),
+        cells_(1u << (bits.red + bits.green + bits.blue)), counts_(cells_), entry_of_(cells_, kNoEntry) {
     // A cell is first seen at most once, so the list has room for every cell.
-    first_seen5_.resize(kCells5);
+    first_seen_.resize(cells_);
     std::size_t seen = 0;
-    ForEachRowOfValues(source, width, height, CellsOfRow, [&](int, const std::uint16_t* cells) {
-      seen = CountRow(cells, width, counts5_.data(), first_seen5_.data(), seen);
+    ForEachRowOfCells(source, width, height, bits, [&](int, const std::uint16_t* cells) {
+      seen = CountRow(cells, width, counts_.data(), first_seen_.data(), seen);
     });
-    first_seen5_.resize(seen);
+    first_seen_.resize(seen);
+  }
+
+  // The number of cells that occur.
+  std::size_t Cells() const { return first_seen_.size(); }
+
+  // True when the masks keep no more bits of any channel than a cell.
+  bool Covers(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
+    return (red & ~High(bits_.red)) == 0 && (green & ~High(bits_.green)) == 0 && (blue & ~High(bits_.blue)) == 0;
   }
 
   // True when the picture has at most kMaxEntries colours under the masks, each of which keeps
   // five or six high bits.
   bool Fits(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    // Such masks keep the five-bit cell of every colour, so there are at least as many masked
-    // colours as five-bit cells.
-    if (first_seen5_.size() > kMaxEntries) return false;
     if (occurs6_.empty()) FindSixBitCells();
     const std::uint32_t mask = static_cast<std::uint32_t>(red >> 2) << 12 | (green >> 2) << 6 | blue >> 2;
     std::vector<std::uint64_t> seen(kCells6 / 64);
@@ -170,60 +176,55 @@ public:
     return true;
   }
 
-  // The histogram under the masks (each with its three low bits clear), its entries in the
-  // order their colours first appear in the picture, as a scan of the pixels makes them; empty
-  // when more than kMaxEntries colours remain.
+  // The histogram under masks the cells cover, its entries in the order their colours first
+  // appear in the picture, as a scan of the pixels makes them; empty when more than kMaxEntries
+  // colours remain.
   std::vector<Entry> Entries(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    mask5_ = static_cast<std::uint32_t>(red >> 3) << 10 | (green >> 3) << 5 | blue >> 3;
+    mask_ = CellOf(static_cast<std::uint32_t>(blue | green << 8 | red << 16), bits_);
     std::vector<Entry> entries;
-    for (std::uint32_t cell : first_seen5_) {
-      std::uint16_t& entry = entry_of5_[cell & mask5_];
+    for (std::uint32_t cell : first_seen_) {
+      std::uint16_t& entry = entry_of_[cell & mask_];
       if (entry == kNoEntry) {
         if (entries.size() == kMaxEntries) {
           entries.clear();
           break;
         }
         entry = static_cast<std::uint16_t>(entries.size());
-        entries.push_back(Entry{ColourOf5(cell & mask5_), 0, -1});
+        entries.push_back(Entry{ColourOf(cell & mask_), 0, -1});
       }
-      entries[entry].count += counts5_[cell];
+      entries[entry].count += counts_[cell];
     }
-    // Entries are numbered in first-seen order, so entry_of5_ is kept for WriteIndices.
+    // Entries are numbered in first-seen order, so entry_of_ is kept for WriteIndices.
     if (entries.empty()) Forget();
     return entries;
   }
 
   // Writes each pixel's palette index, taken from ENTRIES as the last call of Entries made them.
   void WriteIndices(const std::vector<Entry>& entries, std::uint8_t* target) {
-    std::vector<std::uint8_t> index_of(kCells5);
-    for (std::uint32_t cell : first_seen5_)
-      index_of[cell] = static_cast<std::uint8_t>(entries[entry_of5_[cell & mask5_]].index);
+    std::vector<std::uint8_t> index_of(cells_);
+    for (std::uint32_t cell : first_seen_) index_of[cell] = static_cast<std::uint8_t>(entries[entry_of_[cell & mask_]].index);
     Forget();
     const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width_, 8));
-    ForEachRowOfValues(source_, width_, height_, CellsOfRow, [&](int y, const std::uint16_t* cells) {
+    ForEachRowOfCells(source_, width_, height_, bits_, [&](int y, const std::uint16_t* cells) {
       MapRow(cells, width_, index_of.data(), target + out_stride * static_cast<std::size_t>(y));
     });
   }
 
 private:
   static constexpr std::size_t kCells6 = std::size_t{1} << 18;
-  static constexpr std::uint32_t kCells5 = 1u << 15;
   static constexpr std::uint16_t kNoEntry = 0xFFFF;
 
-  static std::uint32_t ColourOf5(std::uint32_t cell) {
-    return (cell & 31) << 3 | (cell >> 5 & 31) << 11 | (cell >> 10) << 19;
+  static std::uint32_t High(int bits) { return 0xFFu << (8 - bits) & 0xFF; }
+
+  // The colour a cell's bits make, the bits below them clear.
+  std::uint32_t ColourOf(std::uint32_t cell) const {
+    const std::uint32_t blue = cell & ((1u << bits_.blue) - 1), green = cell >> bits_.blue & ((1u << bits_.green) - 1),
+                        red = cell >> (bits_.blue + bits_.green);
+    return blue << (8 - bits_.blue) | green << (16 - bits_.green) | red << (24 - bits_.red);
   }
 
-  static std::uint16_t Cell5(std::uint32_t pixel) {
-    return static_cast<std::uint16_t>((pixel >> 9 & 0x7C00) | (pixel >> 6 & 0x3E0) | (pixel >> 3 & 0x1F));
-  }
   static std::uint32_t Cell6(std::uint32_t pixel) {
     return (pixel >> 6 & 0x3F000) | (pixel >> 4 & 0xFC0) | (pixel >> 2 & 0x3F);
-  }
-
-  static void CellsOfRow(const std::uint8_t* row, int width, std::uint16_t* cells) {
-    ForEachPixelOfRow(row, CellRow(row, cells, width), width,
-                      [&](int x, std::uint32_t pixel) { cells[x] = Cell5(pixel); });
   }
 
   // Counts a row's cells and lists those seen for the first time after the SEEN already listed;
@@ -233,11 +234,14 @@ private:
                               std::size_t seen) {
     int x = 0;
     for (; x + 4 <= width; x += 4) {
-      const std::uint32_t before[4] = {counts[cells[x]]++, counts[cells[x + 1]]++, counts[cells[x + 2]]++,
-                                       counts[cells[x + 3]]++};
-      if (__builtin_expect(!before[0] || !before[1] || !before[2] || !before[3], 0))
-        for (int i = 0; i < 4; ++i)
-          if (!before[i]) first_seen[seen++] = cells[x + i];
+      const std::uint16_t c0 = cells[x], c1 = cells[x + 1], c2 = cells[x + 2], c3 = cells[x + 3];
+      const std::uint32_t b0 = counts[c0]++, b1 = counts[c1]++, b2 = counts[c2]++, b3 = counts[c3]++;
+      if (__builtin_expect((b0 == 0) | (b1 == 0) | (b2 == 0) | (b3 == 0), 0)) {
+        if (b0 == 0) first_seen[seen++] = c0;
+        if (b1 == 0) first_seen[seen++] = c1;
+        if (b2 == 0) first_seen[seen++] = c2;
+        if (b3 == 0) first_seen[seen++] = c3;
+      }
     }
     for (; x < width; ++x)
       if (counts[cells[x]]++ == 0) first_seen[seen++] = cells[x];
@@ -256,17 +260,38 @@ private:
   }
 
   void Forget() {
-    for (std::uint32_t cell : first_seen5_) entry_of5_[cell & mask5_] = kNoEntry;
+    for (std::uint32_t cell : first_seen_) entry_of_[cell & mask_] = kNoEntry;
   }
 
   const std::uint8_t* source_;
   int width_, height_;
+  CellBits bits_;
+  std::uint32_t cells_;                 // how many cells there are
   std::vector<std::uint64_t> occurs6_;  // a bit per six-bit cell that occurs, once needed
-  std::vector<std::uint32_t> counts5_;
-  std::vector<std::uint32_t> first_seen5_;
-  std::vector<std::uint16_t> entry_of5_;  // masked five-bit cell -> its entry
-  std::uint32_t mask5_ = 0;
+  std::vector<std::uint32_t> counts_;
+  std::vector<std::uint32_t> first_seen_;
+  std::vector<std::uint16_t> entry_of_;  // masked cell -> its entry
+  std::uint32_t mask_ = 0;
 };
+
+constexpr CellBits kCoarseBits{4, 5, 4};
+
+// True when every eighth row of the picture alone holds more than LIMIT cells at BITS.
+bool SampledCellsExceed(const std::uint8_t* source, int width, int height, CellBits bits, std::size_t limit) {
+  std::vector<std::uint8_t> seen(std::size_t{1} << (bits.red + bits.green + bits.blue));
+  std::vector<std::uint16_t> cells(static_cast<std::size_t>(std::max(width, 0)));
+  const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
+  std::size_t found = 0;
+  for (int y = 0; y < height; y += 8) {
+    CellsOfRow(source + stride * static_cast<std::size_t>(y), width, cells.data(), bits);
+    for (const std::uint16_t cell : cells) {
+      if (seen[cell]) continue;
+      seen[cell] = 1;
+      if (++found > limit) return true;
+    }
+  }
+  return false;
+}
 
 // Gives the most frequent entries (the earlier among equals) the palette indices 0 to 255 and
 // every other entry the index of its nearest palette colour.
@@ -283,16 +308,20 @@ void ChoosePalette(std::vector<Entry>& entries, std::span<TRGBQuad, 256> palette
     e.index = static_cast<int>(k);
     palette[k] = ColorOf(e.key);
   }
+  // The palette by channel, and each distance computed for all 256 entries before the first
+  // smallest is looked for: loops the compiler turns into vector code.
+  alignas(32) std::int32_t red[256], green[256], blue[256], distance[256];
+  for (int i = 0; i < 256; ++i) red[i] = palette[i].Red, green[i] = palette[i].Green, blue[i] = palette[i].Blue;
   for (Entry& e : entries) {
     if (e.index >= 0) continue;
     const TRGBQuad c = ColorOf(e.key);
-    int best = 0, best_d = 1 << 30;
+    std::int32_t smallest = 1 << 30;
     for (int i = 0; i < 256; ++i) {
-      const int dr = c.Red - palette[i].Red, dg = c.Green - palette[i].Green, db = c.Blue - palette[i].Blue;
-      const int d = dr * dr + dg * dg + db * db;
-      if (d < best_d) best = i, best_d = d;
+      const std::int32_t dr = c.Red - red[i], dg = c.Green - green[i], db = c.Blue - blue[i];
+      distance[i] = dr * dr + dg * dg + db * db;
     }
-    e.index = best;
+    for (int i = 0; i < 256; ++i) smallest = std::min(smallest, distance[i]);
+    e.index = static_cast<int>(std::find(distance, distance + 256, smallest) - distance);
   }
 }
 
@@ -310,20 +339,43 @@ void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int
     histogram.WriteIndices(target);
     return true;
   };
-  // Fine masks: exact passes, which stop early at the 2050th colour of a colourful picture.
-  for (; low_bits(2); histogram.Coarsen())
-    if (exact()) return;
-  // Coarser masks follow from one counting pass over the cells.
-  CellHistogram cells(source, width, height);
-  for (; low_bits(3); histogram.Coarsen())
-    if (cells.Fits(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask()) && exact()) return;
-  for (;; histogram.Coarsen()) {
-    std::vector<Entry> entries = cells.Entries(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask());
-    if (entries.empty()) continue;
-    ChoosePalette(entries, palette);
-    cells.WriteIndices(entries, target);
+  // Fine masks: exact passes, which stop early at the 2050th colour of a colourful picture. A
+  // picture of few colours ends with the first.
+  if (exact()) return;
+  histogram.Coarsen();
+  auto masks_covered_by = [&](const CellHistogram& cells) {
+    return cells.Covers(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask());
+  };
+  auto finish_from = [&](CellHistogram& cells) {
+    for (;; histogram.Coarsen()) {
+      std::vector<Entry> entries = cells.Entries(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask());
+      if (entries.empty()) continue;
+      ChoosePalette(entries, palette);
+      cells.WriteIndices(entries, target);
+      return;
+    }
+  };
+  // Coarser masks follow from counted cells. Every mask step up to red 240, green 248, blue 240
+  // keeps a colour's cell at four, five and four bits, so a picture with more such cells than
+  // the histogram holds fits none of them, and those cells, small enough to count quickly, give
+  // the rest. A few sampled rows tell such a colourful picture apart without a pass of its own.
+  if (SampledCellsExceed(source, width, height, kCoarseBits, kMaxEntries)) {
+    CellHistogram cells(source, width, height, kCoarseBits);
+    while (!masks_covered_by(cells)) histogram.Coarsen();
+    finish_from(cells);
     return;
   }
+  // Likewise every step up to all masks at 248 keeps a colour's five-bit cell.
+  CellHistogram cells(source, width, height, CellBits{5, 5, 5});
+  if (cells.Cells() > kMaxEntries) {
+    while (!masks_covered_by(cells)) histogram.Coarsen();
+  } else {
+    for (; low_bits(2); histogram.Coarsen())
+      if (exact()) return;
+    for (; !masks_covered_by(cells); histogram.Coarsen())
+      if (cells.Fits(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask()) && exact()) return;
+  }
+  finish_from(cells);
 }
 
 }  // namespace tw::reduction

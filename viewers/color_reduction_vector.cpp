@@ -216,39 +216,31 @@ TW_AVX2 int ChannelDitherRowAvx2(const std::uint8_t* in, std::uint8_t* out, int 
   return blocks * kBlock;
 }
 
-// Writes LOW | HIGH << 8 for the block's 32 pixels in order: the in-lane unpacking gives pixels
-// 0-7 and 16-23, then 8-15 and 24-31.
-TW_AVX2 inline void StoreWords(std::uint16_t* out, V low, V high) {
-  const V first = _mm256_unpacklo_epi8(low, high), second = _mm256_unpackhi_epi8(low, high);
-  _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_permute2x128_si256(first, second, 0x20));
-  _mm256_storeu_si256(reinterpret_cast<V*>(out + 16), _mm256_permute2x128_si256(first, second, 0x31));
+// The top BITS bits of every byte of V, moved down to start at bit AT: (v >> (8 - bits)) << at.
+TW_AVX2 inline V TopBits(V v, int bits, int at) {
+  const V shifted = _mm256_srl_epi16(v, _mm_cvtsi32_si128(8 - bits - at));
+  return _mm256_and_si256(shifted, _mm256_set1_epi8(static_cast<char>(((1 << bits) - 1) << at)));
 }
 
-TW_AVX2 int BucketRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width) {
-  const Splitter split = MakeSplitter();
-  const V high_nibble = _mm256_set1_epi8(static_cast<char>(0xF0));
-  const int blocks = width / kBlock;
-  for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
-    const Channels ch = Split(LoadBlock(in), split);
-    StoreWords(out, _mm256_or_si256(_mm256_and_si256(ch.green, high_nibble), HighNibbles(ch.blue)), HighNibbles(ch.red));
-  }
-  return blocks * kBlock;
-}
-
-TW_AVX2 int CellRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width) {
+TW_AVX2 int CellRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits) {
+  // Per pixel, blue's bits + green's bits x 2^blue by one multiply-add of a byte pair, and red's
+  // bits, moved up by green + blue - 8 within their byte, as the word's high byte.
+  const V weights = _mm256_set1_epi16(static_cast<short>(1 | (1 << bits.blue) << 8));
+  const int red_at = bits.green + bits.blue - 8;
+  const V zero = _mm256_setzero_si256();
   const Splitter split = MakeSplitter();
   const int blocks = width / kBlock;
   for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
     const Channels ch = Split(LoadBlock(in), split);
-    // Per pixel as a word: the low byte is blue >> 3 | (green >> 3) << 5 cut to 8 bits, the high
-    // byte (red >> 3) << 2 | green >> 6. The 16-bit shifts carry bits across bytes, which the
-    // masks drop.
-    const V blue5 = _mm256_and_si256(_mm256_srli_epi16(ch.blue, 3), _mm256_set1_epi8(0x1F));
-    const V green_low = _mm256_and_si256(_mm256_slli_epi16(ch.green, 2), _mm256_set1_epi8(static_cast<char>(0xE0)));
-    const V low = _mm256_or_si256(blue5, green_low);
-    const V red_high = _mm256_and_si256(_mm256_srli_epi16(ch.red, 1), _mm256_set1_epi8(0x7C));
-    const V green_high = _mm256_and_si256(_mm256_srli_epi16(ch.green, 6), _mm256_set1_epi8(0x03));
-    StoreWords(out, low, _mm256_or_si256(red_high, green_high));
+    const V blue = TopBits(ch.blue, bits.blue, 0), green = TopBits(ch.green, bits.green, 0),
+            red = TopBits(ch.red, bits.red, red_at);
+    // Unpacking works within lanes: LOW holds pixels 0-7 and 16-23, HIGH 8-15 and 24-31.
+    const V low = _mm256_or_si256(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(blue, green), weights),
+                                  _mm256_unpacklo_epi8(zero, red));
+    const V high = _mm256_or_si256(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(blue, green), weights),
+                                   _mm256_unpackhi_epi8(zero, red));
+    _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_permute2x128_si256(low, high, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<V*>(out + 16), _mm256_permute2x128_si256(low, high, 0x31));
   }
   return blocks * kBlock;
 }
@@ -265,17 +257,16 @@ int ChannelDitherRow(const std::uint8_t* in, std::uint8_t* out, int width, int p
   return Use(width) ? ChannelDitherRowAvx2(in, out, width, phase) : 0;
 }
 
-int BucketRow(const std::uint8_t* in, std::uint16_t* out, int width) { return Use(width) ? BucketRowAvx2(in, out, width) : 0; }
-
-int CellRow(const std::uint8_t* in, std::uint16_t* out, int width) { return Use(width) ? CellRowAvx2(in, out, width) : 0; }
+int CellRow(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits) {
+  return Use(width) ? CellRowAvx2(in, out, width, bits) : 0;
+}
 
 #else
 
 int GrayRow(const std::uint8_t*, std::uint8_t*, int) { return 0; }
 int LevelsRow(const std::uint8_t*, std::uint8_t*, int, const std::array<NibbleLevels, 3>&) { return 0; }
 int ChannelDitherRow(const std::uint8_t*, std::uint8_t*, int, int) { return 0; }
-int BucketRow(const std::uint8_t*, std::uint16_t*, int) { return 0; }
-int CellRow(const std::uint8_t*, std::uint16_t*, int) { return 0; }
+int CellRow(const std::uint8_t*, std::uint16_t*, int, CellBits) { return 0; }
 
 #endif
 

@@ -31,10 +31,14 @@ int GrayRow(const std::uint8_t* in, std::uint8_t* out, int width);
 int LevelsRow(const std::uint8_t* in, std::uint8_t* out, int width, const std::array<NibbleLevels, 3>& channels);
 // Pixel x shows red div 4, 64 + green div 4 or 128 + blue div 4 as (PHASE + x) mod 3 is 0, 1 or 2.
 int ChannelDitherRow(const std::uint8_t* in, std::uint8_t* out, int width, int phase);
-// The 4-bit-per-channel bucket of each pixel: red high nibble x 256 + green's x 16 + blue's.
-int BucketRow(const std::uint8_t* in, std::uint16_t* out, int width);
-// The 5-bit-per-channel cell of each pixel: (red >> 3) << 10 | (green >> 3) << 5 | blue >> 3.
-int CellRow(const std::uint8_t* in, std::uint16_t* out, int width);
+// How many high bits of each channel make a cell of the colour cube: together at most 16,
+// green and blue together at least 8, blue at most 6.
+struct CellBits {
+  int red, green, blue;
+};
+
+// The cell of each pixel: red's high bits above green's above blue's.
+int CellRow(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits);
 
 // Whether the passes above use the vector units when the processor has them. Tests turn them off
 // to compare with the plain code; on by default.

@@ -563,26 +563,26 @@ TEST(ColorReductionTest, VectorRowsGiveThePlainBytesAtEveryWidthAndInPlace) {
   }
 }
 
-// The per-pixel values the adaptive methods count and map by, checked pixel by pixel: the
-// vector rows put pixels back in order across the halves of their registers.
-TEST(ColorReductionTest, BucketAndCellRowsKeepPixelOrder) {
+// The cells the adaptive methods count and map by, checked pixel by pixel against the plain
+// formula: the vector rows put pixels back in order across the halves of their registers.
+TEST(ColorReductionTest, CellRowsKeepPixelOrderAtEveryLayout) {
   const TDib picture = ChannelSweep(200, 3, 11);
-  for (int y = 0; y < picture.Height(); ++y) {
-    const std::uint8_t* row = picture.ScanLine(y);
-    std::vector<std::uint16_t> buckets(200, 0xFFFF), cells(200, 0xFFFF);
-    const int bucket_done = reduction::BucketRow(row, buckets.data(), 200);
-    const int cell_done = reduction::CellRow(row, cells.data(), 200);
-    EXPECT_TRUE(bucket_done == 0 || bucket_done == 192);
-    EXPECT_EQ(cell_done, bucket_done);
-    for (int x = 0; x < bucket_done; ++x) {
-      const int b = row[3 * x], g = row[3 * x + 1], r = row[3 * x + 2];
-      ASSERT_EQ(buckets[static_cast<std::size_t>(x)], (r >> 4) << 8 | (g >> 4) << 4 | b >> 4) << x;
-      ASSERT_EQ(cells[static_cast<std::size_t>(x)], (r >> 3) << 10 | (g >> 3) << 5 | b >> 3) << x;
-    }
-    // Nothing past the pixels done is written.
-    for (int x = bucket_done; x < 200; ++x) {
-      EXPECT_EQ(buckets[static_cast<std::size_t>(x)], 0xFFFF);
-      EXPECT_EQ(cells[static_cast<std::size_t>(x)], 0xFFFF);
+  for (const reduction::CellBits bits : {reduction::CellBits{4, 4, 4}, reduction::CellBits{5, 5, 5},
+                                         reduction::CellBits{4, 5, 4}, reduction::CellBits{6, 5, 5},
+                                         reduction::CellBits{2, 7, 6}}) {
+    for (int y = 0; y < picture.Height(); ++y) {
+      const std::uint8_t* row = picture.ScanLine(y);
+      std::vector<std::uint16_t> cells(200, 0xFFFF);
+      const int done = reduction::CellRow(row, cells.data(), 200, bits);
+      EXPECT_TRUE(done == 0 || done == 192);
+      for (int x = 0; x < done; ++x) {
+        const int b = row[3 * x], g = row[3 * x + 1], r = row[3 * x + 2];
+        const int expected = (r >> (8 - bits.red)) << (bits.green + bits.blue) | (g >> (8 - bits.green)) << bits.blue |
+                             b >> (8 - bits.blue);
+        ASSERT_EQ(cells[static_cast<std::size_t>(x)], expected) << bits.red << bits.green << bits.blue << " pixel " << x;
+      }
+      // Nothing past the pixels done is written.
+      for (int x = done; x < 200; ++x) EXPECT_EQ(cells[static_cast<std::size_t>(x)], 0xFFFF);
     }
   }
 }
