@@ -80,6 +80,7 @@ const std::unordered_map<int, const char*>& Table() {
       {SNoDefaultPrinter, "There is no default printer currently selected"},
       {SPrinting, "Printing in progress"},
       {SNotPrinting, "Printer is not currently printing"},
+      {SAddNewShellItemFailed, "Exception in AddNewShellItem"},
   };
   return table;
 }

@@ -77,6 +77,7 @@ enum StringId : int {
   SNoDefaultPrinter = 65470,
   SPrinting = 65471,
   SNotPrinting = 65472,
+  SAddNewShellItemFailed = 65480,
 };
 
 // The text of a string id; an unknown id gives an empty string.

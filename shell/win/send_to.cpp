@@ -72,6 +72,8 @@ TSendToList& SendToList() {
 
 bool SendToListExists() { return ProcessList() != nullptr; }
 
+void FreeSendToList() { ProcessList().reset(); }
+
 std::string SendToCaption(const std::string& name) {
   const std::size_t dot = name.rfind('.');
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);

@@ -38,6 +38,8 @@ private:
 TSendToList& SendToList();
 // Whether the process's list was made yet.
 bool SendToListExists();
+// Frees the process's list (at shutdown).
+void FreeSendToList();
 
 // The text an entry shows: its name without the last extension ("report.doc.lnk" shows as
 // "report.doc").

@@ -1,5 +1,6 @@
 #include "shell/win/shell_list.h"
 
+#include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/messages.h"
 #include "shell/shell_list_texts.h"
@@ -8,6 +9,43 @@
 #include "shell/win/window_helpers.h"
 
 namespace tw {
+namespace {
+
+PTypeInfo ShellListOptionsType() {
+  static PTypeInfo type = SetType(
+      "TPTShellListOptions",
+      EnumerationType("TPTShellListOption",
+                      {"ptsloAutoFill", "ptsloNonFilesystemAncestors", "ptsloDesignInteractive",
+                       "ptsloDefaultKeyHandling", "ptsloContextMenus", "ptsloDontChangeFolder",
+                       "ptsloDontGoBelowBase", "ptsloDynamicRefresh",
+                       "ptsloHideFoldersWhenLinkedToTree", "ptsloOleDrag", "ptsloOleDrop",
+                       "ptsloFolderContextMenu", "ptsloShowHidden"}));
+  return type;
+}
+
+using L = TPTShellList;
+const bool kRegistered =
+    TTypeRegistry::Class<TPTShellList>("TPTShellList", "TCustomListView")
+        .Set("Options", ShellListOptionsType(), [](L& l) { return l.Options().Bits(); },
+             [](L& l, std::int64_t bits) {
+               l.SetOptions(TPTShellListOptions(static_cast<std::uint16_t>(bits)));
+             },
+             kDefaultShellListOptions.Bits())
+        .Object<TPTShellLocator>("Folder", "TPTShellLocator", [](L& l) { return &l.Folder(); },
+                                 [](L& l, TPTShellLocator* value) {
+                                   if (value) l.SetFolder(*value);
+                                 })
+        .String("FileFilter", &L::FileFilter, &L::SetFileFilter)
+        .Method("OnAddItem", [](L& l) { return bool(l.OnAddItem); })
+        .Method("OnDeleteItem", [](L& l) { return bool(l.OnDeleteItem); })
+        .Method("OnPopupHint", [](L& l) { return bool(l.OnPopupHint); })
+        .Method("OnDblClickOpen", [](L& l) { return bool(l.OnDblClickOpen); })
+        .Method("OnCustomDrawSh", [](L& l) { return bool(l.OnCustomDrawSh); })
+        .Method("OnCustomDrawShEx", [](L& l) { return bool(l.OnCustomDrawShEx); })
+        .Method("OnFillComplete", [](L& l) { return bool(l.OnFillComplete); })
+        .Done();
+
+}  // namespace
 
 TPTCustomShellList::TPTCustomShellList(TComponent* AOwner)
     : TPTCustomListView(AOwner),

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "framework/string_table.h"
 #include "shell/shell_list_texts.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
@@ -273,7 +274,7 @@ void TPTCustomShellList::RefreshNow() {
         try {
           if (auto record = EnumeratedItem(folder, std::move(id))) added.push_back(std::move(record));
         } catch (...) {
-          ShowWarning("Exception in AddNewShellItem");
+          ShowWarning(LoadStr(SAddNewShellItemFailed));
           throw;
         }
       }

@@ -9,6 +9,7 @@
 #include "shell/shell_item_id.h"
 #include "shell/shell_namespace.h"
 #include "shell/shell_shortcuts.h"
+#include "shell/win/send_to.h"
 #include "shell/win/shell_folders.h"
 
 namespace tw {
@@ -69,6 +70,7 @@ void InitShellControls() {
 
 void DoneShellControls() {
   TShellProcessState& state = State();
+  FreeSendToList();
   state.column_stream.reset();
   if (state.ole_initialized) {
     OleUninitialize();

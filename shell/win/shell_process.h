@@ -6,8 +6,8 @@
 //     owns every item identifier list), the common controls' file version;
 //   InitShellControls(): the "Shell IDList Array" clipboard format, the list's process-wide
 //     memory stream, OLE.
-// Shutdown: DoneShellControls() frees the memory stream, uninitialises OLE and releases the
-// shortcut table.
+// Shutdown: DoneShellControls() frees the Send To list and the memory stream, uninitialises OLE
+// and releases the shortcut table.
 
 #include <windows.h>
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "framework/type_info.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_names.h"
 #include "tests/shell/win/shell_list_fixture.h"
@@ -386,6 +387,62 @@ TEST_F(ShellListTest, NamesAreFetchedOnlyForShownItems) {
   ASSERT_EQ(list->Items().Count(), 400);
   EXPECT_FALSE(painted.empty());
   EXPECT_LT(painted.size(), 100u) << "only the rows that fit are drawn and named";
+}
+
+TEST_F(ShellListTest, PublishedPropertiesReachTheListByName) {
+  const TPropInfo* options = GetPropInfo(*list, "Options");
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(GetOrdProp(*list, *options), 7835);
+  EXPECT_EQ(options->Default, 7835);
+  SetOrdProp(*list, *options, list->Options().Without(ptsloShowHidden).Bits());
+  EXPECT_FALSE(list->Options().Contains(ptsloShowHidden));
+  const TPropInfo* filter = GetPropInfo(*list, "FileFilter");
+  ASSERT_NE(filter, nullptr);
+  SetStrProp(*list, *filter, "*.txt");
+  EXPECT_EQ(list->FileFilter(), "*.txt");
+  const TPropInfo* folder = GetPropInfo(*list, "Folder");
+  ASSERT_NE(folder, nullptr);
+  EXPECT_EQ(GetObjectProp(*list, *folder), &list->Folder());
+  const TPropInfo* fill_complete = GetPropInfo(*list, "OnFillComplete");
+  ASSERT_NE(fill_complete, nullptr);
+  EXPECT_TRUE(fill_complete->IsAssigned(*list));
+  EXPECT_FALSE(GetPropInfo(*list, "OnAddItem")->IsAssigned(*list));
+  EXPECT_NE(GetPropInfo(*list, "ViewStyle"), nullptr) << "the list view's own properties too";
+}
+
+// Typing a name in the list: the control asks the view for the item, which answers from the
+// names it shows.
+TEST_F(ShellListTest, TheControlsFindRequestMatchesShownNames) {
+  for (const char* name : {"apple.txt", "banana.txt", "berry.txt"}) temp.Write(name, "");
+  list->SetViewStyle(vsReport);
+  ShowTemp();
+  NMLVFINDITEMA find{};
+  find.hdr.hwndFrom = list->Handle();
+  find.hdr.idFrom = GetDlgCtrlID(list->Handle());
+  find.hdr.code = LVN_ODFINDITEMA;
+  find.iStart = IndexOfName("banana.txt") + 1;
+  find.lvfi.flags = LVFI_PARTIAL | LVFI_WRAP;
+  find.lvfi.psz = "B";
+  const LRESULT found = SendMessageA(form->Handle(), WM_NOTIFY, find.hdr.idFrom,
+                                     reinterpret_cast<LPARAM>(&find));
+  EXPECT_EQ(found, IndexOfName("berry.txt"));
+}
+
+TEST_F(ShellListTest, SelectionStaysWithItsItemThroughSortsAndRefreshes) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) temp.Write(name, "");
+  list->SetViewStyle(vsReport);
+  ShowTemp();
+  list->Items().Item(IndexOfName("b.txt"))->SetSelected(true);
+  list->SetSortColumn(-1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"c.txt", "b.txt", "a.txt"}));
+  ASSERT_NE(list->SelectedData(), nullptr);
+  EXPECT_EQ(list->SelectedData()->DisplayName(), "b.txt");
+  ASSERT_TRUE(DeleteFileA(temp.File("c.txt").c_str()));
+  temp.Write("d.txt", "");
+  list->RefreshItems();
+  ASSERT_NE(list->SelectedData(), nullptr);
+  EXPECT_EQ(list->SelectedData()->DisplayName(), "b.txt");
+  EXPECT_EQ(list->SelCount(), 1);
 }
 
 }  // namespace
