@@ -97,21 +97,6 @@ Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets) {
   return upper;
 }
 
-// Bucket counts in four tables, pixel x counted in table x mod 4: neighbouring pixels often share
-// a bucket, and one table would make each increment wait for the previous one.
-using Counts = std::array<std::array<std::uint32_t, kBuckets>, 4>;
-
-void CountRow(const std::uint16_t* buckets, int width, Counts& counts) {
-  int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    ++counts[0][buckets[x]];
-    ++counts[1][buckets[x + 1]];
-    ++counts[2][buckets[x + 2]];
-    ++counts[3][buckets[x + 3]];
-  }
-  for (; x < width; ++x) ++counts[0][buckets[x]];
-}
-
 }  // namespace
 
 std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int width, int height,
@@ -122,10 +107,11 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     buckets[n].component[1] = static_cast<std::uint8_t>(n >> 4 & 15);
     buckets[n].component[2] = static_cast<std::uint8_t>(n & 15);
   }
-  Counts counts{};
+  std::vector<std::uint32_t> counts(4 * kBuckets);
   ForEachRowOfCells(source, width, height, kBucketBits,
-                     [&](int, const std::uint16_t* row) { CountRow(row, width, counts); });
-  for (int n = 0; n < kBuckets; ++n) buckets[n].count = counts[0][n] + counts[1][n] + counts[2][n] + counts[3][n];
+                    [&](int, const std::uint16_t* row) { CountCells(row, width, counts.data(), kBuckets); });
+  for (int n = 0; n < kBuckets; ++n)
+    buckets[n].count = counts[n] + counts[kBuckets + n] + counts[2 * kBuckets + n] + counts[3 * kBuckets + n];
 
   std::vector<Box> boxes(1);
   boxes.reserve(kColors);

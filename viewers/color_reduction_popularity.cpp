@@ -138,13 +138,23 @@ class CellHistogram {
 public:
   CellHistogram(const std::uint8_t* source, int width, int height, CellBits bits)
       : source_(source), width_(width), height_(height), bits_(bits),
-        cells_(1u << (bits.red + bits.green + bits.blue)), counts_(cells_), entry_of_(cells_, kNoEntry) {
+        cells_(1u << (bits.red + bits.green + bits.blue)), entry_of_(cells_, kNoEntry) {
     // A cell is first seen at most once, so the list has room for every cell.
     first_seen_.resize(cells_);
     std::size_t seen = 0;
-    ForEachRowOfCells(source, width, height, bits, [&](int, const std::uint16_t* cells) {
-      seen = CountRow(cells, width, counts_.data(), first_seen_.data(), seen);
-    });
+    if (cells_ <= kSpreadCells) {
+      counts_.resize(4 * std::size_t{cells_});
+      ForEachRowOfCells(source, width, height, bits, [&](int, const std::uint16_t* cells) {
+        seen = CountRowSpread(cells, width, first_seen_.data(), seen);
+      });
+      for (std::uint32_t cell = 0; cell < cells_; ++cell)
+        counts_[cell] += counts_[cells_ + cell] + counts_[2 * cells_ + cell] + counts_[3 * cells_ + cell];
+    } else {
+      counts_.resize(cells_);
+      ForEachRowOfCells(source, width, height, bits, [&](int, const std::uint16_t* cells) {
+        seen = CountRow(cells, width, counts_.data(), first_seen_.data(), seen);
+      });
+    }
     first_seen_.resize(seen);
   }
 
@@ -213,6 +223,7 @@ public:
 private:
   static constexpr std::size_t kCells6 = std::size_t{1} << 18;
   static constexpr std::uint16_t kNoEntry = 0xFFFF;
+  static constexpr std::uint32_t kSpreadCells = 1u << 12;  // four tables of these fit the cache
 
   static std::uint32_t High(int bits) { return 0xFFu << (8 - bits) & 0xFF; }
 
@@ -245,6 +256,35 @@ private:
     }
     for (; x < width; ++x)
       if (counts[cells[x]]++ == 0) first_seen[seen++] = cells[x];
+    return seen;
+  }
+
+  // CountRow for few cells, which neighbouring pixels often share: pixel x is counted in table
+  // x mod 4, so that an increment seldom waits for the one before. A cell is new when its
+  // pixel's table had not counted it and no other table has, nor an earlier pixel of the four.
+  std::size_t CountRowSpread(const std::uint16_t* cells, int width, std::uint32_t* first_seen, std::size_t seen) {
+    std::uint32_t* const t0 = counts_.data();
+    std::uint32_t* const t1 = t0 + cells_;
+    std::uint32_t* const t2 = t1 + cells_;
+    std::uint32_t* const t3 = t2 + cells_;
+    auto total = [&](std::uint16_t c) { return t0[c] + t1[c] + t2[c] + t3[c]; };
+    int x = 0;
+    for (; x + 4 <= width; x += 4) {
+      const std::uint16_t c[4] = {cells[x], cells[x + 1], cells[x + 2], cells[x + 3]};
+      const std::uint32_t b0 = t0[c[0]]++, b1 = t1[c[1]]++, b2 = t2[c[2]]++, b3 = t3[c[3]]++;
+      if (__builtin_expect((b0 == 0) | (b1 == 0) | (b2 == 0) | (b3 == 0), 0)) {
+        for (int i = 0; i < 4; ++i) {
+          int in_group = 0, earlier = 0;
+          for (int j = 0; j < 4; ++j) {
+            in_group += c[j] == c[i];
+            earlier += j < i && c[j] == c[i];
+          }
+          if (earlier == 0 && total(c[i]) == static_cast<std::uint32_t>(in_group)) first_seen[seen++] = c[i];
+        }
+      }
+    }
+    for (; x < width; ++x)
+      if (t0[cells[x]]++ == 0 && total(cells[x]) == 1) first_seen[seen++] = cells[x];
     return seen;
   }
 
@@ -357,10 +397,11 @@ void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int
   };
   // Coarser masks follow from counted cells. Every mask step up to red 240, green 248, blue 240
   // keeps a colour's cell at four, five and four bits, so a picture with more such cells than
-  // the histogram holds fits none of them, and those cells, small enough to count quickly, give
-  // the rest. A few sampled rows tell such a colourful picture apart without a pass of its own.
+  // the histogram holds fits none of them, and cells of four bits per channel, quick to count,
+  // give the rest. A few sampled rows tell such a colourful picture apart without a pass of its
+  // own.
   if (SampledCellsExceed(source, width, height, kCoarseBits, kMaxEntries)) {
-    CellHistogram cells(source, width, height, kCoarseBits);
+    CellHistogram cells(source, width, height, CellBits{4, 4, 4});
     while (!masks_covered_by(cells)) histogram.Coarsen();
     finish_from(cells);
     return;
