@@ -107,11 +107,10 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     buckets[n].component[1] = static_cast<std::uint8_t>(n >> 4 & 15);
     buckets[n].component[2] = static_cast<std::uint8_t>(n & 15);
   }
-  std::vector<std::uint32_t> counts(4 * kBuckets);
+  CellCounts counts(kBuckets);
   ForEachRowOfCells(source, width, height, kBucketBits,
-                    [&](int, const std::uint16_t* row) { CountCells(row, width, counts.data(), kBuckets); });
-  for (int n = 0; n < kBuckets; ++n)
-    buckets[n].count = counts[n] + counts[kBuckets + n] + counts[2 * kBuckets + n] + counts[3 * kBuckets + n];
+                    [&](int, const std::uint16_t* row) { counts.CountRow(row, width); });
+  for (int n = 0; n < kBuckets; ++n) buckets[n].count = counts.Total(static_cast<std::size_t>(n));
 
   std::vector<Box> boxes(1);
   boxes.reserve(kColors);

@@ -61,23 +61,52 @@ void ForEachRowOfCells(const std::uint8_t* source, int width, int height, CellBi
   }
 }
 
-// Counts the WIDTH cells of a row in four tables of CELLS counts each at TABLES, pixel x in
-// table x mod 4: neighbouring pixels often share a cell, and one table would make each increment
-// wait for the one before.
-inline void CountCells(const std::uint16_t* cells, int width, std::uint32_t* tables, std::size_t cell_count) {
-  std::uint32_t* const t0 = tables;
-  std::uint32_t* const t1 = t0 + cell_count;
-  std::uint32_t* const t2 = t1 + cell_count;
-  std::uint32_t* const t3 = t2 + cell_count;
-  int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    ++t0[cells[x]];
-    ++t1[cells[x + 1]];
-    ++t2[cells[x + 2]];
-    ++t3[cells[x + 3]];
+// Pixel counts of the cells of a colour cube. With few cells, which neighbouring pixels often
+// share, pixel x of a row is counted in table x mod 4, so that an increment seldom waits for the
+// one before; many cells get one table, which keeps them in the cache. The tables lie a little
+// more than a multiple of 4 KiB apart: at exactly such a distance the processor takes an
+// increment of one table for an overlap with the one before in another and makes it wait.
+class CellCounts {
+public:
+  explicit CellCounts(std::size_t cells)
+      : cells_(cells), tables_(cells <= kSpreadCells ? 4 : 1), stride_(cells + kGap), counts_(stride_ * tables_) {}
+
+  void CountRow(const std::uint16_t* row, int width) {
+    std::uint32_t* const t0 = counts_.data();
+    int x = 0;
+    if (tables_ == 4) {
+      std::uint32_t* const t1 = t0 + stride_;
+      std::uint32_t* const t2 = t1 + stride_;
+      std::uint32_t* const t3 = t2 + stride_;
+      for (; x + 4 <= width; x += 4) {
+        ++t0[row[x]];
+        ++t1[row[x + 1]];
+        ++t2[row[x + 2]];
+        ++t3[row[x + 3]];
+      }
+    }
+    for (; x < width; ++x) ++t0[row[x]];
   }
-  for (; x < width; ++x) ++t0[cells[x]];
-}
+
+  std::size_t Cells() const { return cells_; }
+  std::uint32_t Total(std::size_t cell) const {
+    std::uint32_t total = 0;
+    for (std::size_t t = 0; t < tables_; ++t) total += counts_[t * stride_ + cell];
+    return total;
+  }
+
+  // FIRST[cell] = CHUNK for every cell counted so far whose FIRST is still NEVER.
+  void MarkFirstCounted(std::uint32_t* first, std::uint32_t chunk, std::uint32_t never) const {
+    reduction::MarkFirstCounted(counts_.data(), stride_, tables_, cells_, first, chunk, never);
+  }
+
+private:
+  static constexpr std::size_t kSpreadCells = 4096;  // four tables of these fit the cache
+  static constexpr std::size_t kGap = 64;
+
+  std::size_t cells_, tables_, stride_;
+  std::vector<std::uint32_t> counts_;
+};
 
 // OUT[x] = INDEX_OF[VALUES[x]] for the WIDTH pixels of a row, eight indices to a 64-bit store
 // (the targets are little-endian).

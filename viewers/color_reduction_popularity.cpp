@@ -130,36 +130,38 @@ TRGBQuad ColorOf(std::uint32_t key) {
 }
 
 // Cells of the colour cube, a few high bits per channel, counted in one pass: how many pixels
-// each holds and in what order they first appear. Once every mask keeps no more bits than a
-// cell, the whole histogram follows from these counts, and the picture need not be rescanned per
-// step. Whether a step whose masks keep six bits of some channel fits the histogram follows from
-// which six-bit cells occur, found by one more pass when it is needed.
+// each holds and in which chunk of rows it first appears. Once every mask keeps no more bits than
+// a cell, the whole histogram follows from these counts, and the picture need not be rescanned
+// per step. Whether a step whose masks keep six bits of some channel fits the histogram follows
+// from which six-bit cells occur, found by one more pass when it is needed.
+//
+// The order in which colours first appear decides only between colours of equal count. The chunk
+// of a colour's first pixel is known from the counts after each chunk; the pixels of a chunk are
+// looked at again only when two colours of equal count that first appear in it compete for the
+// palette.
 class CellHistogram {
 public:
   CellHistogram(const std::uint8_t* source, int width, int height, CellBits bits)
       : source_(source), width_(width), height_(height), bits_(bits),
-        cells_(1u << (bits.red + bits.green + bits.blue)), entry_of_(cells_, kNoEntry) {
-    // A cell is first seen at most once, so the list has room for every cell.
-    first_seen_.resize(cells_);
-    std::size_t seen = 0;
-    if (cells_ <= kSpreadCells) {
-      counts_.resize(4 * std::size_t{cells_});
-      ForEachRowOfCells(source, width, height, bits, [&](int, const std::uint16_t* cells) {
-        seen = CountRowSpread(cells, width, first_seen_.data(), seen);
-      });
-      for (std::uint32_t cell = 0; cell < cells_; ++cell)
-        counts_[cell] += counts_[cells_ + cell] + counts_[2 * cells_ + cell] + counts_[3 * cells_ + cell];
-    } else {
-      counts_.resize(cells_);
-      ForEachRowOfCells(source, width, height, bits, [&](int, const std::uint16_t* cells) {
-        seen = CountRow(cells, width, counts_.data(), first_seen_.data(), seen);
-      });
+        cells_(1u << (bits.red + bits.green + bits.blue)),
+        rows_per_chunk_(static_cast<int>(std::clamp<std::size_t>(kChunkPixelsPerCell * cells_ / static_cast<std::size_t>(width), 1,
+                                                                 static_cast<std::size_t>(height)))),
+        entry_of_(cells_, kNoEntry) {
+    CellCounts counts(cells_);
+    std::vector<std::uint32_t> first_chunk(cells_, kNever);
+    ForEachRowOfCells(source, width, height, bits, [&](int y, const std::uint16_t* cells) {
+      counts.CountRow(cells, width);
+      if ((y + 1) % rows_per_chunk_ == 0 || y + 1 == height)
+        counts.MarkFirstCounted(first_chunk.data(), static_cast<std::uint32_t>(y / rows_per_chunk_), kNever);
+    });
+    for (std::uint32_t cell = 0; cell < cells_; ++cell) {
+      if (first_chunk[cell] == kNever) continue;
+      occurring_.push_back(Occurring{cell, counts.Total(cell), first_chunk[cell]});
     }
-    first_seen_.resize(seen);
   }
 
   // The number of cells that occur.
-  std::size_t Cells() const { return first_seen_.size(); }
+  std::size_t Cells() const { return occurring_.size(); }
 
   // True when the masks keep no more bits of any channel than a cell.
   bool Covers(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
@@ -186,33 +188,74 @@ public:
     return true;
   }
 
-  // The histogram under masks the cells cover, its entries in the order their colours first
-  // appear in the picture, as a scan of the pixels makes them; empty when more than kMaxEntries
-  // colours remain.
+  // The histogram under masks the cells cover, empty when more than kMaxEntries colours remain.
   std::vector<Entry> Entries(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     mask_ = CellOf(static_cast<std::uint32_t>(blue | green << 8 | red << 16), bits_);
     std::vector<Entry> entries;
-    for (std::uint32_t cell : first_seen_) {
-      std::uint16_t& entry = entry_of_[cell & mask_];
+    entry_chunk_.clear();
+    for (const Occurring& o : occurring_) {
+      std::uint16_t& entry = entry_of_[o.cell & mask_];
       if (entry == kNoEntry) {
         if (entries.size() == kMaxEntries) {
           entries.clear();
           break;
         }
         entry = static_cast<std::uint16_t>(entries.size());
-        entries.push_back(Entry{ColourOf(cell & mask_), 0, -1});
+        entries.push_back(Entry{ColourOf(o.cell & mask_), 0, -1});
+        entry_chunk_.push_back(o.first_chunk);
       }
-      entries[entry].count += counts_[cell];
+      entries[entry].count += o.count;
+      entry_chunk_[entry] = std::min(entry_chunk_[entry], o.first_chunk);
     }
-    // Entries are numbered in first-seen order, so entry_of_ is kept for WriteIndices.
+    // entry_of_ is kept for Rank and WriteIndices.
     if (entries.empty()) Forget();
     return entries;
+  }
+
+  // ENTRIES, as the last call of Entries made them, from the most frequent on, equal counts in
+  // the order their colours first appear in the picture; exact for the first 256 places.
+  std::vector<int> Rank(const std::vector<Entry>& entries) {
+    std::vector<int> order(entries.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<std::uint64_t> position(entries.size());
+    auto before = [&](int a, int b) {
+      const auto ua = static_cast<std::size_t>(a), ub = static_cast<std::size_t>(b);
+      if (entries[ua].count != entries[ub].count) return entries[ua].count > entries[ub].count;
+      if (entry_chunk_[ua] != entry_chunk_[ub]) return entry_chunk_[ua] < entry_chunk_[ub];
+      if (position[ua] != position[ub]) return position[ua] < position[ub];
+      return a < b;
+    };
+    std::sort(order.begin(), order.end(), before);
+    // Runs of equal count and first chunk that reach into the first 256 places.
+    std::vector<std::uint8_t> wanted(entries.size());
+    std::vector<std::uint32_t> chunks;
+    const std::size_t places = std::min<std::size_t>(256, order.size());
+    for (std::size_t p = 0; p < places;) {
+      const auto first = static_cast<std::size_t>(order[p]);
+      std::size_t q = p + 1;
+      for (; q < order.size(); ++q) {
+        const auto e = static_cast<std::size_t>(order[q]);
+        if (entries[e].count != entries[first].count || entry_chunk_[e] != entry_chunk_[first]) break;
+      }
+      if (q - p > 1) {
+        for (std::size_t k = p; k < q; ++k) wanted[static_cast<std::size_t>(order[k])] = 1;
+        chunks.push_back(entry_chunk_[first]);
+      }
+      p = q;
+    }
+    if (chunks.empty()) return order;
+    std::sort(chunks.begin(), chunks.end());
+    chunks.erase(std::unique(chunks.begin(), chunks.end()), chunks.end());
+    FindFirstPositions(chunks, wanted, position);
+    std::sort(order.begin(), order.end(), before);
+    return order;
   }
 
   // Writes each pixel's palette index, taken from ENTRIES as the last call of Entries made them.
   void WriteIndices(const std::vector<Entry>& entries, std::uint8_t* target) {
     std::vector<std::uint8_t> index_of(cells_);
-    for (std::uint32_t cell : first_seen_) index_of[cell] = static_cast<std::uint8_t>(entries[entry_of_[cell & mask_]].index);
+    for (const Occurring& o : occurring_)
+      index_of[o.cell] = static_cast<std::uint8_t>(entries[entry_of_[o.cell & mask_]].index);
     Forget();
     const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width_, 8));
     ForEachRowOfCells(source_, width_, height_, bits_, [&](int y, const std::uint16_t* cells) {
@@ -221,9 +264,16 @@ public:
   }
 
 private:
+  struct Occurring {
+    std::uint32_t cell, count, first_chunk;
+  };
+
   static constexpr std::size_t kCells6 = std::size_t{1} << 18;
   static constexpr std::uint16_t kNoEntry = 0xFFFF;
-  static constexpr std::uint32_t kSpreadCells = 1u << 12;  // four tables of these fit the cache
+  static constexpr std::uint32_t kNever = 0xFFFFFFFF;
+  // A chunk holds this many pixels per cell, so that looking over the cells after each chunk
+  // costs little beside counting the chunk.
+  static constexpr std::size_t kChunkPixelsPerCell = 4;
 
   static std::uint32_t High(int bits) { return 0xFFu << (8 - bits) & 0xFF; }
 
@@ -238,54 +288,29 @@ private:
     return (pixel >> 6 & 0x3F000) | (pixel >> 4 & 0xFC0) | (pixel >> 2 & 0x3F);
   }
 
-  // Counts a row's cells and lists those seen for the first time after the SEEN already listed;
-  // returns the new length of the list. Four cells are counted before one test of whether any of
-  // them was new: the test is rarely true, and one per cell would cost as much as the counting.
-  static std::size_t CountRow(const std::uint16_t* cells, int width, std::uint32_t* counts, std::uint32_t* first_seen,
-                              std::size_t seen) {
-    int x = 0;
-    for (; x + 4 <= width; x += 4) {
-      const std::uint16_t c0 = cells[x], c1 = cells[x + 1], c2 = cells[x + 2], c3 = cells[x + 3];
-      const std::uint32_t b0 = counts[c0]++, b1 = counts[c1]++, b2 = counts[c2]++, b3 = counts[c3]++;
-      if (__builtin_expect((b0 == 0) | (b1 == 0) | (b2 == 0) | (b3 == 0), 0)) {
-        if (b0 == 0) first_seen[seen++] = c0;
-        if (b1 == 0) first_seen[seen++] = c1;
-        if (b2 == 0) first_seen[seen++] = c2;
-        if (b3 == 0) first_seen[seen++] = c3;
-      }
-    }
-    for (; x < width; ++x)
-      if (counts[cells[x]]++ == 0) first_seen[seen++] = cells[x];
-    return seen;
-  }
-
-  // CountRow for few cells, which neighbouring pixels often share: pixel x is counted in table
-  // x mod 4, so that an increment seldom waits for the one before. A cell is new when its
-  // pixel's table had not counted it and no other table has, nor an earlier pixel of the four.
-  std::size_t CountRowSpread(const std::uint16_t* cells, int width, std::uint32_t* first_seen, std::size_t seen) {
-    std::uint32_t* const t0 = counts_.data();
-    std::uint32_t* const t1 = t0 + cells_;
-    std::uint32_t* const t2 = t1 + cells_;
-    std::uint32_t* const t3 = t2 + cells_;
-    auto total = [&](std::uint16_t c) { return t0[c] + t1[c] + t2[c] + t3[c]; };
-    int x = 0;
-    for (; x + 4 <= width; x += 4) {
-      const std::uint16_t c[4] = {cells[x], cells[x + 1], cells[x + 2], cells[x + 3]};
-      const std::uint32_t b0 = t0[c[0]]++, b1 = t1[c[1]]++, b2 = t2[c[2]]++, b3 = t3[c[3]]++;
-      if (__builtin_expect((b0 == 0) | (b1 == 0) | (b2 == 0) | (b3 == 0), 0)) {
-        for (int i = 0; i < 4; ++i) {
-          int in_group = 0, earlier = 0;
-          for (int j = 0; j < 4; ++j) {
-            in_group += c[j] == c[i];
-            earlier += j < i && c[j] == c[i];
-          }
-          if (earlier == 0 && total(c[i]) == static_cast<std::uint32_t>(in_group)) first_seen[seen++] = c[i];
+  // POSITION[e], for each WANTED entry e, = the place of its colour's first pixel within the
+  // first chunk it appears in, one of CHUNKS (ascending).
+  void FindFirstPositions(const std::vector<std::uint32_t>& chunks, const std::vector<std::uint8_t>& wanted,
+                          std::vector<std::uint64_t>& position) const {
+    std::vector<std::uint8_t> found(wanted.size());
+    std::vector<std::uint16_t> cells(static_cast<std::size_t>(width_));
+    const auto stride = static_cast<std::size_t>(TDib::RowBytes(width_, 24));
+    for (const std::uint32_t chunk : chunks) {
+      std::size_t left = 0;
+      for (std::size_t e = 0; e < wanted.size(); ++e) left += wanted[e] && entry_chunk_[e] == chunk;
+      const int first_row = static_cast<int>(chunk) * rows_per_chunk_;
+      const int end_row = std::min(height_, first_row + rows_per_chunk_);
+      for (int y = first_row; y < end_row && left > 0; ++y) {
+        CellsOfRow(source_ + stride * static_cast<std::size_t>(y), width_, cells.data(), bits_);
+        for (int x = 0; x < width_; ++x) {
+          const std::uint16_t e = entry_of_[cells[static_cast<std::size_t>(x)] & mask_];
+          if (!wanted[e] || found[e] || entry_chunk_[e] != chunk) continue;
+          found[e] = 1;
+          position[e] = static_cast<std::uint64_t>(y - first_row) * static_cast<std::uint64_t>(width_) + static_cast<std::uint64_t>(x);
+          --left;
         }
       }
     }
-    for (; x < width; ++x)
-      if (t0[cells[x]]++ == 0 && total(cells[x]) == 1) first_seen[seen++] = cells[x];
-    return seen;
   }
 
   void FindSixBitCells() {
@@ -300,17 +325,18 @@ private:
   }
 
   void Forget() {
-    for (std::uint32_t cell : first_seen_) entry_of_[cell & mask_] = kNoEntry;
+    for (const Occurring& o : occurring_) entry_of_[o.cell & mask_] = kNoEntry;
   }
 
   const std::uint8_t* source_;
   int width_, height_;
   CellBits bits_;
-  std::uint32_t cells_;                 // how many cells there are
+  std::uint32_t cells_;  // how many cells there are
+  int rows_per_chunk_;
   std::vector<std::uint64_t> occurs6_;  // a bit per six-bit cell that occurs, once needed
-  std::vector<std::uint32_t> counts_;
-  std::vector<std::uint32_t> first_seen_;
+  std::vector<Occurring> occurring_;    // in cell order
   std::vector<std::uint16_t> entry_of_;  // masked cell -> its entry
+  std::vector<std::uint32_t> entry_chunk_;  // entry -> the chunk its colour first appears in
   std::uint32_t mask_ = 0;
 };
 
@@ -333,14 +359,19 @@ bool SampledCellsExceed(const std::uint8_t* source, int width, int height, CellB
   return false;
 }
 
-// Gives the most frequent entries (the earlier among equals) the palette indices 0 to 255 and
-// every other entry the index of its nearest palette colour.
-void ChoosePalette(std::vector<Entry>& entries, std::span<TRGBQuad, 256> palette) {
+// ENTRIES from the most frequent on, the earlier in entry order among equals.
+std::vector<int> RankInEntryOrder(const std::vector<Entry>& entries) {
   std::vector<int> order(entries.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
     return entries[static_cast<std::size_t>(a)].count > entries[static_cast<std::size_t>(b)].count;
   });
+  return order;
+}
+
+// Gives the first 256 entries of ORDER the palette indices 0 to 255 and every other entry the
+// index of its nearest palette colour.
+void ChoosePalette(std::vector<Entry>& entries, const std::vector<int>& order, std::span<TRGBQuad, 256> palette) {
   std::fill(palette.begin(), palette.end(), kUnused);
   const std::size_t chosen = std::min<std::size_t>(256, order.size());
   for (std::size_t k = 0; k < chosen; ++k) {
@@ -351,8 +382,15 @@ void ChoosePalette(std::vector<Entry>& entries, std::span<TRGBQuad, 256> palette
   // The palette by channel, and each distance computed for all 256 entries before the first
   // smallest is looked for: loops the compiler turns into vector code.
   alignas(32) std::int32_t red[256], green[256], blue[256], distance[256];
-  for (int i = 0; i < 256; ++i) red[i] = palette[i].Red, green[i] = palette[i].Green, blue[i] = palette[i].Blue;
+  std::array<std::uint32_t, 256> keys;
+  for (int i = 0; i < 256; ++i) {
+    red[i] = palette[i].Red, green[i] = palette[i].Green, blue[i] = palette[i].Blue;
+    keys[i] = palette[i].Blue | palette[i].Green << 8 | static_cast<std::uint32_t>(palette[i].Red) << 16;
+  }
+  const NearestColourSearch search(keys);
   for (Entry& e : entries) {
+    if (e.index >= 0) continue;
+    e.index = search.Find(e.key);
     if (e.index >= 0) continue;
     const TRGBQuad c = ColorOf(e.key);
     std::int32_t smallest = 1 << 30;
@@ -375,7 +413,7 @@ void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int
   };
   auto exact = [&] {
     if (!histogram.Count()) return false;
-    ChoosePalette(histogram.Entries(), palette);
+    ChoosePalette(histogram.Entries(), RankInEntryOrder(histogram.Entries()), palette);
     histogram.WriteIndices(target);
     return true;
   };
@@ -390,7 +428,7 @@ void Popularity(const std::uint8_t* source, std::uint8_t* target, int width, int
     for (;; histogram.Coarsen()) {
       std::vector<Entry> entries = cells.Entries(histogram.RedMask(), histogram.GreenMask(), histogram.BlueMask());
       if (entries.empty()) continue;
-      ChoosePalette(entries, palette);
+      ChoosePalette(entries, cells.Rank(entries), palette);
       cells.WriteIndices(entries, target);
       return;
     }

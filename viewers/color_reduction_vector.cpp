@@ -31,6 +31,19 @@ NibbleLevels NibbleLevelsOf(const std::array<std::uint8_t, 256>& nearest, std::u
   return l;
 }
 
+namespace {
+
+void MarkFirstCountedPlain(const std::uint32_t* counts, std::size_t stride, std::size_t tables, std::size_t from,
+                           std::size_t cells, std::uint32_t* first, std::uint32_t chunk, std::uint32_t never) {
+  for (std::size_t c = from; c < cells; ++c) {
+    std::uint32_t any = 0;
+    for (std::size_t t = 0; t < tables; ++t) any |= counts[t * stride + c];
+    if (first[c] == never && any != 0) first[c] = chunk;
+  }
+}
+
+}  // namespace
+
 bool VectorRowsEnabled() { return enabled.load(std::memory_order_relaxed); }
 void SetVectorRowsEnabled(bool on) { enabled.store(on, std::memory_order_relaxed); }
 
@@ -245,7 +258,71 @@ TW_AVX2 int CellRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width, C
   return blocks * kBlock;
 }
 
+TW_AVX2 std::size_t MarkFirstCountedAvx2(const std::uint32_t* counts, std::size_t stride, std::size_t tables,
+                                         std::size_t cells, std::uint32_t* first, std::uint32_t chunk, std::uint32_t never) {
+  const V never_v = _mm256_set1_epi32(static_cast<int>(never)), chunk_v = _mm256_set1_epi32(static_cast<int>(chunk));
+  const V zero = _mm256_setzero_si256();
+  std::size_t c = 0;
+  for (; c + 8 <= cells; c += 8) {
+    V any = _mm256_loadu_si256(reinterpret_cast<const V*>(counts + c));
+    for (std::size_t t = 1; t < tables; ++t)
+      any = _mm256_or_si256(any, _mm256_loadu_si256(reinterpret_cast<const V*>(counts + t * stride + c)));
+    V* at = reinterpret_cast<V*>(first + c);
+    const V was = _mm256_loadu_si256(at);
+    const V mark = _mm256_andnot_si256(_mm256_cmpeq_epi32(any, zero), _mm256_cmpeq_epi32(was, never_v));
+    _mm256_storeu_si256(at, _mm256_blendv_epi8(was, chunk_v, mark));
+  }
+  return c;
+}
+
+TW_AVX2 int NearestAvx2(const std::int16_t* red_green, const std::int16_t* blue_zero, std::uint32_t colour) {
+  const int blue = static_cast<int>(colour & 0xFF), green = static_cast<int>(colour >> 8 & 0xFF),
+            red = static_cast<int>(colour >> 16);
+  const V rg = _mm256_set1_epi32(red | green << 16), b0 = _mm256_set1_epi32(blue);
+  // Per lane the smallest distance so far and the first palette index with it.
+  V best = _mm256_set1_epi32(0x7FFFFFFF), best_index = _mm256_setzero_si256();
+  V index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const V eight = _mm256_set1_epi32(8);
+  for (int i = 0; i < 256; i += 8, index = _mm256_add_epi32(index, eight)) {
+    const V d_rg = _mm256_sub_epi16(rg, _mm256_load_si256(reinterpret_cast<const V*>(red_green + 2 * i)));
+    const V d_b = _mm256_sub_epi16(b0, _mm256_load_si256(reinterpret_cast<const V*>(blue_zero + 2 * i)));
+    const V distance = _mm256_add_epi32(_mm256_madd_epi16(d_rg, d_rg), _mm256_madd_epi16(d_b, d_b));
+    const V closer = _mm256_cmpgt_epi32(best, distance);
+    best = _mm256_blendv_epi8(best, distance, closer);
+    best_index = _mm256_blendv_epi8(best_index, index, closer);
+  }
+  alignas(32) std::int32_t distances[8], indices[8];
+  _mm256_store_si256(reinterpret_cast<V*>(distances), best);
+  _mm256_store_si256(reinterpret_cast<V*>(indices), best_index);
+  int found = 0;
+  for (int lane = 1; lane < 8; ++lane)
+    if (distances[lane] < distances[found] || (distances[lane] == distances[found] && indices[lane] < indices[found]))
+      found = lane;
+  return indices[found];
+}
+
 }  // namespace
+
+NearestColourSearch::NearestColourSearch(const std::array<std::uint32_t, 256>& palette)
+    : use_(VectorRowsEnabled() && HasAvx2()) {
+  for (std::size_t i = 0; i < 256; ++i) {
+    red_green_[2 * i] = static_cast<std::int16_t>(palette[i] >> 16);
+    red_green_[2 * i + 1] = static_cast<std::int16_t>(palette[i] >> 8 & 0xFF);
+    blue_zero_[2 * i] = static_cast<std::int16_t>(palette[i] & 0xFF);
+  }
+}
+
+int NearestColourSearch::Find(std::uint32_t colour) const {
+  return use_ ? NearestAvx2(red_green_.data(), blue_zero_.data(), colour) : -1;
+}
+
+void MarkFirstCounted(const std::uint32_t* counts, std::size_t stride, std::size_t tables, std::size_t cells,
+                      std::uint32_t* first, std::uint32_t chunk, std::uint32_t never) {
+  const std::size_t done = VectorRowsEnabled() && HasAvx2()
+                               ? MarkFirstCountedAvx2(counts, stride, tables, cells, first, chunk, never)
+                               : 0;
+  MarkFirstCountedPlain(counts, stride, tables, done, cells, first, chunk, never);
+}
 
 int GrayRow(const std::uint8_t* in, std::uint8_t* out, int width) { return Use(width) ? GrayRowAvx2(in, out, width) : 0; }
 
@@ -267,6 +344,14 @@ int GrayRow(const std::uint8_t*, std::uint8_t*, int) { return 0; }
 int LevelsRow(const std::uint8_t*, std::uint8_t*, int, const std::array<NibbleLevels, 3>&) { return 0; }
 int ChannelDitherRow(const std::uint8_t*, std::uint8_t*, int, int) { return 0; }
 int CellRow(const std::uint8_t*, std::uint16_t*, int, CellBits) { return 0; }
+
+void MarkFirstCounted(const std::uint32_t* counts, std::size_t stride, std::size_t tables, std::size_t cells,
+                      std::uint32_t* first, std::uint32_t chunk, std::uint32_t never) {
+  MarkFirstCountedPlain(counts, stride, tables, 0, cells, first, chunk, never);
+}
+
+NearestColourSearch::NearestColourSearch(const std::array<std::uint32_t, 256>&) {}
+int NearestColourSearch::Find(std::uint32_t) const { return -1; }
 
 #endif
 

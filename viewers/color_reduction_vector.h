@@ -9,6 +9,7 @@
 // the input as the reduction does.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tw::reduction {
@@ -39,6 +40,26 @@ struct CellBits {
 
 // The cell of each pixel: red's high bits above green's above blue's.
 int CellRow(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits);
+
+// FIRST[c] = CHUNK for each cell c below CELLS that one of TABLES tables of counts, STRIDE
+// apart from COUNTS on, has counted and whose FIRST is still NEVER.
+void MarkFirstCounted(const std::uint32_t* counts, std::size_t stride, std::size_t tables, std::size_t cells,
+                      std::uint32_t* first, std::uint32_t chunk, std::uint32_t never);
+
+// The nearest of 256 palette colours by squared distance in red, green and blue, with the vector
+// units: Find gives the first of equal distances, or -1 when the vector units are not used.
+class NearestColourSearch {
+public:
+  // Colours as blue | green << 8 | red << 16.
+  explicit NearestColourSearch(const std::array<std::uint32_t, 256>& palette);
+  int Find(std::uint32_t colour) const;
+
+private:
+  // Per palette colour, red and green as one pair of 16-bit values, blue and 0 as another.
+  alignas(32) std::array<std::int16_t, 512> red_green_{};
+  alignas(32) std::array<std::int16_t, 512> blue_zero_{};
+  bool use_ = false;
+};
 
 // Whether the passes above use the vector units when the processor has them. Tests turn them off
 // to compare with the plain code; on by default.
