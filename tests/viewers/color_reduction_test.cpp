@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <numeric>
 #include <set>
 #include <vector>
 
@@ -418,6 +419,23 @@ TDib TwinColours(const Rgb& delta) {
   return Picture(50, colors);
 }
 
+// Reduces PICTURE in place by popularity, expects the palette and indices of PlainPopularity and
+// returns its number of mask steps.
+int ExpectPlainPopularity(const TDib& picture) {
+  const int width = picture.Width(), height = picture.Height();
+  std::array<TRGBQuad, 256> expected_palette{}, palette{};
+  int steps = 0;
+  const std::vector<std::uint8_t> expected = PlainPopularity(picture, expected_palette, steps);
+  TDib reduced = picture;
+  ReducePixels(reduced.Bits(), reduced.Bits(), width, height, rmPopularity, palette);
+  EXPECT_EQ(palette, expected_palette) << width << "x" << height << " after " << steps << " steps";
+  std::vector<std::uint8_t> actual;
+  for (int row = 0; row < height; ++row)
+    for (int x = 0; x < width; ++x) actual.push_back(reduced.Bits()[row * TDib::RowBytes(width, 8) + x]);
+  EXPECT_EQ(actual, expected) << width << "x" << height << " after " << steps << " steps";
+  return steps;
+}
+
 TEST(ColorReductionTest, PopularityMatchesPlainRescanningAtEveryMaskStep) {
   std::vector<TDib> pictures;
   for (int noise : {0, 3, 8, 20, 40})
@@ -428,24 +446,88 @@ TEST(ColorReductionTest, PopularityMatchesPlainRescanningAtEveryMaskStep) {
   // Colourful enough that sampled rows alone hold more cells than the histogram.
   pictures.push_back(PhotoLike(333, 201, 25));
   std::set<int> steps_seen;
-  for (const TDib& picture : pictures) {
-    const int width = picture.Width(), height = picture.Height();
-    std::array<TRGBQuad, 256> expected_palette{}, palette{};
-    int steps = 0;
-    const std::vector<std::uint8_t> expected = PlainPopularity(picture, expected_palette, steps);
-    steps_seen.insert(steps);
-    TDib reduced = picture;
-    ReducePixels(reduced.Bits(), reduced.Bits(), width, height, rmPopularity, palette);
-    ASSERT_EQ(palette, expected_palette) << width << "x" << height << " after " << steps << " steps";
-    std::vector<std::uint8_t> actual;
-    for (int row = 0; row < height; ++row)
-      for (int x = 0; x < width; ++x) actual.push_back(reduced.Bits()[row * TDib::RowBytes(width, 8) + x]);
-    EXPECT_EQ(actual, expected) << width << "x" << height << " after " << steps << " steps";
-  }
+  for (const TDib& picture : pictures) steps_seen.insert(ExpectPlainPopularity(picture));
   // The pictures end on exact passes with fine masks, on steps decided from six-bit cells
   // (6 to 8), on steps built from five-bit cells (9 and later) and, for the colourful ones whose
   // sampled rows overflow the histogram, on steps built from four-bit cells (12 and later).
   EXPECT_EQ(steps_seen, (std::set<int>{0, 2, 4, 6, 7, 8, 9, 10, 11, 12, 13}));
+}
+
+// A picture whose colours fall into the cells CELLS (each a colour whose bits below the cell are
+// clear), cell i with COUNTS[i] pixels whose low bits under LOW (red, green, blue) vary. Cell i
+// first appears where its i / cells share of the pixels would begin and its other pixels are
+// strewn over the rest, so that cells first appear all through the picture, most of them early
+// and close together: in one chunk of rows or in different ones.
+TDib StrewnCells(int width, const std::vector<Rgb>& cells, const std::vector<int>& counts, const Rgb& low) {
+  std::uint32_t state = 0x9E3779B9;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  std::size_t total = 0;
+  for (int n : counts) total += static_cast<std::size_t>(n);
+  struct Placed {
+    std::uint64_t at;
+    Rgb colour;
+  };
+  std::vector<Placed> placed;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const std::uint64_t start = i * total / cells.size();
+    for (int k = 0; k < counts[i]; ++k) {
+      const Rgb c{static_cast<std::uint8_t>(cells[i].r | (next() & low.r)), static_cast<std::uint8_t>(cells[i].g | (next() & low.g)),
+                  static_cast<std::uint8_t>(cells[i].b | (next() & low.b))};
+      placed.push_back({(k == 0 ? start : start + next() % (total - start)) << 24 | (next() & 0xFFFFFF), c});
+    }
+  }
+  std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.at < b.at; });
+  // In stored row order, which is the order of the scan.
+  TDib dib(width, static_cast<int>((placed.size() + static_cast<std::size_t>(width) - 1) / static_cast<std::size_t>(width)), 24);
+  const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    std::uint8_t* p = dib.Bits() + i / static_cast<std::size_t>(width) * stride + 3 * (i % static_cast<std::size_t>(width));
+    p[0] = placed[i].colour.b;
+    p[1] = placed[i].colour.g;
+    p[2] = placed[i].colour.r;
+  }
+  return dib;
+}
+
+// The palette's order among colours of equal count comes from where they first appear, which
+// the cell histograms settle from chunks of rows. Here counts tie everywhere: every colour shares
+// its count with 80 or more others, which first appear in the same chunk as one another and in
+// different chunks, and a run of equal counts straddles the 256th place.
+TEST(ColorReductionTest, PopularityOrdersEqualCountsByFirstAppearanceAcrossChunks) {
+  std::vector<int> order(4096);
+  std::iota(order.begin(), order.end(), 0);
+  std::uint32_t state = 12345;
+  for (std::size_t i = order.size() - 1; i > 0; --i) {
+    state = state * 1103515245 + 12345;
+    std::swap(order[i], order[state % (i + 1)]);
+  }
+  // Colourful: 2000 four-bit cells, with every low bit varying, so that sampled rows alone
+  // overflow the histogram and masks end at 240 for every channel.
+  std::vector<Rgb> coarse;
+  std::vector<int> coarse_counts;
+  for (int i = 0; i < 2000; ++i) {
+    const int cell = order[static_cast<std::size_t>(i)];
+    coarse.push_back({static_cast<std::uint8_t>(cell >> 8 << 4), static_cast<std::uint8_t>((cell >> 4 & 15) << 4),
+                      static_cast<std::uint8_t>((cell & 15) << 4)});
+    coarse_counts.push_back(40 + cell % 25);
+  }
+  EXPECT_EQ(ExpectPlainPopularity(StrewnCells(256, coarse, coarse_counts, Rgb{15, 15, 15})), 12);
+  // Less colourful: 1200 five-bit cells over only 300 cells of four red, five green and four blue
+  // bits, so that the picture is counted in five-bit cells and masks end at 248.
+  std::vector<Rgb> fine;
+  std::vector<int> fine_counts;
+  for (int i = 0; i < 1200; ++i) {
+    const int cell = order[static_cast<std::size_t>(i / 4)];
+    fine.push_back({static_cast<std::uint8_t>((cell >> 8) << 4 | (i & 1) << 3), static_cast<std::uint8_t>((cell >> 4 & 15) << 4 | (cell & 8)),
+                    static_cast<std::uint8_t>((cell & 7) << 5 | (i & 2) << 2)});
+    fine_counts.push_back(230 + cell % 9);
+  }
+  EXPECT_EQ(ExpectPlainPopularity(StrewnCells(512, fine, fine_counts, Rgb{7, 7, 7})), 9);
 }
 
 TEST(ColorReductionTest, FileImageLayout) {
