@@ -89,6 +89,7 @@ public:
   }
 
   std::size_t Cells() const { return cells_; }
+  std::size_t Counters() const { return cells_ * tables_; }
   std::uint32_t Total(std::size_t cell) const {
     std::uint32_t total = 0;
     for (std::size_t t = 0; t < tables_; ++t) total += counts_[t * stride_ + cell];

@@ -514,7 +514,7 @@ TEST(ColorReductionTest, PopularityOrdersEqualCountsByFirstAppearanceAcrossChunk
     const int cell = order[static_cast<std::size_t>(i)];
     coarse.push_back({static_cast<std::uint8_t>(cell >> 8 << 4), static_cast<std::uint8_t>((cell >> 4 & 15) << 4),
                       static_cast<std::uint8_t>((cell & 15) << 4)});
-    coarse_counts.push_back(40 + cell % 25);
+    coarse_counts.push_back(80 + cell % 25);
   }
   EXPECT_EQ(ExpectPlainPopularity(StrewnCells(256, coarse, coarse_counts, Rgb{15, 15, 15})), 12);
   // Less colourful: 1200 five-bit cells over only 300 cells of four red, five green and four blue
