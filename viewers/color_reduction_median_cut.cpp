@@ -33,9 +33,13 @@ struct Box {
 // storing and rereading them.
 constexpr CellBits kBucketBits{4, 4, 4};
 
+// Each bucket's 4-bit red, green or blue component, by bucket number: the sort keys, apart from
+// the buckets so that a sort reads 4 KiB of them.
+using Components = std::array<std::array<std::uint8_t, kBuckets>, 3>;
+
 class BucketSorter {
 public:
-  BucketSorter(const std::array<Bucket, kBuckets>& buckets, int channel) : buckets_(buckets), channel_(channel) {}
+  explicit BucketSorter(const std::array<std::uint8_t, kBuckets>& keys) : keys_(keys) {}
 
   // Quicksort partitioning around the middle element; runs shorter than 8 by insertion.
   void Sort(std::uint16_t* a, int n) const {
@@ -55,7 +59,7 @@ public:
   }
 
 private:
-  int Key(std::uint16_t bucket) const { return buckets_[bucket].component[channel_]; }
+  int Key(std::uint16_t bucket) const { return keys_[bucket]; }
 
   // Each element goes in front of the sorted elements whose key is not below its own.
   void Insertion(std::uint16_t* a, int n) const {
@@ -67,14 +71,13 @@ private:
     }
   }
 
-  const std::array<Bucket, kBuckets>& buckets_;
-  int channel_;
+  const std::array<std::uint8_t, kBuckets>& keys_;
 };
 
 // Splits BOX along CHANNEL into itself (the lower buckets) and the returned upper box.
-Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets) {
+Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets, const Components& components) {
   auto& list = box.buckets;
-  BucketSorter(buckets, channel).Sort(list.data(), static_cast<int>(list.size()));
+  BucketSorter(components[static_cast<std::size_t>(channel)]).Sort(list.data(), static_cast<int>(list.size()));
   const std::uint64_t half = box.total / 2;
   std::size_t lower = 1;
   std::uint64_t lower_total = buckets[list[0]].count;
@@ -102,10 +105,11 @@ Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets) {
 std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int width, int height,
                         std::span<TRGBQuad, 256> palette) {
   std::array<Bucket, kBuckets> buckets;
+  Components components;
   for (int n = 0; n < kBuckets; ++n) {
-    buckets[n].component[0] = static_cast<std::uint8_t>(n >> 8);
-    buckets[n].component[1] = static_cast<std::uint8_t>(n >> 4 & 15);
-    buckets[n].component[2] = static_cast<std::uint8_t>(n & 15);
+    buckets[n].component[0] = components[0][n] = static_cast<std::uint8_t>(n >> 8);
+    buckets[n].component[1] = components[1][n] = static_cast<std::uint8_t>(n >> 4 & 15);
+    buckets[n].component[2] = components[2][n] = static_cast<std::uint8_t>(n & 15);
   }
   CellCounts counts(kBuckets);
   ForEachRowOfCells(source, width, height, kBucketBits,
@@ -131,7 +135,7 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
       }
     }
     if (chosen < 0) break;
-    Box upper = Split(boxes[static_cast<std::size_t>(chosen)], channel, buckets);
+    Box upper = Split(boxes[static_cast<std::size_t>(chosen)], channel, buckets, components);
     boxes.push_back(std::move(upper));
   }
 

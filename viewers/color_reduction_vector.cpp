@@ -229,33 +229,64 @@ TW_AVX2 int ChannelDitherRowAvx2(const std::uint8_t* in, std::uint8_t* out, int 
   return blocks * kBlock;
 }
 
-// The top BITS bits of every byte of V, moved down to start at bit AT: (v >> (8 - bits)) << at.
-TW_AVX2 inline V TopBits(V v, int bits, int at) {
-  const V shifted = _mm256_srl_epi16(v, _mm_cvtsi32_si128(8 - bits - at));
-  return _mm256_and_si256(shifted, _mm256_set1_epi8(static_cast<char>(((1 << bits) - 1) << at)));
+// Shuffle controls that gather, per lane, eight pixels from two registers X and Y whose lanes
+// hold bytes 0-15 and 8-23 of the pixels: into 16-bit words blue | green << 8 or red << 8.
+struct CellControls {
+  std::array<std::int8_t, 16> pair_x, pair_y, red_x, red_y;
+};
+
+constexpr CellControls MakeCellControls() {
+  CellControls c{};
+  for (int i = 0; i < 16; ++i) c.pair_x[i] = c.pair_y[i] = c.red_x[i] = c.red_y[i] = -1;
+  // Byte b of the pixels (0-23) comes from X below 16, else from Y at b - 8.
+  auto place = [](std::array<std::int8_t, 16>& x, std::array<std::int8_t, 16>& y, int at, int b) {
+    if (b < 16)
+      x[at] = static_cast<std::int8_t>(b);
+    else
+      y[at] = static_cast<std::int8_t>(b - 8);
+  };
+  for (int p = 0; p < 8; ++p) {
+    place(c.pair_x, c.pair_y, 2 * p, 3 * p);
+    place(c.pair_x, c.pair_y, 2 * p + 1, 3 * p + 1);
+    place(c.red_x, c.red_y, 2 * p + 1, 3 * p + 2);
+  }
+  return c;
+}
+
+TW_AVX2 inline V BothLanes(const std::array<std::int8_t, 16>& control) {
+  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(control.data()));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(c), c, 1);
+}
+
+TW_AVX2 inline V LoadApart(const std::uint8_t* p, int apart) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + apart)), 1);
 }
 
 TW_AVX2 int CellRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits) {
-  // Per pixel, blue's bits + green's bits x 2^blue by one multiply-add of a byte pair, and red's
-  // bits, moved up by green + blue - 8 within their byte, as the word's high byte.
-  const V weights = _mm256_set1_epi16(static_cast<short>(1 | (1 << bits.blue) << 8));
-  const int red_at = bits.green + bits.blue - 8;
-  const V zero = _mm256_setzero_si256();
-  const Splitter split = MakeSplitter();
-  const int blocks = width / kBlock;
-  for (int n = 0; n < blocks; ++n, in += 3 * kBlock, out += kBlock) {
-    const Channels ch = Split(LoadBlock(in), split);
-    const V blue = TopBits(ch.blue, bits.blue, 0), green = TopBits(ch.green, bits.green, 0),
-            red = TopBits(ch.red, bits.red, red_at);
-    // Unpacking works within lanes: LOW holds pixels 0-7 and 16-23, HIGH 8-15 and 24-31.
-    const V low = _mm256_or_si256(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(blue, green), weights),
-                                  _mm256_unpacklo_epi8(zero, red));
-    const V high = _mm256_or_si256(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(blue, green), weights),
-                                   _mm256_unpackhi_epi8(zero, red));
-    _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_permute2x128_si256(low, high, 0x20));
-    _mm256_storeu_si256(reinterpret_cast<V*>(out + 16), _mm256_permute2x128_si256(low, high, 0x31));
+  static constexpr CellControls kControls = MakeCellControls();
+  const V pair_x = BothLanes(kControls.pair_x), pair_y = BothLanes(kControls.pair_y), red_x = BothLanes(kControls.red_x),
+          red_y = BothLanes(kControls.red_y);
+  // From a word blue | green << 8: blue's bits by a mask and a shift, green's by a shift that
+  // brings them next to blue's and a mask; from red << 8 likewise.
+  const __m128i blue_shift = _mm_cvtsi32_si128(8 - bits.blue), green_shift = _mm_cvtsi32_si128(16 - bits.green - bits.blue),
+                red_shift = _mm_cvtsi32_si128(16 - bits.red - bits.green - bits.blue);
+  const V low_byte = _mm256_set1_epi16(0xFF);
+  const V green_bits = _mm256_set1_epi16(static_cast<short>(((1 << bits.green) - 1) << bits.blue));
+  const V red_bits = _mm256_set1_epi16(static_cast<short>(((1 << bits.red) - 1) << (bits.green + bits.blue)));
+  constexpr int kCellBlock = 16;  // pixels: 48 bytes in, two 8-pixel lanes 24 bytes apart
+  const int blocks = width / kCellBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kCellBlock, out += kCellBlock) {
+    const V x = LoadApart(in, 24), y = LoadApart(in + 8, 24);
+    const V pair = _mm256_or_si256(_mm256_shuffle_epi8(x, pair_x), _mm256_shuffle_epi8(y, pair_y));
+    const V red = _mm256_or_si256(_mm256_shuffle_epi8(x, red_x), _mm256_shuffle_epi8(y, red_y));
+    const V cell = _mm256_or_si256(
+        _mm256_or_si256(_mm256_srl_epi16(_mm256_and_si256(pair, low_byte), blue_shift),
+                        _mm256_and_si256(_mm256_srl_epi16(pair, green_shift), green_bits)),
+        _mm256_and_si256(_mm256_srl_epi16(red, red_shift), red_bits));
+    _mm256_storeu_si256(reinterpret_cast<V*>(out), cell);
   }
-  return blocks * kBlock;
+  return blocks * kCellBlock;
 }
 
 TW_AVX2 std::size_t MarkFirstCountedAvx2(const std::uint32_t* counts, std::size_t stride, std::size_t tables,
@@ -335,7 +366,7 @@ int ChannelDitherRow(const std::uint8_t* in, std::uint8_t* out, int width, int p
 }
 
 int CellRow(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits) {
-  return Use(width) ? CellRowAvx2(in, out, width, bits) : 0;
+  return VectorRowsEnabled() && HasAvx2() ? CellRowAvx2(in, out, width, bits) : 0;
 }
 
 #else

@@ -1,8 +1,8 @@
 #pragma once
 // Vector versions of the colour reduction's per-row passes, for processors with AVX2. Each
-// pass handles the row's leading whole blocks of 32 pixels and returns how many pixels it did
-// (0 when the processor lacks the instructions or the build targets another processor); the
-// caller finishes the row with its plain code, which gives the same bytes.
+// pass handles the row's leading whole blocks of 32 pixels (16 for the cells) and returns how
+// many pixels it did (0 when the processor lacks the instructions or the build targets another
+// processor); the caller finishes the row with its plain code, which gives the same bytes.
 //
 // Input rows hold 24-bit pixels (blue, green, red). A pass reads no byte past the pixels it does,
 // and reads all of a block before writing that block's output, so the output may be written over
