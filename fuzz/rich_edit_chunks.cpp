@@ -1,5 +1,6 @@
 // The editor's read chunker on arbitrary file bytes, at a capacity taken from the input: no
-// chunk overflows its capacity, no chunk is empty before the end, and text without zero bytes
+// chunk overflows its capacity or ends between the CR and LF of a break, every chunk before the
+// last is full (or one byte short to keep a CR LF whole), and text without zero bytes
 // comes out with every line break as CR LF and nothing else changed.
 #include <cstdlib>
 #include <string>
@@ -17,8 +18,12 @@ TW_FUZZ_TARGET(RichEditChunks) {
   tw::TReadChunker chunker(conversion, stream);
   std::string out;
   std::string chunk(static_cast<size_t>(capacity), '\0');
+  int previous = capacity;
   for (int n; (n = chunker.Next(chunk.data(), capacity)) > 0;) {
-    if (n > capacity) std::abort();
+    const bool opens_with_break = n >= 2 && chunk[0] == '\r' && chunk[1] == '\n';
+    if (n > capacity || chunk[static_cast<size_t>(n) - 1] == '\r') std::abort();
+    if (previous != capacity && !(previous == capacity - 1 && opens_with_break)) std::abort();
+    previous = n;
     out.append(chunk.data(), static_cast<size_t>(n));
   }
   bool has_zero = false;

@@ -1,5 +1,6 @@
 #include "viewers/rich_edit_conversion.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tw {
@@ -14,52 +15,68 @@ int TConversion::ConvertWriteStream(TStream& stream, const char* buffer, int cou
 }
 
 int TReadChunker::Next(char* out, int capacity) {
-  const int half = capacity / 2;
-  if (half < 2) return 0;
-  raw_.resize(static_cast<size_t>(half) + 1);
-  // A read whose bytes all vanish (a lone held-back CR, a leading zero byte) is not the end of
-  // the stream: the control takes an empty chunk as the end, so read on.
-  for (;;) {
-    // A held CR takes two bytes of the chunk, so one byte less is read behind it.
-    const int read = conversion_.ConvertReadStream(stream_, raw_.data(), pending_cr_ ? half - 1 : half);
-    if (read <= 0) {
-      if (!pending_cr_) return 0;
-      pending_cr_ = false;
-      out[0] = '\r';
-      out[1] = '\n';
-      return 2;
+  const int step = capacity / 2;
+  if (step < 2) return 0;
+  // Every chunk but the last is full (or one byte short, to keep a CR LF together): the
+  // control's cost grows with the number of chunks, and converted line breaks can take twice
+  // the bytes read for them.
+  int n = 0;
+  while (n < capacity) {
+    if (taken_ == converted_.size()) {
+      if (!ReadStep(step)) break;
+      continue;
     }
-    raw_[static_cast<size_t>(read)] = '\0';
-    const char* in = raw_.data();
-    const char* end = in + std::strlen(in);  // the chunk ends at a zero byte
-    int n = 0;
-    if (pending_cr_) {
-      // The held CR and a LF opening this read are one break; alone it is a break of its own.
-      pending_cr_ = false;
-      out[n++] = '\r';
-      out[n++] = '\n';
-      if (in < end && *in == '\n') ++in;
-    }
-    // Hold a CR that ends the read: its LF may open the next one. Only the read's own last
-    // byte counts; a CR cut off by a zero byte is a break of its own.
-    if (end == raw_.data() + read && end > in && end[-1] == '\r') {
-      pending_cr_ = true;
-      --end;
-    }
-    for (; in < end; ++in) {
-      if (*in == '\r') {
-        out[n++] = '\r';
-        out[n++] = '\n';
-        if (in + 1 < end && in[1] == '\n') ++in;
-      } else if (*in == '\n') {
-        out[n++] = '\r';
-        out[n++] = '\n';
-      } else {
-        out[n++] = *in;
-      }
-    }
-    if (n > 0) return n;
+    size_t part = std::min(converted_.size() - taken_, static_cast<size_t>(capacity - n));
+    // The control takes a CR ending one chunk and a LF opening the next as two line breaks:
+    // such a pair waits for the next chunk whole.
+    if (part < converted_.size() - taken_ && converted_[taken_ + part - 1] == '\r') --part;
+    std::memcpy(out + n, converted_.data() + taken_, part);
+    taken_ += part;
+    n += static_cast<int>(part);
+    if (n < capacity && taken_ < converted_.size()) break;
   }
+  return n;
+}
+
+bool TReadChunker::ReadStep(int count) {
+  converted_.clear();
+  taken_ = 0;
+  if (ended_) return false;
+  raw_.resize(static_cast<size_t>(count) + 1);
+  const int read = conversion_.ConvertReadStream(stream_, raw_.data(), count);
+  if (read <= 0) {
+    ended_ = true;
+    if (!pending_cr_) return false;
+    pending_cr_ = false;
+    converted_ = "\r\n";
+    return true;
+  }
+  raw_[static_cast<size_t>(read)] = '\0';
+  const char* in = raw_.data();
+  const char* end = in + std::strlen(in);  // what this step shows ends at a zero byte
+  if (pending_cr_) {
+    // The held CR and a LF opening this step are one break; alone it is a break of its own.
+    pending_cr_ = false;
+    converted_ += "\r\n";
+    if (in < end && *in == '\n') ++in;
+  }
+  // Hold a CR that ends the step: its LF may open the next one. Only the step's own last byte
+  // counts; a CR cut off by a zero byte is a break of its own.
+  if (end == raw_.data() + read && end > in && end[-1] == '\r') {
+    pending_cr_ = true;
+    --end;
+  }
+  for (; in < end; ++in) {
+    if (*in == '\r') {
+      converted_ += "\r\n";
+      if (in + 1 < end && in[1] == '\n') ++in;
+    } else if (*in == '\n') {
+      converted_ += "\r\n";
+    } else {
+      converted_ += *in;
+    }
+  }
+  return true;
 }
 
 }  // namespace tw

@@ -11,7 +11,8 @@ namespace tw {
 namespace {
 
 // Feeds INPUT through the chunker with chunks of CAPACITY and joins what comes out; fails the
-// test when a chunk overflows its capacity.
+// test when a chunk overflows its capacity, ends between the CR and LF of a break, or comes
+// after one that was not full (one byte short only to keep a CR LF for the next chunk).
 std::string Chunks(const std::string& input, int capacity, int* chunk_count = nullptr) {
   TMemoryStream stream(std::vector<std::uint8_t>(input.begin(), input.end()));
   TConversion conversion;
@@ -19,7 +20,13 @@ std::string Chunks(const std::string& input, int capacity, int* chunk_count = nu
   std::string out;
   std::vector<char> buffer(static_cast<size_t>(capacity) + 16, '#');
   int chunks = 0;
+  int previous = capacity;
   for (int n; (n = chunker.Next(buffer.data(), capacity)) > 0;) {
+    const bool opens_with_break = n >= 2 && buffer[0] == '\r' && buffer[1] == '\n';
+    EXPECT_TRUE(previous == capacity || (previous == capacity - 1 && opens_with_break))
+        << "a chunk before the last was not full";
+    EXPECT_NE(buffer[static_cast<size_t>(n) - 1], '\r') << "a CR LF was split between chunks";
+    previous = n;
     EXPECT_LE(n, capacity);
     EXPECT_EQ(buffer[static_cast<size_t>(capacity)], '#') << "wrote past the chunk";
     out.append(buffer.data(), static_cast<size_t>(n));
@@ -54,6 +61,15 @@ TEST(ReadChunker, CrLfSplitBetweenReadsIsOneBreak) {
   EXPECT_EQ(Chunks("abc\r\nde", 8), "abc\r\nde");
 }
 
+// Regression: packing converted reads into full chunks ended a chunk between the CR and the LF
+// of a break, and the control took the two as two line breaks.
+TEST(ReadChunker, ConvertedBreakIsNotSplitBetweenChunks) {
+  // Capacity 8: the steps "abcd" and "efg\n" would fill a chunk with "abcdefg\r".
+  int chunks = 0;
+  EXPECT_EQ(Chunks("abcdefg\nhij", 8, &chunks), "abcdefg\r\nhij");
+  EXPECT_EQ(chunks, 2);
+}
+
 // Regression: a lone CR that ended a read used to be dropped, losing the line break.
 TEST(ReadChunker, LoneCrEndingAReadKeepsItsBreak) {
   EXPECT_EQ(Chunks("abc\rdef\rghi", 8), "abc\r\ndef\r\nghi");
@@ -71,7 +87,43 @@ TEST(ReadChunker, ZeroByteEndsItsChunkOnly) {
 TEST(ReadChunker, ZeroByteOpeningAReadDoesNotEndTheStream) {
   int chunks = 0;
   EXPECT_EQ(Chunks(std::string("abcd\0xyzefgh", 12), 8, &chunks), "abcdefgh");
+  EXPECT_EQ(chunks, 1) << "the two reads that show something fill one chunk";
+}
+
+// The stream is read in half-capacity steps whatever the packing: a zero byte hides the rest
+// of its own step only, and the steps after it fill the chunks.
+TEST(ReadChunker, ZeroByteHidesTheRestOfItsReadStepOnly) {
+  // Capacity 8 reads steps of 4: "ab\0c" "defg" "h\0ij" "kl".
+  int chunks = 0;
+  EXPECT_EQ(Chunks(std::string("ab\0cdefgh\0ijkl", 14), 8, &chunks), "abdefghkl");
   EXPECT_EQ(chunks, 2);
+}
+
+TEST(ReadChunker, ChunksAreFullWhatTheLineBreaksDouble) {
+  // Only LFs: every step of C/2 bytes becomes exactly C bytes.
+  int chunks = 0;
+  EXPECT_EQ(Chunks(std::string(64, '\n'), 16, &chunks), Reference(std::string(64, '\n')));
+  EXPECT_EQ(chunks, 8);
+  // Without breaks two steps fill a chunk: half as many chunks as steps.
+  EXPECT_EQ(Chunks(std::string(64, 'x'), 16, &chunks), std::string(64, 'x'));
+  EXPECT_EQ(chunks, 4);
+}
+
+// The control may ask for large chunks: a CR LF split between two steps and between two chunks
+// is still one break, and nothing is lost at the seams.
+TEST(ReadChunker, LargeCapacityKeepsEveryByte) {
+  std::string input;
+  std::mt19937 random(99);
+  while (input.size() < (3u << 20)) {
+    input.append(60 + random() % 41, 'a' + static_cast<char>(random() % 26));
+    input += random() % 8 == 0 ? "\n" : "\r\n";
+  }
+  for (int capacity : {4096, 65536, 1 << 20, (1 << 20) + 1}) {
+    int chunks = 0;
+    const std::string expected = Reference(input);
+    ASSERT_EQ(Chunks(input, capacity, &chunks), expected) << "capacity " << capacity;
+    EXPECT_LE(chunks, static_cast<int>((expected.size() + capacity - 2) / (capacity - 1)));
+  }
 }
 
 TEST(ReadChunker, MatchesTheWholeTextConversionAtEveryCapacity) {

@@ -16,6 +16,8 @@ namespace {
 constexpr DWORD kEventMask = ENM_CHANGE | ENM_SELCHANGE | ENM_PROTECTED | ENM_REQUESTRESIZE;
 constexpr int kDefaultTextLimit = 0xFFFFFF;
 constexpr UINT kNoOpenFileErrorBox = 0x8000;
+// Up to this many characters the control removes a text quickly enough (DropLongText).
+constexpr int kQuickEmptyLength = 16384;
 
 struct RichEditLibrary {
   int level = 1;
@@ -200,6 +202,12 @@ void TTwCustomRichEdit::CreateWnd() {
 }
 
 void TTwCustomRichEdit::DestroyWnd() {
+  if (discarding_text_) {
+    TCustomMemo::DestroyWnd();
+    // The text the base kept on the way out is not to come back either.
+    StoreText({});
+    return;
+  }
   if (!HasState(csDestroying)) {
     // A re-created window gets the text back with its formatting.
     saved_modified_ = Modified();
@@ -235,6 +243,30 @@ void TTwCustomRichEdit::EnableChangeNotify(bool value) {
   SendMessageA(Handle(), EM_SETEVENTMASK, 0, mask);
 }
 
+// Wine's rich edit control takes time that grows with the square of the length to remove a
+// long text (a megabyte takes the better part of a minute), while its window goes at once. So a
+// long text goes with the window, which comes back empty with the same settings, event mask and
+// modified flag, and without a change notification. This keeps replacing one preview by the
+// next, clearing and switching the text mode linear in the length of the text.
+bool TTwCustomRichEdit::DropLongText() {
+  if (!HandleAllocated()) return false;
+  GETTEXTLENGTHEX query{GTL_NUMCHARS, CP_ACP};
+  if (SendMessageA(Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0) <= kQuickEmptyLength)
+    return false;
+  const LRESULT mask = SendMessageA(Handle(), EM_GETEVENTMASK, 0, 0);
+  saved_modified_ = Modified();
+  discarding_text_ = true;
+  try {
+    RecreateWnd();
+  } catch (...) {
+    discarding_text_ = false;
+    throw;
+  }
+  discarding_text_ = false;
+  SendMessageA(Handle(), EM_SETEVENTMASK, 0, mask);
+  return true;
+}
+
 void TTwCustomRichEdit::SetPlainText(bool value) {
   if (value == plain_text_) return;
   if (!HandleAllocated() || RichEditLevel() < 2) {
@@ -251,6 +283,8 @@ void TTwCustomRichEdit::SetPlainText(bool value) {
     stream.SetPosition(0);
     EnableChangeNotify(false);
     try {
+      // The message also empties the undo list, without which the mode does not change.
+      DropLongText();
       SendMessageA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
       plain_text_ = value;
       UpdateTextMode();
@@ -271,7 +305,12 @@ void TTwCustomRichEdit::SetPlainText(bool value) {
 
 void TTwCustomRichEdit::Clear() {
   CloseObjects();
-  TCustomMemo::Clear();
+  if (!DropLongText()) {
+    TCustomMemo::Clear();
+  } else if (SendMessageA(Handle(), EM_GETEVENTMASK, 0, 0) & ENM_CHANGE) {
+    // The control reports emptying a text by message as a change.
+    Change();
+  }
   SetModified(false);
 }
 

@@ -242,6 +242,9 @@ private:
   friend class TRichEditStrings;
   // Turns the control's change notification off or back on.
   void EnableChangeNotify(bool value);
+  // Empties a control holding a long text by giving it a new window; false when the text is
+  // short enough to be removed by message.
+  bool DropLongText();
   void UpdateTextMode();
   void UpdateHostNames();
   void FontToDefaultFormat();
@@ -270,6 +273,8 @@ private:
   // The text carried across a re-creation of the window, and the modified flag.
   std::unique_ptr<TMemoryStream> carried_text_;
   bool saved_modified_ = false;
+  // True while the window goes to take its text with it (DropLongText): nothing is carried.
+  bool discarding_text_ = false;
   ComPtr<IRichEditOle> rich_edit_ole_;
   // A link pressed and not yet released: its range and button.
   CHARRANGE url_range_{-1, -1};

@@ -248,15 +248,16 @@ WPARAM StreamFlags(TRichStreamFormat format, TRichStreamModes mode, bool plain_e
 }  // namespace
 
 void TRichEditStrings::LoadStream(TStream& stream) {
-  HWND window = editor_.Handle();
   TConversion fallback;
   TConversion* conversion = conversion_ ? conversion_.get() : &fallback;
   const std::int64_t position = stream.Position();
   auto attempt = [&](WPARAM flags) {
+    // The load replaces the whole text; a long one is better gone before (DropLongText).
+    if (!(flags & SFF_SELECTION)) editor_.DropLongText();
     TReadChunker chunker(*conversion, stream);
     StreamCookie cookie{conversion, &stream, &chunker};
     EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &ReadCallback};
-    SendMessageA(window, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
+    SendMessageA(editor_.Handle(), EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
     return edit_stream.dwError == 0;
   };
   WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), false);
