@@ -19,7 +19,7 @@
 namespace {
 
 constexpr int kFiles = 10000;
-constexpr int kRuns = 10;
+constexpr int kRuns = 30;
 
 double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();

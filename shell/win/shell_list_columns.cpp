@@ -50,14 +50,31 @@ void TPTCustomShellList::SaveColumnWidths() {
 }
 
 void TPTCustomShellList::SetUpColumns() {
+  SaveColumnWidths();
+  ApplyColumns(details_ ? ShellColumns() : StandardColumns());
+}
+
+void TPTCustomShellList::ApplyColumns(const std::vector<TColumnSpec>& specs) {
+  // The same columns as before (the usual case from one folder to the next) keep their
+  // header; rebuilding it costs the control more than the whole rest of a fill.
+  bool same = Columns().Count() == static_cast<int>(specs.size());
+  for (int i = 0; same && i < Columns().Count(); ++i)
+    same = Columns()[i]->Caption() == specs[i].caption &&
+           Columns()[i]->Alignment() == specs[i].alignment;
+  if (same) {
+    for (int i = 0; i < Columns().Count(); ++i)
+      if (Columns()[i]->Width() != specs[i].width) Columns()[i]->SetWidth(specs[i].width);
+    return;
+  }
   Columns().BeginUpdate();
   try {
-    SaveColumnWidths();
     Columns().Clear();
-    if (details_)
-      SetUpShellColumns();
-    else
-      SetUpStandardColumns();
+    for (const TColumnSpec& spec : specs) {
+      TListColumn* column = Columns().Add();
+      column->SetCaption(spec.caption);
+      column->SetAlignment(spec.alignment);
+      column->SetWidth(spec.width);
+    }
   } catch (...) {
     Columns().EndUpdate();
     throw;
@@ -65,7 +82,7 @@ void TPTCustomShellList::SetUpColumns() {
   Columns().EndUpdate();
 }
 
-void TPTCustomShellList::SetUpStandardColumns() {
+std::vector<TPTCustomShellList::TColumnSpec> TPTCustomShellList::StandardColumns() {
   static constexpr struct {
     StringId caption;
     TAlignment alignment;
@@ -75,33 +92,32 @@ void TPTCustomShellList::SetUpStandardColumns() {
                                       {SColumnModified, taLeftJustify}};
   const TStandardWidths widths =
       DirectoryColsCopy().StandardWidths(ReadDirectoryCols(), ShellColumnStream());
-  for (int i = 0; i < kStandardColumnCount; ++i) {
-    TListColumn* column = Columns().Add();
-    column->SetCaption(LoadStr(kColumns[i].caption));
-    column->SetAlignment(kColumns[i].alignment);
-    column->SetWidth(widths[i]);
-  }
+  std::vector<TColumnSpec> specs;
+  for (int i = 0; i < kStandardColumnCount; ++i)
+    specs.push_back({LoadStr(kColumns[i].caption), kColumns[i].alignment, widths[i]});
   column_mode_ = cmStandard;
   remember_widths_ = true;
+  return specs;
 }
 
-void TPTCustomShellList::SetUpShellColumns() {
-  std::vector<int> natural;
+std::vector<TPTCustomShellList::TColumnSpec> TPTCustomShellList::ShellColumns() {
+  std::vector<TColumnSpec> specs;
   for (UINT i = 0;; ++i) {
     SHELLDETAILS detail{};
     if (FAILED(details_->GetDetailsOf(nullptr, i, &detail))) break;
-    TListColumn* column = Columns().Add();
-    column->SetCaption(StrRetToString(nullptr, detail.str));
-    column->SetAlignment(AlignmentOf(detail.fmt));
-    natural.push_back(detail.cxChar * 7);
+    specs.push_back(
+        {StrRetToString(nullptr, detail.str), AlignmentOf(detail.fmt), detail.cxChar * 7});
   }
-  const bool from_stream = !IdListToPath(folder_id_.Get()).empty() && ShellColumnStream().Size() > 0;
-  std::vector<int> saved;
-  if (from_stream) saved = LoadColumnWidths(ShellColumnStream(), Columns().Count());
-  for (int i = 0; i < Columns().Count(); ++i)
-    Columns()[i]->SetWidth(i < static_cast<int>(saved.size()) ? saved[i] : natural[i]);
+  const bool from_stream =
+      !IdListToPath(folder_id_.Get()).empty() && ShellColumnStream().Size() > 0;
+  if (from_stream) {
+    const std::vector<int> saved =
+        LoadColumnWidths(ShellColumnStream(), static_cast<int>(specs.size()));
+    for (std::size_t i = 0; i < saved.size() && i < specs.size(); ++i) specs[i].width = saved[i];
+  }
   column_mode_ = cmShell;
   remember_widths_ = from_stream;
+  return specs;
 }
 
 }  // namespace tw
