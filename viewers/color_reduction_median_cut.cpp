@@ -122,21 +122,26 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     if (buckets[n].count) boxes[0].buckets.push_back(static_cast<std::uint16_t>(n));
   boxes[0].total = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
 
+  // Per box, its largest extent (-1 when it cannot be split) and the first channel with it, kept
+  // up to date for the two boxes a split changes.
+  std::vector<int> largest(kColors, -1), largest_channel(kColors, 0);
+  auto measure = [&](std::size_t b) {
+    largest[b] = -1;
+    if (boxes[b].buckets.size() < 2) return;
+    for (int c = 0; c < 3; ++c)
+      if (boxes[b].extent[c] > largest[b]) largest[b] = boxes[b].extent[c], largest_channel[b] = c;
+  };
+  measure(0);
   while (boxes.size() < kColors) {
-    int chosen = -1, channel = 0, largest = -1;
-    for (std::size_t b = 0; b < boxes.size(); ++b) {
-      if (boxes[b].buckets.size() < 2) continue;
-      for (int c = 0; c < 3; ++c) {
-        if (boxes[b].extent[c] > largest) {
-          chosen = static_cast<int>(b);
-          channel = c;
-          largest = boxes[b].extent[c];
-        }
-      }
-    }
-    if (chosen < 0) break;
-    Box upper = Split(boxes[static_cast<std::size_t>(chosen)], channel, buckets, components);
+    // The first box with the largest extent of all.
+    std::size_t chosen = 0;
+    for (std::size_t b = 1; b < boxes.size(); ++b)
+      if (largest[b] > largest[chosen]) chosen = b;
+    if (largest[chosen] < 0) break;
+    Box upper = Split(boxes[chosen], largest_channel[chosen], buckets, components);
     boxes.push_back(std::move(upper));
+    measure(chosen);
+    measure(boxes.size() - 1);
   }
 
   std::fill(palette.begin(), palette.end(), TRGBQuad{});

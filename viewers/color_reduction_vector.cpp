@@ -310,23 +310,33 @@ TW_AVX2 int NearestAvx2(const std::int16_t* red_green, const std::int16_t* blue_
   const int blue = static_cast<int>(colour & 0xFF), green = static_cast<int>(colour >> 8 & 0xFF),
             red = static_cast<int>(colour >> 16);
   const V rg = _mm256_set1_epi32(red | green << 16), b0 = _mm256_set1_epi32(blue);
-  // Per lane the smallest distance so far and the first palette index with it.
-  V best = _mm256_set1_epi32(0x7FFFFFFF), best_index = _mm256_setzero_si256();
+  // Per lane of two halves (palette entries 16k to 16k + 7 and 16k + 8 to 16k + 15) the smallest
+  // distance so far and the first palette index with it: two halves, so that each waits on its
+  // own comparisons only.
+  V best[2] = {_mm256_set1_epi32(0x7FFFFFFF), _mm256_set1_epi32(0x7FFFFFFF)};
+  V best_index[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
   V index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   const V eight = _mm256_set1_epi32(8);
-  for (int i = 0; i < 256; i += 8, index = _mm256_add_epi32(index, eight)) {
+  auto step = [&](int i, V& smallest, V& smallest_index) TW_AVX2 {
     const V d_rg = _mm256_sub_epi16(rg, _mm256_load_si256(reinterpret_cast<const V*>(red_green + 2 * i)));
     const V d_b = _mm256_sub_epi16(b0, _mm256_load_si256(reinterpret_cast<const V*>(blue_zero + 2 * i)));
     const V distance = _mm256_add_epi32(_mm256_madd_epi16(d_rg, d_rg), _mm256_madd_epi16(d_b, d_b));
-    const V closer = _mm256_cmpgt_epi32(best, distance);
-    best = _mm256_blendv_epi8(best, distance, closer);
-    best_index = _mm256_blendv_epi8(best_index, index, closer);
+    const V closer = _mm256_cmpgt_epi32(smallest, distance);
+    smallest = _mm256_blendv_epi8(smallest, distance, closer);
+    smallest_index = _mm256_blendv_epi8(smallest_index, index, closer);
+    index = _mm256_add_epi32(index, eight);
+  };
+  for (int i = 0; i < 256; i += 16) {
+    step(i, best[0], best_index[0]);
+    step(i + 8, best[1], best_index[1]);
   }
-  alignas(32) std::int32_t distances[8], indices[8];
-  _mm256_store_si256(reinterpret_cast<V*>(distances), best);
-  _mm256_store_si256(reinterpret_cast<V*>(indices), best_index);
+  alignas(32) std::int32_t distances[16], indices[16];
+  for (int half = 0; half < 2; ++half) {
+    _mm256_store_si256(reinterpret_cast<V*>(distances + 8 * half), best[half]);
+    _mm256_store_si256(reinterpret_cast<V*>(indices + 8 * half), best_index[half]);
+  }
   int found = 0;
-  for (int lane = 1; lane < 8; ++lane)
+  for (int lane = 1; lane < 16; ++lane)
     if (distances[lane] < distances[found] || (distances[lane] == distances[found] && indices[lane] < indices[found]))
       found = lane;
   return indices[found];
