@@ -199,21 +199,17 @@ bool TPTCustomShellList::MatchesFilter(const std::string& Name, DWORD Attributes
 void TPTCustomShellList::EndFill() { filter_set_.reset(); }
 
 void TPTCustomShellList::AddItems(std::vector<std::unique_ptr<TPTShListData>>& records) {
-  const int columns = Columns().Count();
-  const std::size_t sub_items = details_ ? static_cast<std::size_t>(std::max(columns - 1, 0)) : 3;
   records_.reserve(records_.size() + records.size());
   for (auto& record : records) {
-    // Known as a record before the control's insert notice asks for it.
+    // Known as a record before the view's insert step asks for it.
     records_.insert(record.get());
-    TListItem* item = nullptr;
     try {
-      item = Items().AddItem(std::string(), record.get());
+      Items().AddItem(std::string(), record.get());
     } catch (...) {
       records_.erase(record.get());
       throw;
     }
     record.release();
-    item->SubItems().resize(sub_items);
   }
 }
 
@@ -306,11 +302,13 @@ void TPTCustomShellList::DoGetDispInfo(NMLVDISPINFOA& info) {
     const int column = info.item.iSubItem;
     if (column == 0) {
       CopyDispText(info, item->Caption().empty() ? data->DisplayName() : item->Caption());
-    } else if (static_cast<std::size_t>(column) > item->SubItems().size()) {
-      CopyDispText(info, std::string());
     } else {
-      const std::string& stored = item->SubItems()[column - 1];
-      CopyDispText(info, stored.empty() ? data->ColumnText(column) : stored);
+      // A text other code stored in the item wins; the record answers for the columns it has.
+      const auto& stored = item->SubItems();
+      const auto index = static_cast<std::size_t>(column - 1);
+      CopyDispText(info, index < stored.size() && !stored[index].empty()
+                             ? stored[index]
+                             : data->ColumnText(column));
     }
   }
   if ((info.item.mask & LVIF_IMAGE) && info.item.iSubItem == 0)
