@@ -283,8 +283,9 @@ void TTwCustomRichEdit::SetPlainText(bool value) {
     stream.SetPosition(0);
     EnableChangeNotify(false);
     try {
-      // The message also empties the undo list, without which the mode does not change.
       DropLongText();
+      // Even on an empty new window: the message also empties the undo list, and the mode
+      // changes only with that list empty.
       SendMessageA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
       plain_text_ = value;
       UpdateTextMode();
