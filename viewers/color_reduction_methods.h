@@ -88,7 +88,6 @@ public:
     for (; x < width; ++x) ++t0[row[x]];
   }
 
-  std::size_t Cells() const { return cells_; }
   std::size_t Counters() const { return cells_ * tables_; }
   std::uint32_t Total(std::size_t cell) const {
     std::uint32_t total = 0;
