@@ -251,8 +251,9 @@ void TTwCustomRichEdit::EnableChangeNotify(bool value) {
 bool TTwCustomRichEdit::DropLongText() {
   if (!HandleAllocated()) return false;
   GETTEXTLENGTHEX query{GTL_NUMCHARS, CP_ACP};
-  if (SendMessageA(Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0) <= kQuickEmptyLength)
-    return false;
+  const LRESULT length =
+      SendMessageA(Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
+  if (length <= kQuickEmptyLength) return false;
   const LRESULT mask = SendMessageA(Handle(), EM_GETEVENTMASK, 0, 0);
   saved_modified_ = Modified();
   discarding_text_ = true;
