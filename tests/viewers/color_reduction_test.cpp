@@ -268,18 +268,23 @@ TEST(ColorReductionTest, InPlaceOutputMatchesSeparateOutputForEveryMethod) {
   }
 }
 
+// A small xorshift generator: the same numbers on every target.
+struct XorShift {
+  std::uint32_t state;
+  std::uint32_t operator()() {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  }
+};
+
 // A photo-like picture from integer arithmetic only, so that it is the same on every target:
 // smooth gradients over the frame, noise of +-NOISE on every channel and a few flat patches
 // that make runs of one colour.
 TDib PhotoLike(int width, int height, int noise) {
   TDib dib(width, height, 24);
-  std::uint32_t state = 0x2545F491;
-  auto next = [&] {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  };
+  XorShift next{0x2545F491};
   for (int y = 0; y < height; ++y) {
     std::uint8_t* row = dib.ScanLine(y);
     for (int x = 0; x < width; ++x) {
@@ -459,13 +464,7 @@ TEST(ColorReductionTest, PopularityMatchesPlainRescanningAtEveryMaskStep) {
 // strewn over the rest, so that cells first appear all through the picture, most of them early
 // and close together: in one chunk of rows or in different ones.
 TDib StrewnCells(int width, const std::vector<Rgb>& cells, const std::vector<int>& counts, const Rgb& low) {
-  std::uint32_t state = 0x9E3779B9;
-  auto next = [&] {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  };
+  XorShift next{0x9E3779B9};
   std::size_t total = 0;
   for (int n : counts) total += static_cast<std::size_t>(n);
   struct Placed {
