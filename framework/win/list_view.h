@@ -169,6 +169,8 @@ private:
   // Owner-data lists: the items in their order.
   std::vector<TListItem*> order_;
   mutable bool count_pending_ = false;
+  // Owner-data lists: cleared inside an update bracket, the control still holding the old count.
+  mutable bool replaced_ = false;
   int update_count_ = 0;
 };
 

@@ -1,5 +1,6 @@
 // TListItem and TListItems: the item objects behind the list view's items.
 #include <algorithm>
+#include <utility>
 
 #include "framework/exception.h"
 #include "framework/natural_merge_sort.h"
@@ -186,8 +187,23 @@ void TListItems::Renumber(std::size_t from) {
 void TListItems::SyncCount() const {
   if (!count_pending_ || !owner_->HandleAllocated()) return;
   count_pending_ = false;
-  SendMessageA(owner_->Handle(), LVM_SETITEMCOUNT, order_.size(),
-               LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  HWND handle = owner_->Handle();
+  if (std::exchange(replaced_, false)) {
+    // New items in place of the old: shown from the top, and when there are as many as before
+    // the control has nothing to lay out again.
+    if (order_.empty()) {
+      SendMessageA(handle, LVM_DELETEALLITEMS, 0, 0);
+      return;
+    }
+    const bool same = static_cast<std::size_t>(SendMessageA(handle, LVM_GETITEMCOUNT, 0, 0)) ==
+                      order_.size();
+    if (!same)
+      SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOSCROLL);
+    SendMessageA(handle, LVM_ENSUREVISIBLE, 0, FALSE);
+    InvalidateRect(handle, nullptr, TRUE);
+    return;
+  }
+  SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 TListSelection TListItems::SaveSelection() const {
@@ -328,9 +344,25 @@ void TListItems::Delete(int index) {
 }
 
 void TListItems::Clear() {
-  if (owner_->HandleAllocated()) SendMessageA(owner_->Handle(), LVM_DELETEALLITEMS, 0, 0);
+  if (Virtual() && update_count_ > 0 && owner_->HandleAllocated() && !order_.empty()) {
+    // Cleared to be filled again in the same bracket: the control keeps its count (and its
+    // scroll bars, which would otherwise go and come back, each time laying the window out and
+    // painting its frame) until the bracket ends; only the old selection and focus go now.
+    HWND handle = owner_->Handle();
+    SyncCount();
+    owner_->ClearSelection();
+    const int focused = static_cast<int>(SendMessageA(handle, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+    if (focused >= 0) {
+      LVITEMA state{};
+      state.stateMask = LVIS_FOCUSED;
+      SendMessageA(handle, LVM_SETITEMSTATE, focused, reinterpret_cast<LPARAM>(&state));
+    }
+    replaced_ = true;
+  } else if (owner_->HandleAllocated()) {
+    SendMessageA(owner_->Handle(), LVM_DELETEALLITEMS, 0, 0);
+  }
   // Owner-data items go from the last, each still in its place while its deletion is reported.
-  count_pending_ = false;
+  count_pending_ = replaced_;
   while (!order_.empty()) {
     TListItem* last = order_.back();
     ItemDeleted(last);

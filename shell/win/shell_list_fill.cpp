@@ -56,27 +56,28 @@ void TPTCustomShellList::FillList() {
     return;
   }
   TShellListHourglass hourglass;
+  // One bracket from clearing to the end of the fill: the control hears of the new items once.
   Items().BeginUpdate();
   try {
     Items().Clear();
+    ComPtr<IShellFolder> folder;
+    const ItemIdList* id = folder_.GetIdList();
+    CheckResult(BindToFolder(id, folder));
+    // The locator's id is borrowed and may change during the fill: the fill keeps its own copy.
+    ShellItemId folder_id = CopyIdList(id);
+    BeginFill();
+    try {
+      FillFolder(folder.Get(), folder_id.Get());
+    } catch (...) {
+      EndFill();
+      throw;
+    }
+    EndFill();
   } catch (...) {
     Items().EndUpdate();
     throw;
   }
   Items().EndUpdate();
-  ComPtr<IShellFolder> folder;
-  const ItemIdList* id = folder_.GetIdList();
-  CheckResult(BindToFolder(id, folder));
-  // The locator's id is borrowed and may change during the fill: the fill keeps its own copy.
-  ShellItemId folder_id = CopyIdList(id);
-  BeginFill();
-  try {
-    FillFolder(folder.Get(), folder_id.Get());
-  } catch (...) {
-    EndFill();
-    throw;
-  }
-  EndFill();
   if (options_.Contains(ptsloDynamicRefresh) && !Designing()) StartWatching();
 }
 

@@ -486,6 +486,38 @@ TEST_P(OwnerDataListViewTest, SwitchingModesDropsTheItemsAndRemakesTheWindow) {
   EXPECT_EQ(ListView_GetItemCount(list->Handle()), 1);
 }
 
+TEST_P(OwnerDataListViewTest, ClearingAndRefillingInOneBracketStartsAfresh) {
+  list->SetViewStyle(vsReport);
+  list->Columns().Add()->SetWidth(100);
+  list->SetMultiSelect(true);
+  auto fill = [&](int count) {
+    list->Items().BeginUpdate();
+    list->Items().Clear();
+    for (int i = 0; i < count; ++i) list->Items().Add();
+    list->Items().EndUpdate();
+  };
+  fill(200);
+  list->Items()[150]->SetSelected(true);
+  list->Items()[150]->SetFocused(true);
+  list->Items()[199]->MakeVisible(false);
+  ASSERT_GT(ListView_GetTopIndex(list->Handle()), 0);
+  int deletions = 0;
+  list->OnDeletion = [&](TObject*, TListItem*) { ++deletions; };
+  fill(200);
+  EXPECT_EQ(deletions, 200);
+  EXPECT_EQ(ListView_GetItemCount(list->Handle()), 200);
+  EXPECT_EQ(list->SelCount(), 0) << "the old selection does not pass to the new items";
+  EXPECT_EQ(list->ItemFocused(), nullptr);
+  EXPECT_EQ(ListView_GetTopIndex(list->Handle()), 0) << "new items are shown from the top";
+  EXPECT_EQ(TextOf(199, 0), "item #199");
+  fill(50);
+  EXPECT_EQ(ListView_GetItemCount(list->Handle()), 50);
+  EXPECT_EQ(list->Items()[49]->Index(), 49);
+  fill(0);
+  EXPECT_EQ(ListView_GetItemCount(list->Handle()), 0);
+  EXPECT_EQ(list->Items().Count(), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Only, OwnerDataListViewTest, ::testing::Values(true));
 
 }  // namespace
