@@ -77,11 +77,11 @@ void InitMenuPopup(TMessage& message, IContextMenu* context_menu) {
     const int before = GetMenuItemCount(submenu);
     menu2->HandleMenuMsg(WM_INITMENUPOPUP, message.WParam, message.LParam);
     // A shell extension that filled the submenu itself has taken it over from the Send To
-    // entries: start it again from the placeholder.
+    // entries: start it again from the disabled marker item.
     if (GetMenuItemCount(submenu) != before) {
       while (DeleteMenu(submenu, 0, MF_BYPOSITION)) {
       }
-      AppendMenuA(submenu, MF_STRING | MF_GRAYED, kSendToPlaceholderId, kSendToPlaceholderText);
+      AppendMenuA(submenu, MF_STRING | MF_GRAYED, kSendToMarkerId, kSendToMarkerText);
     }
   }
   if (GetMenuItemCount(submenu) != 1) return;

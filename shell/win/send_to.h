@@ -11,8 +11,8 @@
 namespace tw {
 
 // The disabled item a context menu's Send To submenu holds until it is opened.
-inline constexpr UINT kSendToPlaceholderId = 99;
-inline constexpr char kSendToPlaceholderText[] = "xxx";
+inline constexpr UINT kSendToMarkerId = 99;
+inline constexpr char kSendToMarkerText[] = "xxx";
 
 struct TSendToEntry {
   std::string Name;     // file name with extension
@@ -45,7 +45,7 @@ void FreeSendToList();
 // "report.doc").
 std::string SendToCaption(const std::string& name);
 
-// Fills SUBMENU (holding only the placeholder) with one owner-drawn item per entry of the user's
+// Fills SUBMENU (holding only the disabled marker item) with one owner-drawn item per entry of the user's
 // Send To folder: ids 1, 2, 3 ... in list order, the entry's position as item data.
 void FillSendToMenu(HMENU submenu);
 

@@ -178,15 +178,15 @@ private:
 
   void SetUpColumns();
   void SaveColumnWidths();
-  struct TColumnSpec {
+  struct TColumnLayout {
     std::string caption;
     TAlignment alignment;
     int width;
   };
   // The columns to show, with their widths; each also sets the column mode.
-  std::vector<TColumnSpec> StandardColumns();
-  std::vector<TColumnSpec> ShellColumns();
-  void ApplyColumns(const std::vector<TColumnSpec>& specs);
+  std::vector<TColumnLayout> StandardColumns();
+  std::vector<TColumnLayout> ShellColumns();
+  void ApplyColumns(const std::vector<TColumnLayout>& wanted);
 
   void Sort();
   static int CALLBACK CompareItems(LPARAM item1, LPARAM item2, LPARAM list);

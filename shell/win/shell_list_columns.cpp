@@ -54,26 +54,26 @@ void TPTCustomShellList::SetUpColumns() {
   ApplyColumns(details_ ? ShellColumns() : StandardColumns());
 }
 
-void TPTCustomShellList::ApplyColumns(const std::vector<TColumnSpec>& specs) {
+void TPTCustomShellList::ApplyColumns(const std::vector<TColumnLayout>& wanted) {
   // The same columns as before (the usual case from one folder to the next) keep their
   // header; rebuilding it costs the control more than the whole rest of a fill.
-  bool same = Columns().Count() == static_cast<int>(specs.size());
+  bool same = Columns().Count() == static_cast<int>(wanted.size());
   for (int i = 0; same && i < Columns().Count(); ++i)
-    same = Columns()[i]->Caption() == specs[i].caption &&
-           Columns()[i]->Alignment() == specs[i].alignment;
+    same = Columns()[i]->Caption() == wanted[i].caption &&
+           Columns()[i]->Alignment() == wanted[i].alignment;
   if (same) {
     for (int i = 0; i < Columns().Count(); ++i)
-      if (Columns()[i]->Width() != specs[i].width) Columns()[i]->SetWidth(specs[i].width);
+      if (Columns()[i]->Width() != wanted[i].width) Columns()[i]->SetWidth(wanted[i].width);
     return;
   }
   Columns().BeginUpdate();
   try {
     Columns().Clear();
-    for (const TColumnSpec& spec : specs) {
+    for (const TColumnLayout& layout : wanted) {
       TListColumn* column = Columns().Add();
-      column->SetCaption(spec.caption);
-      column->SetAlignment(spec.alignment);
-      column->SetWidth(spec.width);
+      column->SetCaption(layout.caption);
+      column->SetAlignment(layout.alignment);
+      column->SetWidth(layout.width);
     }
   } catch (...) {
     Columns().EndUpdate();
@@ -82,7 +82,7 @@ void TPTCustomShellList::ApplyColumns(const std::vector<TColumnSpec>& specs) {
   Columns().EndUpdate();
 }
 
-std::vector<TPTCustomShellList::TColumnSpec> TPTCustomShellList::StandardColumns() {
+std::vector<TPTCustomShellList::TColumnLayout> TPTCustomShellList::StandardColumns() {
   static constexpr struct {
     StringId caption;
     TAlignment alignment;
@@ -92,32 +92,32 @@ std::vector<TPTCustomShellList::TColumnSpec> TPTCustomShellList::StandardColumns
                                       {SColumnModified, taLeftJustify}};
   const TStandardWidths widths =
       DirectoryColsCopy().StandardWidths(ReadDirectoryCols(), ShellColumnStream());
-  std::vector<TColumnSpec> specs;
+  std::vector<TColumnLayout> wanted;
   for (int i = 0; i < kStandardColumnCount; ++i)
-    specs.push_back({LoadStr(kColumns[i].caption), kColumns[i].alignment, widths[i]});
+    wanted.push_back({LoadStr(kColumns[i].caption), kColumns[i].alignment, widths[i]});
   column_mode_ = cmStandard;
   remember_widths_ = true;
-  return specs;
+  return wanted;
 }
 
-std::vector<TPTCustomShellList::TColumnSpec> TPTCustomShellList::ShellColumns() {
-  std::vector<TColumnSpec> specs;
+std::vector<TPTCustomShellList::TColumnLayout> TPTCustomShellList::ShellColumns() {
+  std::vector<TColumnLayout> wanted;
   for (UINT i = 0;; ++i) {
     SHELLDETAILS detail{};
     if (FAILED(details_->GetDetailsOf(nullptr, i, &detail))) break;
-    specs.push_back(
+    wanted.push_back(
         {StrRetToString(nullptr, detail.str), AlignmentOf(detail.fmt), detail.cxChar * 7});
   }
   const bool from_stream =
       !IdListToPath(folder_id_.Get()).empty() && ShellColumnStream().Size() > 0;
   if (from_stream) {
     const std::vector<int> saved =
-        LoadColumnWidths(ShellColumnStream(), static_cast<int>(specs.size()));
-    for (std::size_t i = 0; i < saved.size() && i < specs.size(); ++i) specs[i].width = saved[i];
+        LoadColumnWidths(ShellColumnStream(), static_cast<int>(wanted.size()));
+    for (std::size_t i = 0; i < saved.size() && i < wanted.size(); ++i) wanted[i].width = saved[i];
   }
   column_mode_ = cmShell;
   remember_widths_ = from_stream;
-  return specs;
+  return wanted;
 }
 
 }  // namespace tw

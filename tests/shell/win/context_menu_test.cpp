@@ -368,11 +368,11 @@ TEST_F(ContextMenuTest, SendToSubmenuFillsOnceFromTheSendToFolder) {
     return found;
   };
   ScopedMenu submenu(CreatePopupMenu());
-  AppendMenuA(submenu.Get(), MF_STRING | MF_GRAYED, kSendToPlaceholderId, kSendToPlaceholderText);
+  AppendMenuA(submenu.Get(), MF_STRING | MF_GRAYED, kSendToMarkerId, kSendToMarkerText);
   open_submenu(submenu.Get());
   EXPECT_EQ(count_target(submenu.Get()), 1);
   const int entries = GetMenuItemCount(submenu.Get());
-  // Opened again (now without the placeholder) it is left as it is: each entry once.
+  // Opened again (now without the marker item) it is left as it is: each entry once.
   open_submenu(submenu.Get());
   EXPECT_EQ(GetMenuItemCount(submenu.Get()), entries);
   EXPECT_EQ(count_target(submenu.Get()), 1);

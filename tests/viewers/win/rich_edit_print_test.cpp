@@ -39,7 +39,7 @@ TEST_F(RichEditPrintTest, EmptyTextPrintsOnePage) {
   EXPECT_EQ(Printer().Title(), "empty");
 }
 
-// Wine's EM_FORMATRANGE is a stub that formats nothing and answers 0: a page that takes no text
+// Wine's EM_FORMATRANGE formats nothing and answers 0: a page that takes no text
 // must end the job rather than start pages for ever.
 TEST_F(RichEditPrintTest, PageLoopEndsWhenTheControlMakesNoProgress) {
   std::string text;
