@@ -30,7 +30,7 @@ public:
   // Returns the index the line went to.
   virtual int Add(const std::string& s);
   virtual int AddObject(const std::string& s, TObject* object);
-  void AddStrings(const TStrings& strings);
+  virtual void AddStrings(const TStrings& strings);
   virtual void Insert(int index, const std::string& s) = 0;
   void InsertObject(int index, const std::string& s, TObject* object);
   virtual void Delete(int index) = 0;

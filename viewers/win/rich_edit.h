@@ -105,8 +105,7 @@ public:
   void Delete(int index) override;
   void Clear() override;
   void SetText(const std::string& text) override;
-  void AddStrings(const TStrings& strings);
-  void Assign(const TPersistent& source) override;
+  void AddStrings(const TStrings& strings) override;
 
   TRichStreamFormat StreamFormat() const { return format_; }
   void SetStreamFormat(TRichStreamFormat value) { format_ = value; }

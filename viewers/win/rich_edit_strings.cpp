@@ -200,24 +200,6 @@ void TRichEditStrings::AddStrings(const TStrings& strings) {
   editor_.OnSelectionChange = std::move(selection_change);
 }
 
-void TRichEditStrings::Assign(const TPersistent& source) {
-  const auto* strings = dynamic_cast<const TStrings*>(&source);
-  if (!strings) {
-    TStrings::Assign(source);
-    return;
-  }
-  if (strings == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    AddStrings(*strings);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-}
-
 void TRichEditStrings::SetUpdateState(bool updating) {
   if (!editor_.Showing()) return;
   SendMessageA(editor_.Handle(), WM_SETREDRAW, !updating, 0);
