@@ -112,8 +112,7 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     buckets[n].component[2] = components[2][n] = static_cast<std::uint8_t>(n & 15);
   }
   CellCounts counts(kBuckets);
-  ForEachRowOfCells(source, width, height, kBucketBits,
-                    [&](int, const std::uint16_t* row) { counts.CountRow(row, width); });
+  counts.CountPicture(source, width, height, kBucketBits, [](int) {});
   for (int n = 0; n < kBuckets; ++n) buckets[n].count = counts.Total(static_cast<std::size_t>(n));
 
   std::vector<Box> boxes(1);
@@ -162,10 +161,7 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
 
   std::array<std::uint8_t, kBuckets> index_of;
   for (int n = 0; n < kBuckets; ++n) index_of[n] = buckets[n].index;
-  const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
-  ForEachRowOfCells(source, width, height, kBucketBits, [&](int y, const std::uint16_t* row) {
-    MapRow(row, width, index_of.data(), target + out_stride * static_cast<std::size_t>(y));
-  });
+  MapPicture(source, target, width, height, kBucketBits, index_of.data());
   return static_cast<std::uint32_t>(boxes.size());
 }
 

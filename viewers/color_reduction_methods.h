@@ -42,12 +42,14 @@ inline void CellsOfRow(const std::uint8_t* row, int width, std::uint16_t* cells,
                     [&](int x, std::uint32_t pixel) { cells[x] = CellOf(pixel, bits); });
 }
 
-// Hands CONSUME(y, cells) each of the HEIGHT rows' cells at BITS, worked out from the rows of
-// 24-bit pixels at SOURCE. A row's cells are worked out before the previous row is consumed, so
-// that the consumer does not reread values still on their way to memory; row y + 1 is read
-// before anything row y's consumer writes, which reaches no further than row y's input.
-template <class Consume>
-void ForEachRowOfCells(const std::uint8_t* source, int width, int height, CellBits bits, Consume consume) {
+// Hands each of the HEIGHT rows' cells at BITS, worked out from the rows of 24-bit pixels at
+// SOURCE, to two steps: WHILE_NEXT(y, cells, in, next) handles a leading part of row y's cells
+// while it works out as many cells of row y + 1 from that row's pixels IN into NEXT, and returns
+// how many (CountCellRow and MapCellRow do this, or nothing); REST(y, cells, from) handles the
+// row's cells from FROM on. Row y + 1's pixels are read before anything row y's steps write,
+// which reaches no further than row y's pixels.
+template <class WhileNext, class Rest>
+void ForEachRowOfCells(const std::uint8_t* source, int width, int height, CellBits bits, WhileNext while_next, Rest rest) {
   if (width <= 0 || height <= 0) return;
   const auto stride = static_cast<std::size_t>(TDib::RowBytes(width, 24));
   std::vector<std::uint16_t> buffers(2 * static_cast<std::size_t>(width));
@@ -55,8 +57,16 @@ void ForEachRowOfCells(const std::uint8_t* source, int width, int height, CellBi
   std::uint16_t* next = current + width;
   CellsOfRow(source, width, current, bits);
   for (int y = 0; y < height; ++y) {
-    if (y + 1 < height) CellsOfRow(source + stride * static_cast<std::size_t>(y + 1), width, next, bits);
-    consume(y, static_cast<const std::uint16_t*>(current));
+    int done = 0;
+    if (y + 1 < height) {
+      const std::uint8_t* in = source + stride * static_cast<std::size_t>(y + 1);
+      done = while_next(y, static_cast<const std::uint16_t*>(current), in, next);
+      if (done == 0)
+        CellsOfRow(in, width, next, bits);
+      else
+        ForEachPixelOfRow(in, done, width, [&](int x, std::uint32_t pixel) { next[x] = CellOf(pixel, bits); });
+    }
+    rest(y, static_cast<const std::uint16_t*>(current), done);
     std::swap(current, next);
   }
 }
@@ -70,6 +80,22 @@ class CellCounts {
 public:
   explicit CellCounts(std::size_t cells)
       : cells_(cells), tables_(cells <= kSpreadCells ? 4 : 1), stride_(cells + kGap), counts_(stride_ * tables_) {}
+
+  // Counts the cells at BITS of every pixel of the picture at SOURCE; AFTER_ROW(y) is called
+  // once row y is counted.
+  template <class AfterRow>
+  void CountPicture(const std::uint8_t* source, int width, int height, CellBits bits, AfterRow after_row) {
+    const CellTables tables{counts_.data(), stride_, tables_};
+    ForEachRowOfCells(
+        source, width, height, bits,
+        [&](int, const std::uint16_t* cells, const std::uint8_t* in, std::uint16_t* next) {
+          return CountCellRow(cells, tables, in, next, width, bits);
+        },
+        [&](int y, const std::uint16_t* cells, int from) {
+          CountRow(cells + from, width - from);
+          after_row(y);
+        });
+  }
 
   void CountRow(const std::uint16_t* row, int width) {
     std::uint32_t* const t0 = counts_.data();
@@ -108,20 +134,18 @@ private:
   std::vector<std::uint32_t> counts_;
 };
 
-// OUT[x] = INDEX_OF[VALUES[x]] for the WIDTH pixels of a row, eight indices to a 64-bit store
-// (the targets are little-endian).
-inline void MapRow(const std::uint16_t* values, int width, const std::uint8_t* index_of, std::uint8_t* out) {
-  int x = 0;
-  for (; x + 8 <= width; x += 8) {
-    const std::uint16_t* v = values + x;
-    const std::uint64_t word =
-        static_cast<std::uint64_t>(index_of[v[0]]) | static_cast<std::uint64_t>(index_of[v[1]]) << 8 |
-        static_cast<std::uint64_t>(index_of[v[2]]) << 16 | static_cast<std::uint64_t>(index_of[v[3]]) << 24 |
-        static_cast<std::uint64_t>(index_of[v[4]]) << 32 | static_cast<std::uint64_t>(index_of[v[5]]) << 40 |
-        static_cast<std::uint64_t>(index_of[v[6]]) << 48 | static_cast<std::uint64_t>(index_of[v[7]]) << 56;
-    std::memcpy(out + x, &word, 8);
-  }
-  for (; x < width; ++x) out[x] = index_of[values[x]];
+// Writes INDEX_OF[cell] for the cell at BITS of every pixel of the picture at SOURCE to the
+// 8-bit rows at TARGET.
+inline void MapPicture(const std::uint8_t* source, std::uint8_t* target, int width, int height, CellBits bits,
+                       const std::uint8_t* index_of) {
+  const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width, 8));
+  auto row_out = [&](int y) { return target + out_stride * static_cast<std::size_t>(y); };
+  ForEachRowOfCells(
+      source, width, height, bits,
+      [&](int y, const std::uint16_t* cells, const std::uint8_t* in, std::uint16_t* next) {
+        return MapCellRow(cells, index_of, row_out(y), in, next, width, bits);
+      },
+      [&](int y, const std::uint16_t* cells, int from) { MapRow(cells + from, width - from, index_of, row_out(y) + from); });
 }
 
 // Both read rows of 24-bit pixels and write 8-bit rows as ReducePixels describes.

@@ -150,8 +150,7 @@ public:
         kChunkPixelsPerCount * counts.Counters() / static_cast<std::size_t>(std::max(width, 1)), 1,
         static_cast<std::size_t>(std::max(height, 1))));
     std::vector<std::uint32_t> first_chunk(cells_, kNever);
-    ForEachRowOfCells(source, width, height, bits, [&](int y, const std::uint16_t* cells) {
-      counts.CountRow(cells, width);
+    counts.CountPicture(source, width, height, bits, [&](int y) {
       if ((y + 1) % rows_per_chunk_ == 0 || y + 1 == height)
         counts.MarkFirstCounted(first_chunk.data(), static_cast<std::uint32_t>(y / rows_per_chunk_), kNever);
     });
@@ -267,10 +266,7 @@ public:
     for (const Occurring& o : occurring_)
       index_of[o.cell] = static_cast<std::uint8_t>(entries[entry_of_[o.cell & mask_]].index);
     Forget();
-    const auto out_stride = static_cast<std::size_t>(TDib::RowBytes(width_, 8));
-    ForEachRowOfCells(source_, width_, height_, bits_, [&](int y, const std::uint16_t* cells) {
-      MapRow(cells, width_, index_of.data(), target + out_stride * static_cast<std::size_t>(y));
-    });
+    MapPicture(source_, target, width_, height_, bits_, index_of.data());
   }
 
 private:

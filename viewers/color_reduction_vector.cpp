@@ -263,28 +263,75 @@ TW_AVX2 inline V LoadApart(const std::uint8_t* p, int apart) {
                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + apart)), 1);
 }
 
-TW_AVX2 int CellRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits) {
-  static constexpr CellControls kControls = MakeCellControls();
-  const V pair_x = BothLanes(kControls.pair_x), pair_y = BothLanes(kControls.pair_y), red_x = BothLanes(kControls.red_x),
-          red_y = BothLanes(kControls.red_y);
-  // From a word blue | green << 8: blue's bits by a mask and a shift, green's by a shift that
-  // brings them next to blue's and a mask; from red << 8 likewise.
-  const __m128i blue_shift = _mm_cvtsi32_si128(8 - bits.blue), green_shift = _mm_cvtsi32_si128(16 - bits.green - bits.blue),
-                red_shift = _mm_cvtsi32_si128(16 - bits.red - bits.green - bits.blue);
-  const V low_byte = _mm256_set1_epi16(0xFF);
-  const V green_bits = _mm256_set1_epi16(static_cast<short>(((1 << bits.green) - 1) << bits.blue));
-  const V red_bits = _mm256_set1_epi16(static_cast<short>(((1 << bits.red) - 1) << (bits.green + bits.blue)));
-  constexpr int kCellBlock = 16;  // pixels: 48 bytes in, two 8-pixel lanes 24 bytes apart
-  const int blocks = width / kCellBlock;
-  for (int n = 0; n < blocks; ++n, in += 3 * kCellBlock, out += kCellBlock) {
+// Works out the cells of 16 pixels at a time for one bit split.
+class CellMaker {
+public:
+  TW_AVX2 explicit CellMaker(CellBits bits)
+      : pair_x_(BothLanes(kControls.pair_x)), pair_y_(BothLanes(kControls.pair_y)), red_x_(BothLanes(kControls.red_x)),
+        red_y_(BothLanes(kControls.red_y)), low_byte_(_mm256_set1_epi16(0xFF)),
+        green_bits_(_mm256_set1_epi16(static_cast<short>(((1 << bits.green) - 1) << bits.blue))),
+        red_bits_(_mm256_set1_epi16(static_cast<short>(((1 << bits.red) - 1) << (bits.green + bits.blue)))),
+        blue_shift_(_mm_cvtsi32_si128(8 - bits.blue)), green_shift_(_mm_cvtsi32_si128(16 - bits.green - bits.blue)),
+        red_shift_(_mm_cvtsi32_si128(16 - bits.red - bits.green - bits.blue)) {}
+
+  // The cells of the 16 pixels (48 bytes) at IN.
+  TW_AVX2 V Cells(const std::uint8_t* in) const {
     const V x = LoadApart(in, 24), y = LoadApart(in + 8, 24);
-    const V pair = _mm256_or_si256(_mm256_shuffle_epi8(x, pair_x), _mm256_shuffle_epi8(y, pair_y));
-    const V red = _mm256_or_si256(_mm256_shuffle_epi8(x, red_x), _mm256_shuffle_epi8(y, red_y));
-    const V cell = _mm256_or_si256(
-        _mm256_or_si256(_mm256_srl_epi16(_mm256_and_si256(pair, low_byte), blue_shift),
-                        _mm256_and_si256(_mm256_srl_epi16(pair, green_shift), green_bits)),
-        _mm256_and_si256(_mm256_srl_epi16(red, red_shift), red_bits));
-    _mm256_storeu_si256(reinterpret_cast<V*>(out), cell);
+    const V pair = _mm256_or_si256(_mm256_shuffle_epi8(x, pair_x_), _mm256_shuffle_epi8(y, pair_y_));
+    const V red = _mm256_or_si256(_mm256_shuffle_epi8(x, red_x_), _mm256_shuffle_epi8(y, red_y_));
+    // From a word blue | green << 8: blue's bits by a mask and a shift, green's by a shift that
+    // brings them next to blue's and a mask; from red << 8 likewise.
+    return _mm256_or_si256(_mm256_or_si256(_mm256_srl_epi16(_mm256_and_si256(pair, low_byte_), blue_shift_),
+                                           _mm256_and_si256(_mm256_srl_epi16(pair, green_shift_), green_bits_)),
+                           _mm256_and_si256(_mm256_srl_epi16(red, red_shift_), red_bits_));
+  }
+
+private:
+  static constexpr CellControls kControls = MakeCellControls();
+  V pair_x_, pair_y_, red_x_, red_y_, low_byte_, green_bits_, red_bits_;
+  __m128i blue_shift_, green_shift_, red_shift_;
+};
+
+constexpr int kCellBlock = 16;  // pixels: 48 bytes in, two 8-pixel lanes 24 bytes apart
+
+TW_AVX2 inline void StoreCells(std::uint16_t* out, V cells) { _mm256_storeu_si256(reinterpret_cast<V*>(out), cells); }
+
+TW_AVX2 int CellRowAvx2(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits) {
+  const CellMaker maker(bits);
+  const int blocks = width / kCellBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kCellBlock, out += kCellBlock) StoreCells(out, maker.Cells(in));
+  return blocks * kCellBlock;
+}
+
+// The next row's cells are worked out in the same loop as the current row is counted or mapped:
+// the vector units then work while the counting waits on its stores, or the mapping on its table
+// loads, which a loop of their own would not overlap.
+template <std::size_t kTables>
+TW_AVX2 int CountCellRowAvx2(const std::uint16_t* cells, const CellTables& tables, const std::uint8_t* in,
+                             std::uint16_t* next, int width, CellBits bits) {
+  const CellMaker maker(bits);
+  std::uint32_t* t[4];
+  for (std::size_t k = 0; k < 4; ++k) t[k] = tables.counts + tables.stride * (k % kTables);
+  const int blocks = width / kCellBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kCellBlock, next += kCellBlock, cells += kCellBlock) {
+    StoreCells(next, maker.Cells(in));
+    for (int k = 0; k < kCellBlock; k += 4) {
+      ++t[0][cells[k]];
+      ++t[1][cells[k + 1]];
+      ++t[2][cells[k + 2]];
+      ++t[3][cells[k + 3]];
+    }
+  }
+  return blocks * kCellBlock;
+}
+
+TW_AVX2 int MapCellRowAvx2(const std::uint16_t* cells, const std::uint8_t* index_of, std::uint8_t* out,
+                           const std::uint8_t* in, std::uint16_t* next, int width, CellBits bits) {
+  const CellMaker maker(bits);
+  const int blocks = width / kCellBlock;
+  for (int n = 0; n < blocks; ++n, in += 3 * kCellBlock, next += kCellBlock, cells += kCellBlock, out += kCellBlock) {
+    StoreCells(next, maker.Cells(in));
+    MapRow(cells, kCellBlock, index_of, out);
   }
   return blocks * kCellBlock;
 }
@@ -379,12 +426,28 @@ int CellRow(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits
   return VectorRowsEnabled() && HasAvx2() ? CellRowAvx2(in, out, width, bits) : 0;
 }
 
+int CountCellRow(const std::uint16_t* cells, const CellTables& tables, const std::uint8_t* in, std::uint16_t* next,
+                 int width, CellBits bits) {
+  if (!VectorRowsEnabled() || !HasAvx2()) return 0;
+  return tables.tables == 4 ? CountCellRowAvx2<4>(cells, tables, in, next, width, bits)
+                            : CountCellRowAvx2<1>(cells, tables, in, next, width, bits);
+}
+
+int MapCellRow(const std::uint16_t* cells, const std::uint8_t* index_of, std::uint8_t* out, const std::uint8_t* in,
+               std::uint16_t* next, int width, CellBits bits) {
+  return VectorRowsEnabled() && HasAvx2() ? MapCellRowAvx2(cells, index_of, out, in, next, width, bits) : 0;
+}
+
 #else
 
 int GrayRow(const std::uint8_t*, std::uint8_t*, int) { return 0; }
 int LevelsRow(const std::uint8_t*, std::uint8_t*, int, const std::array<NibbleLevels, 3>&) { return 0; }
 int ChannelDitherRow(const std::uint8_t*, std::uint8_t*, int, int) { return 0; }
 int CellRow(const std::uint8_t*, std::uint16_t*, int, CellBits) { return 0; }
+int CountCellRow(const std::uint16_t*, const CellTables&, const std::uint8_t*, std::uint16_t*, int, CellBits) { return 0; }
+int MapCellRow(const std::uint16_t*, const std::uint8_t*, std::uint8_t*, const std::uint8_t*, std::uint16_t*, int, CellBits) {
+  return 0;
+}
 
 void MarkFirstCounted(const std::uint32_t* counts, std::size_t stride, std::size_t tables, std::size_t cells,
                       std::uint32_t* first, std::uint32_t chunk, std::uint32_t never) {

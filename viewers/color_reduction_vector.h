@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tw::reduction {
 
@@ -40,6 +41,38 @@ struct CellBits {
 
 // The cell of each pixel: red's high bits above green's above blue's.
 int CellRow(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits);
+
+// Tables of counts for the cells of a colour cube: pixel x of a row is counted in table x mod
+// TABLES (1 or 4), the tables STRIDE counters apart from COUNTS on.
+struct CellTables {
+  std::uint32_t* counts;
+  std::size_t stride, tables;
+};
+
+// Two passes over a row's CELLS, each while the cells of the next row are worked out from its
+// pixels IN into NEXT as CellRow does: counting the cells, and writing INDEX_OF[cell] for each to
+// OUT. They do the leading whole blocks of 16 pixels of both rows and return how many pixels that
+// is.
+int CountCellRow(const std::uint16_t* cells, const CellTables& tables, const std::uint8_t* in, std::uint16_t* next,
+                 int width, CellBits bits);
+int MapCellRow(const std::uint16_t* cells, const std::uint8_t* index_of, std::uint8_t* out, const std::uint8_t* in,
+               std::uint16_t* next, int width, CellBits bits);
+
+// OUT[x] = INDEX_OF[VALUES[x]] for the WIDTH pixels of a row, eight indices to a 64-bit store
+// (the targets are little-endian).
+inline void MapRow(const std::uint16_t* values, int width, const std::uint8_t* index_of, std::uint8_t* out) {
+  int x = 0;
+  for (; x + 8 <= width; x += 8) {
+    const std::uint16_t* v = values + x;
+    const std::uint64_t word =
+        static_cast<std::uint64_t>(index_of[v[0]]) | static_cast<std::uint64_t>(index_of[v[1]]) << 8 |
+        static_cast<std::uint64_t>(index_of[v[2]]) << 16 | static_cast<std::uint64_t>(index_of[v[3]]) << 24 |
+        static_cast<std::uint64_t>(index_of[v[4]]) << 32 | static_cast<std::uint64_t>(index_of[v[5]]) << 40 |
+        static_cast<std::uint64_t>(index_of[v[6]]) << 48 | static_cast<std::uint64_t>(index_of[v[7]]) << 56;
+    std::memcpy(out + x, &word, 8);
+  }
+  for (; x < width; ++x) out[x] = index_of[values[x]];
+}
 
 // FIRST[c] = CHUNK for each cell c below CELLS that one of TABLES tables of counts, STRIDE
 // apart from COUNTS on, has counted and whose FIRST is still NEVER.
