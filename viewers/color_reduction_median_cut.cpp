@@ -37,47 +37,55 @@ constexpr CellBits kBucketBits{4, 4, 4};
 // the buckets so that a sort reads 4 KiB of them.
 using Components = std::array<std::array<std::uint8_t, kBuckets>, 3>;
 
+// Sorts a box's buckets by one channel's component. The buckets are sorted as values
+// component << 16 | bucket, so that a comparison of components is one of values: quicksort
+// partitioning around the middle element, runs shorter than 8 by insertion.
 class BucketSorter {
 public:
-  explicit BucketSorter(const std::array<std::uint8_t, kBuckets>& keys) : keys_(keys) {}
+  void Sort(std::vector<std::uint16_t>& buckets, const std::array<std::uint8_t, kBuckets>& components) {
+    values_.resize(buckets.size());
+    for (std::size_t k = 0; k < buckets.size(); ++k)
+      values_[k] = static_cast<std::uint32_t>(components[buckets[k]]) << 16 | buckets[k];
+    Sort(values_.data(), static_cast<int>(values_.size()));
+    for (std::size_t k = 0; k < buckets.size(); ++k) buckets[k] = static_cast<std::uint16_t>(values_[k]);
+  }
 
-  // Quicksort partitioning around the middle element; runs shorter than 8 by insertion.
-  void Sort(std::uint16_t* a, int n) const {
+private:
+  static void Sort(std::uint32_t* a, int n) {
     if (n < 8) {
       Insertion(a, n);
       return;
     }
-    const int pivot = Key(a[n / 2]);
+    // Below the pivot's component: below its lowest value; above it: above its highest.
+    const std::uint32_t pivot_low = a[n / 2] & 0xFFFF0000u, pivot_high = pivot_low | 0xFFFF;
     int i = 0, j = n - 1;
     do {
-      while (Key(a[i]) < pivot) ++i;
-      while (Key(a[j]) > pivot) --j;
+      while (a[i] < pivot_low) ++i;
+      while (a[j] > pivot_high) --j;
       if (i <= j) std::swap(a[i++], a[j--]);
     } while (i <= j);
     Sort(a, j + 1);
     Sort(a + i, n - i);
   }
 
-private:
-  int Key(std::uint16_t bucket) const { return keys_[bucket]; }
-
-  // Each element goes in front of the sorted elements whose key is not below its own.
-  void Insertion(std::uint16_t* a, int n) const {
+  // Each element goes in front of the sorted elements whose component is not below its own.
+  static void Insertion(std::uint32_t* a, int n) {
     for (int i = 1; i < n; ++i) {
-      const std::uint16_t v = a[i];
+      const std::uint32_t v = a[i], low = v & 0xFFFF0000u;
       int j = i;
-      for (; j > 0 && Key(a[j - 1]) >= Key(v); --j) a[j] = a[j - 1];
+      for (; j > 0 && a[j - 1] >= low; --j) a[j] = a[j - 1];
       a[j] = v;
     }
   }
 
-  const std::array<std::uint8_t, kBuckets>& keys_;
+  std::vector<std::uint32_t> values_;
 };
 
 // Splits BOX along CHANNEL into itself (the lower buckets) and the returned upper box.
-Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets, const Components& components) {
+Box Split(Box& box, int channel, const std::array<Bucket, kBuckets>& buckets, const Components& components,
+          BucketSorter& sorter) {
   auto& list = box.buckets;
-  BucketSorter(components[static_cast<std::size_t>(channel)]).Sort(list.data(), static_cast<int>(list.size()));
+  sorter.Sort(list, components[static_cast<std::size_t>(channel)]);
   const std::uint64_t half = box.total / 2;
   std::size_t lower = 1;
   std::uint64_t lower_total = buckets[list[0]].count;
@@ -131,13 +139,14 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
       if (boxes[b].extent[c] > largest[b]) largest[b] = boxes[b].extent[c], largest_channel[b] = c;
   };
   measure(0);
+  BucketSorter sorter;
   while (boxes.size() < kColors) {
     // The first box with the largest extent of all.
     std::size_t chosen = 0;
     for (std::size_t b = 1; b < boxes.size(); ++b)
       if (largest[b] > largest[chosen]) chosen = b;
     if (largest[chosen] < 0) break;
-    Box upper = Split(boxes[chosen], largest_channel[chosen], buckets, components);
+    Box upper = Split(boxes[chosen], largest_channel[chosen], buckets, components, sorter);
     boxes.push_back(std::move(upper));
     measure(chosen);
     measure(boxes.size() - 1);

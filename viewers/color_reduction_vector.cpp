@@ -331,7 +331,8 @@ TW_AVX2 int MapCellRowAvx2(const std::uint16_t* cells, const std::uint8_t* index
   const int blocks = width / kCellBlock;
   for (int n = 0; n < blocks; ++n, in += 3 * kCellBlock, next += kCellBlock, cells += kCellBlock, out += kCellBlock) {
     StoreCells(next, maker.Cells(in));
-    MapRow(cells, kCellBlock, index_of, out);
+    MapEight(cells, index_of, out);
+    MapEight(cells + 8, index_of, out + 8);
   }
   return blocks * kCellBlock;
 }

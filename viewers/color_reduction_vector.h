@@ -58,19 +58,21 @@ int CountCellRow(const std::uint16_t* cells, const CellTables& tables, const std
 int MapCellRow(const std::uint16_t* cells, const std::uint8_t* index_of, std::uint8_t* out, const std::uint8_t* in,
                std::uint16_t* next, int width, CellBits bits);
 
-// OUT[x] = INDEX_OF[VALUES[x]] for the WIDTH pixels of a row, eight indices to a 64-bit store
-// (the targets are little-endian).
+// OUT[x] = INDEX_OF[VALUES[x]] for 8 pixels, with one 64-bit store (the targets are
+// little-endian).
+inline void MapEight(const std::uint16_t* v, const std::uint8_t* index_of, std::uint8_t* out) {
+  const std::uint64_t word =
+      static_cast<std::uint64_t>(index_of[v[0]]) | static_cast<std::uint64_t>(index_of[v[1]]) << 8 |
+      static_cast<std::uint64_t>(index_of[v[2]]) << 16 | static_cast<std::uint64_t>(index_of[v[3]]) << 24 |
+      static_cast<std::uint64_t>(index_of[v[4]]) << 32 | static_cast<std::uint64_t>(index_of[v[5]]) << 40 |
+      static_cast<std::uint64_t>(index_of[v[6]]) << 48 | static_cast<std::uint64_t>(index_of[v[7]]) << 56;
+  std::memcpy(out, &word, 8);
+}
+
+// OUT[x] = INDEX_OF[VALUES[x]] for the WIDTH pixels of a row.
 inline void MapRow(const std::uint16_t* values, int width, const std::uint8_t* index_of, std::uint8_t* out) {
   int x = 0;
-  for (; x + 8 <= width; x += 8) {
-    const std::uint16_t* v = values + x;
-    const std::uint64_t word =
-        static_cast<std::uint64_t>(index_of[v[0]]) | static_cast<std::uint64_t>(index_of[v[1]]) << 8 |
-        static_cast<std::uint64_t>(index_of[v[2]]) << 16 | static_cast<std::uint64_t>(index_of[v[3]]) << 24 |
-        static_cast<std::uint64_t>(index_of[v[4]]) << 32 | static_cast<std::uint64_t>(index_of[v[5]]) << 40 |
-        static_cast<std::uint64_t>(index_of[v[6]]) << 48 | static_cast<std::uint64_t>(index_of[v[7]]) << 56;
-    std::memcpy(out + x, &word, 8);
-  }
+  for (; x + 8 <= width; x += 8) MapEight(values + x, index_of, out + x);
   for (; x < width; ++x) out[x] = index_of[values[x]];
 }
 
