@@ -671,5 +671,51 @@ TEST(ColorReductionTest, CellRowsKeepPixelOrderAtEveryLayout) {
   }
 }
 
+// The passes that count or map a row while working out the next row's cells: the cells they
+// leave for the next row are CellRow's, the counts and indices are the plain ones, and nothing
+// past the pixels they report done is written.
+TEST(ColorReductionTest, CountingAndMappingWhileWorkingOutTheNextRow) {
+  const TDib picture = ChannelSweep(200, 2, 5);
+  const std::uint8_t* row = picture.ScanLine(0);
+  const std::uint8_t* next_row = picture.ScanLine(1);
+  for (const reduction::CellBits bits : {reduction::CellBits{4, 4, 4}, reduction::CellBits{5, 5, 5}}) {
+    const std::size_t cells_count = std::size_t{1} << (bits.red + bits.green + bits.blue);
+    std::vector<std::uint16_t> cells(200), expected_next(200);
+    ASSERT_EQ(reduction::CellRow(row, cells.data(), 200, bits), reduction::CellRow(next_row, expected_next.data(), 200, bits));
+    for (int x = 0; x < 200; ++x) {
+      const std::uint32_t p = row[3 * x] | row[3 * x + 1] << 8 | static_cast<std::uint32_t>(row[3 * x + 2]) << 16;
+      cells[static_cast<std::size_t>(x)] = static_cast<std::uint16_t>(
+          (p >> 16 >> (8 - bits.red)) << (bits.green + bits.blue) | (p >> 8 & 0xFF) >> (8 - bits.green) << bits.blue |
+          (p & 0xFF) >> (8 - bits.blue));
+    }
+    for (const std::size_t tables : {std::size_t{1}, std::size_t{4}}) {
+      const std::size_t stride = cells_count + 16;
+      std::vector<std::uint32_t> counts(stride * tables);
+      std::vector<std::uint16_t> next(200, 0xFFFF);
+      const int done = reduction::CountCellRow(cells.data(), reduction::CellTables{counts.data(), stride, tables},
+                                               next_row, next.data(), 200, bits);
+      EXPECT_TRUE(done == 0 || done == 192);
+      std::map<std::uint32_t, std::uint32_t> expected_counts, got_counts;
+      for (int x = 0; x < done; ++x) ++expected_counts[cells[static_cast<std::size_t>(x)]];
+      for (std::size_t t = 0; t < tables; ++t)
+        for (std::size_t c = 0; c < cells_count; ++c)
+          if (counts[t * stride + c]) got_counts[static_cast<std::uint32_t>(c)] += counts[t * stride + c];
+      EXPECT_EQ(got_counts, expected_counts) << tables << " tables";
+      for (int x = 0; x < 200; ++x)
+        EXPECT_EQ(next[static_cast<std::size_t>(x)], x < done ? expected_next[static_cast<std::size_t>(x)] : 0xFFFF) << x;
+    }
+    std::vector<std::uint8_t> index_of(cells_count);
+    for (std::size_t c = 0; c < cells_count; ++c) index_of[c] = static_cast<std::uint8_t>(c * 7 + c / 256);
+    std::vector<std::uint8_t> out(200, 0xCC);
+    std::vector<std::uint16_t> next(200, 0xFFFF);
+    const int done = reduction::MapCellRow(cells.data(), index_of.data(), out.data(), next_row, next.data(), 200, bits);
+    EXPECT_TRUE(done == 0 || done == 192);
+    for (int x = 0; x < 200; ++x) {
+      EXPECT_EQ(out[static_cast<std::size_t>(x)], x < done ? index_of[cells[static_cast<std::size_t>(x)]] : 0xCC) << x;
+      EXPECT_EQ(next[static_cast<std::size_t>(x)], x < done ? expected_next[static_cast<std::size_t>(x)] : 0xFFFF) << x;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tw
