@@ -84,6 +84,11 @@ void FillSendToMenu(HMENU submenu) {
   DeleteMenu(submenu, 0, MF_BYPOSITION);
   const std::string folder = SpecialFolderPath(nullptr, CSIDL_SENDTO);
   if (!folder.empty()) list.Collect(folder, "*");
+  AppendSendToItems(submenu);
+}
+
+void AppendSendToItems(HMENU menu) {
+  const TSendToList& list = SendToList();
   for (int i = 0; i < list.Count(); ++i) {
     MENUITEMINFOA info{};
     info.cbSize = sizeof(info);
@@ -91,7 +96,7 @@ void FillSendToMenu(HMENU submenu) {
     info.fType = MFT_OWNERDRAW;
     info.wID = static_cast<UINT>(i + 1);
     info.dwItemData = static_cast<ULONG_PTR>(i);
-    InsertMenuItemA(submenu, GetMenuItemCount(submenu), TRUE, &info);
+    InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &info);
   }
 }
 

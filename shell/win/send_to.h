@@ -48,6 +48,8 @@ std::string SendToCaption(const std::string& name);
 // Fills SUBMENU (holding only the disabled marker item) with one owner-drawn item per entry of the user's
 // Send To folder: ids 1, 2, 3 ... in list order, the entry's position as item data.
 void FillSendToMenu(HMENU submenu);
+// Appends those items to MENU for the entries the Send To list holds now.
+void AppendSendToItems(HMENU menu);
 
 void MeasureSendToItem(MEASUREITEMSTRUCT& measure);
 void DrawSendToItem(const DRAWITEMSTRUCT& draw, HIMAGELIST small_images);

@@ -310,15 +310,7 @@ TEST(SendToListTest, MenuCharSelectsAmongSeveralAndRunsASingleMatch) {
   const int second = list.Add("QQb_second.lnk", -1);
   const int only = list.Add("xqz_only.lnk", -1);
   ScopedMenu menu(CreatePopupMenu());
-  for (int i = 0; i < list.Count(); ++i) {
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA;
-    info.fType = MFT_OWNERDRAW;
-    info.wID = static_cast<UINT>(i + 1);
-    info.dwItemData = static_cast<ULONG_PTR>(i);
-    InsertMenuItemA(menu.Get(), i, TRUE, &info);
-  }
+  AppendSendToItems(menu.Get());
   // Two entries start with q (in either case): the next one is selected, not run.
   LRESULT answer = SendToMenuChar('q', menu.Get());
   EXPECT_EQ(HIWORD(answer), MNC_SELECT);
