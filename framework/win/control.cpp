@@ -367,10 +367,11 @@ void TControl::Click() {
 }
 
 bool TControl::DoContextPopup(POINT client_point) {
-  if (!popup_menu_ || !popup_menu_->AutoPopup()) return false;
-  popup_menu_->SetPopupComponent(this);
+  TPopupMenu* menu = GetPopupMenu();
+  if (!menu || !menu->AutoPopup()) return false;
+  menu->SetPopupComponent(this);
   POINT screen = ClientToScreen(client_point);
-  popup_menu_->Popup(screen.x, screen.y);
+  menu->Popup(screen.x, screen.y);
   return true;
 }
 

@@ -144,6 +144,9 @@ public:
 
   TPopupMenu* PopupMenu() const { return popup_menu_; }
   void SetPopupMenu(TPopupMenu* value);
+  // The menu a right click or the context-menu key shows: PopupMenu, unless a control puts
+  // together a menu of its own each time.
+  virtual TPopupMenu* GetPopupMenu() { return popup_menu_; }
 
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor value) { cursor_ = value; }

@@ -8,6 +8,8 @@
 #include "framework/win/application.h"
 #include "framework/win/handles.h"
 #include "framework/win/messages.h"
+#include "viewers/win/para_attributes.h"
+#include "viewers/win/text_attributes.h"
 
 namespace tw {
 
@@ -130,7 +132,12 @@ void RegisterConversionFormat(const std::string& extension, bool plain_text, TCo
 }
 
 TTwCustomRichEdit::TTwCustomRichEdit(TComponent* AOwner)
-    : TCustomMemo(AOwner), lines_(std::make_unique<TRichEditStrings>(*this)) {
+    : TCustomMemo(AOwner),
+      lines_(std::make_unique<TRichEditStrings>(*this)),
+      default_attributes_(std::make_unique<TTwTextAttributes>(*this, atDefaultText)),
+      selection_attributes_(std::make_unique<TTwTextAttributes>(*this, atSelected)),
+      word_attributes_(std::make_unique<TTwTextAttributes>(*this, atWord)),
+      paragraph_attributes_(std::make_unique<TTwParaAttributes>(*this)) {
   InitRichEdit();
   SetScrollBars(ssBoth);
 }
@@ -417,46 +424,13 @@ void TTwCustomRichEdit::SetMaxLength(int value) {
   if (HandleAllocated()) SendMessageA(Handle(), EM_EXLIMITTEXT, 0, value == 0 ? kDefaultTextLimit : value);
 }
 
-void TTwCustomRichEdit::FontToDefaultFormat() {
-  if (!HandleAllocated()) return;
-  CHARFORMAT2A format{};
-  format.cbSize = RichEditLevel() >= 2 ? sizeof(CHARFORMAT2A) : sizeof(CHARFORMATA);
-  format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_FACE | CFM_COLOR |
-                  CFM_SIZE | CFM_CHARSET;
-  TFont& font = Font();
-  switch (font.Pitch()) {
-    case TFontPitch::fpVariable: format.bPitchAndFamily = VARIABLE_PITCH; break;
-    case TFontPitch::fpFixed: format.bPitchAndFamily = FIXED_PITCH; break;
-    default: format.bPitchAndFamily = DEFAULT_PITCH; break;
-  }
-  format.yHeight = font.Size() * 20;
-  TFontStyles style = font.Style();
-  if (style & (1 << fsBold)) format.dwEffects |= CFE_BOLD;
-  if (style & (1 << fsItalic)) format.dwEffects |= CFE_ITALIC;
-  if (style & (1 << fsUnderline)) format.dwEffects |= CFE_UNDERLINE;
-  if (style & (1 << fsStrikeOut)) format.dwEffects |= CFE_STRIKEOUT;
-  font.Name().copy(format.szFaceName, LF_FACESIZE - 1);
-  if (font.Color() == clWindowText || font.Color() == clDefault) {
-    format.dwEffects |= CFE_AUTOCOLOR;
-  } else {
-    format.crTextColor = ColorToRGB(font.Color());
-  }
-  format.bCharSet = font.Charset();
-  LOGFONTA log_font;
-  if (GetObjectA(font.Handle(), sizeof(log_font), &log_font) == sizeof(log_font)) {
-    format.dwMask |= CFM_WEIGHT;
-    format.wWeight = static_cast<WORD>(log_font.lfWeight);
-  }
-  SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-}
-
 void TTwCustomRichEdit::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case EM_REPLACESEL:
       return ReplaceSelection(message);
     case WM_SETFONT:
       DefaultHandler(message);
-      FontToDefaultFormat();
+      if (HandleAllocated()) default_attributes_->Assign(Font());
       return;
     case CM_COLORCHANGED:
       TCustomMemo::Dispatch(message);

@@ -7,7 +7,8 @@
 //
 // The implementation is split by concern: rich_edit.cpp (library, creation, properties,
 // notifications), rich_edit_strings.cpp (lines, streams, files), rich_edit_search.cpp
-// (selection, search, dialogs), rich_edit_print.cpp (printing).
+// (selection, search, dialogs), rich_edit_print.cpp (printing). Its character and paragraph
+// formats are read and written through TTwTextAttributes and TTwParaAttributes.
 
 #include <windows.h>
 #include <richedit.h>
@@ -31,6 +32,8 @@
 namespace tw {
 
 class TTwCustomRichEdit;
+class TTwParaAttributes;
+class TTwTextAttributes;
 
 enum class TRichStreamFormat { sfDefault, sfRichText, sfPlainText };
 using enum TRichStreamFormat;
@@ -211,6 +214,13 @@ public:
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& value);
 
+  // The character format of the default text (it follows Font), of the selection, and of the
+  // selection and the word around it; the paragraph format of the selected paragraphs.
+  TTwTextAttributes& DefaultAttributes() { return *default_attributes_; }
+  TTwTextAttributes& SelectionAttributes() { return *selection_attributes_; }
+  TTwTextAttributes& WordAttributes() { return *word_attributes_; }
+  TTwParaAttributes& ParagraphAttributes() { return *paragraph_attributes_; }
+
   // True while a line-list edit replaces text.
   bool LinesUpdating() const { return lines_updating_; }
   // The control's embedded-object interface, while the window exists and objects are allowed.
@@ -246,7 +256,6 @@ private:
   bool DropLongText();
   void UpdateTextMode();
   void UpdateHostNames();
-  void FontToDefaultFormat();
   void ReplaceSelection(TMessage& message);
   void PaintLevel1(TMessage& message);
   void LinkNotify(const ENLINK& link);
@@ -254,6 +263,10 @@ private:
   void ReplaceFromDialog(TReplaceDialog* dialog);
 
   std::unique_ptr<TRichEditStrings> lines_;
+  std::unique_ptr<TTwTextAttributes> default_attributes_;
+  std::unique_ptr<TTwTextAttributes> selection_attributes_;
+  std::unique_ptr<TTwTextAttributes> word_attributes_;
+  std::unique_ptr<TTwParaAttributes> paragraph_attributes_;
   bool auto_url_detect_ = true;
   bool auto_verb_menu_ = true;
   bool allow_objects_ = true;
