@@ -6,30 +6,11 @@
 
 #include <string>
 
+#include "tests/support/win/started_program.h"
+
 namespace {
 
-struct Found {
-  DWORD process;
-  const char* caption;
-  HWND window;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
-  auto* f = reinterpret_cast<Found*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char text[64] = {};
-  GetWindowTextA(window, text, sizeof(text));
-  if (owner != f->process || std::string(text) != f->caption) return TRUE;
-  f->window = window;
-  return FALSE;
-}
-
-HWND FindProcessWindow(DWORD process, const char* caption) {
-  Found found{process, caption, nullptr};
-  EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&found));
-  return found.window;
-}
+using tw::test::StartedProgram;
 
 TEST(ProgramTest, TheReadmeThatAboutOpensLiesBesideTheProgram) {
   std::string program = TW_PROGRAM_FILE;
@@ -46,37 +27,14 @@ TEST(ProgramTest, TheReadmeThatAboutOpensLiesBesideTheProgram) {
 }
 
 TEST(ProgramTest, OpensItsWindowAndEndsCleanlyWhenItCloses) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  std::string command = std::string("\"") + TW_PROGRAM_FILE + "\"";
-  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process))
-      << TW_PROGRAM_FILE << " error " << GetLastError();
+  StartedProgram program(TW_PROGRAM_FILE);
+  ASSERT_TRUE(program.Started()) << TW_PROGRAM_FILE << " error " << program.StartError();
 
-  HWND main_window = nullptr;
-  HWND application_window = nullptr;
-  for (int i = 0; i < 300 && !(main_window && IsWindowVisible(main_window)); ++i) {
-    main_window = FindProcessWindow(process.dwProcessId, "Tarnwick 1.1");
-    application_window = FindProcessWindow(process.dwProcessId, "Tarnwick 1.0");
-    if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
-  }
-  EXPECT_NE(main_window, nullptr);
-  EXPECT_NE(application_window, nullptr);
-  if (main_window) {
-    EXPECT_TRUE(IsWindowVisible(main_window));
-    EXPECT_TRUE(IsZoomed(main_window));
-    PostMessageA(main_window, WM_CLOSE, 0, 0);
-  }
-
-  DWORD waited = WaitForSingleObject(process.hProcess, 30000);
-  EXPECT_EQ(waited, WAIT_OBJECT_0);
-  DWORD exit_code = STILL_ACTIVE;
-  GetExitCodeProcess(process.hProcess, &exit_code);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-  EXPECT_EQ(exit_code, 0u);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  HWND main_window = program.WaitForVisibleWindow("Tarnwick 1.1");
+  ASSERT_NE(main_window, nullptr);
+  EXPECT_NE(program.TopLevelWindow("Tarnwick 1.0"), nullptr);
+  EXPECT_TRUE(IsZoomed(main_window));
+  EXPECT_EQ(program.CloseAndWait(main_window), 0u);
 }
 
 }  // namespace
