@@ -88,8 +88,8 @@ void FillSendToMenu(HMENU submenu) {
 }
 
 void AppendSendToItems(HMENU menu) {
-  const TSendToList& list = SendToList();
-  for (int i = 0; i < list.Count(); ++i) {
+  const int shown = std::min(SendToList().Count(), kMaxSendToItems);
+  for (int i = 0; i < shown; ++i) {
     MENUITEMINFOA info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA;

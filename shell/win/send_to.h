@@ -13,6 +13,9 @@ namespace tw {
 // The disabled item a context menu's Send To submenu holds until it is opened.
 inline constexpr UINT kSendToMarkerId = 99;
 inline constexpr char kSendToMarkerText[] = "xxx";
+// Send To items take the menu ids 1 to 49; the shell's commands begin at 50, so further entries
+// are left out of the submenu rather than given the id of a shell command.
+inline constexpr int kMaxSendToItems = 49;
 
 struct TSendToEntry {
   std::string Name;     // file name with extension
@@ -45,10 +48,11 @@ void FreeSendToList();
 // "report.doc").
 std::string SendToCaption(const std::string& name);
 
-// Fills SUBMENU (holding only the disabled marker item) with one owner-drawn item per entry of the user's
-// Send To folder: ids 1, 2, 3 ... in list order, the entry's position as item data.
+// Fills SUBMENU (holding only the disabled marker item) with one owner-drawn item per entry of
+// the user's Send To folder, up to kMaxSendToItems: ids 1, 2, 3 ... in list order, the entry's
+// position as item data.
 void FillSendToMenu(HMENU submenu);
-// Appends those items to MENU for the entries the Send To list holds now.
+// Appends those items to MENU for the first kMaxSendToItems entries the Send To list holds now.
 void AppendSendToItems(HMENU menu);
 
 void MeasureSendToItem(MEASUREITEMSTRUCT& measure);

@@ -138,10 +138,7 @@ void TPTCustomShellList::Notification(TComponent* AComponent, TOperation Operati
 
 void TPTCustomShellList::SetDragging(bool value) {
   dragging_ = value;
-  if (!value && refill_pending_) {
-    refill_pending_ = false;
-    RefreshItems();
-  }
+  if (!value && !IsEditing()) RunPostponedWork();
 }
 
 void TPTCustomShellList::CreateWnd() {
@@ -194,6 +191,7 @@ void TPTCustomShellList::InsertItem(TListItem* item) {
 
 void TPTCustomShellList::Delete(TListItem* item) {
   TPTShListData* data = DataOf(item);
+  if (item == renamed_item_) renamed_item_ = nullptr;
   if (data && OnDeleteItem) OnDeleteItem(this, item, data);
   if (data) {
     item->SetData(nullptr);

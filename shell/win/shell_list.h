@@ -152,6 +152,8 @@ protected:
   void ColClick(TListColumn* column) override;
   bool CanEdit(TListItem* item) override;
   void InsertItem(TListItem* item) override;
+  // Renames through the folder object; OnEdited then gets the item, or null when the refresh
+  // or fill that follows the edit took it away.
   void Edit(TListItem* item, const char* text) override;
   void Delete(TListItem* item) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -169,8 +171,11 @@ private:
   HWND OwnerWindow();
   void FolderChanged();
   void PickUpAllocator();
-  // RefreshItems without waiting for a running edit or drag.
+  // FillList and RefreshItems without waiting for a running edit or drag.
+  void FillNow();
   void RefreshNow();
+  // Runs the fill or refresh asked for while an edit or drag of the list's own ran.
+  void RunPostponedWork();
   void AddItems(std::vector<std::unique_ptr<TPTShListData>>& records);
   std::unique_ptr<TPTShListData> EnumeratedItem(IShellFolder* folder, ShellItemId id);
   // Calls EnumObjects with the list's flags.
@@ -219,7 +224,12 @@ private:
   bool watching_ = false;
   bool own_change_ = false;
   bool dragging_ = false;
-  bool refill_pending_ = false;
+  // Asked for during an edit or a drag of the list's own: a fill (of the folder Folder names
+  // now) and a refresh (of the shown folder) are kept apart, and a fill makes a refresh needless.
+  bool fill_pending_ = false;
+  bool refresh_pending_ = false;
+  // The item being renamed while its rename runs; cleared when the item is deleted meanwhile.
+  TListItem* renamed_item_ = nullptr;
   std::string new_folder_name_;
   int navigation_depth_ = 0;
   // Counts fills, so that a navigation can tell whether it reached a fill.

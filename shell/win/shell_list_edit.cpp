@@ -1,4 +1,6 @@
 // Creating new folders and renaming items in place.
+#include <utility>
+
 #include "framework/string_table.h"
 #include "framework/win/messages.h"
 #include "shell/win/pidl.h"
@@ -33,17 +35,18 @@ void TPTCustomShellList::ShowWarning(const std::string& text) {
 }
 
 bool TPTCustomShellList::CreateNewFolder(bool StartRename) {
+  const std::string base = LoadStr(SNewFolder);
+  std::string path = folder_object_ ? IdListToPath(folder_id_.Get()) : std::string();
+  if (path.empty()) {
+    // A virtual folder (My Computer, the printers) holds no directories: nothing is made, not
+    // even in the process's current directory.
+    ShowWarning(CreateFolderFailedText(ERROR_NOT_SUPPORTED, base));
+    return false;
+  }
+  path = IncludeTrailingChar(path, '\\');
   // Only a watched folder reports the change back; a flag nobody clears would swallow the next
   // change made by someone else.
   own_change_ = watching_;
-  std::string path = folder_object_ ? IdListToPath(folder_id_.Get()) : std::string();
-  if (path.empty()) {
-    char current[MAX_PATH + 1] = {};
-    GetCurrentDirectoryA(sizeof(current), current);
-    path = current;
-  }
-  path = IncludeTrailingChar(path, '\\');
-  const std::string base = LoadStr(SNewFolder);
   std::string created;
   for (int n = 1; n <= kNewFolderAttempts && created.empty(); ++n) {
     const std::string name = n == 1 ? base : base + Format(" (%d)", n);
@@ -91,15 +94,14 @@ bool TPTCustomShellList::CanEdit(TListItem* item) {
 
 void TPTCustomShellList::Edit(TListItem* item, const char* text) {
   TPTShListData* data = DataOf(item);
-  if (!text || !data || !folder_object_) return;
-  std::string s = text;
-  {
+  renamed_item_ = item;
+  if (text && data && folder_object_) {
     own_change_ = watching_;
     TShellListHourglass hourglass;
     std::wstring name;
     ShellItemId renamed;
     HRESULT hr = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-    if (ToWidePath(s, name))
+    if (ToWidePath(text, name))
       hr = folder_object_->SetNameOf(OwnerWindow(), data->RelativeId(), name.c_str(), 0x20,
                                      PidlOut(renamed));
     if (SUCCEEDED(hr) && renamed) {
@@ -107,14 +109,18 @@ void TPTCustomShellList::Edit(TListItem* item, const char* text) {
       item->Update();
     } else if (SUCCEEDED(hr)) {
       // The folder renamed the item without handing out its new id: find it again.
-      refill_pending_ = true;
+      refresh_pending_ = true;
     } else {
       own_change_ = false;
     }
   }
-  // The edit is over even while the control still holds its edit window.
-  if (refill_pending_) RefreshNow();
-  if (OnEdited) OnEdited(this, item, s);
+  // The edit is over, also when it was cancelled, even while the control still holds its edit
+  // window: what was asked for meanwhile runs now. It may take the item away.
+  RunPostponedWork();
+  TListItem* live_item = std::exchange(renamed_item_, nullptr);
+  if (!text || !data) return;
+  std::string s = text;
+  if (OnEdited) OnEdited(this, live_item, s);
 }
 
 }  // namespace tw

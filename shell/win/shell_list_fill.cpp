@@ -52,9 +52,16 @@ std::string_view IdBytesOf(const ItemIdList* id) {
 void TPTCustomShellList::FillList() {
   if (!HandleAllocated()) return;
   if (dragging_ || IsEditing()) {
-    refill_pending_ = true;
+    fill_pending_ = true;
     return;
   }
+  FillNow();
+}
+
+void TPTCustomShellList::FillNow() {
+  if (!HandleAllocated()) return;
+  fill_pending_ = false;
+  refresh_pending_ = false;
   TShellListHourglass hourglass;
   // One bracket from clearing to the end of the fill: the control hears of the new items once.
   Items().BeginUpdate();
@@ -217,14 +224,22 @@ void TPTCustomShellList::AddItems(std::vector<std::unique_ptr<TPTShListData>>& r
 void TPTCustomShellList::RefreshItems() {
   if (!HandleAllocated() || !folder_object_) return;
   if (dragging_ || IsEditing()) {
-    refill_pending_ = true;
+    refresh_pending_ = true;
     return;
   }
   RefreshNow();
 }
 
+void TPTCustomShellList::RunPostponedWork() {
+  if (fill_pending_)
+    FillNow();
+  else if (refresh_pending_)
+    RefreshNow();
+}
+
 void TPTCustomShellList::RefreshNow() {
-  refill_pending_ = false;
+  refresh_pending_ = false;
+  if (!HandleAllocated() || !folder_object_) return;
   IShellFolder* folder = folder_object_.Get();
   BeginFill();
   Items().BeginUpdate();

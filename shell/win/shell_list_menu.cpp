@@ -31,6 +31,15 @@ void TPTCustomShellList::InvokeVerb(const std::string& Verb) {
 void TPTCustomShellList::InvokeFolderVerb(const std::string& Verb) {
   ComPtr<IContextMenu> context_menu;
   CheckResult(GetFolderUIObject(folder_id_.Get(), IID_IContextMenu, context_menu.ReceiveVoid()));
+  if (!FindVerbCommand(context_menu.Get(), Verb) && folder_object_) {
+    // Some shells (Wine's) offer "paste" only on the menu of a folder's empty space, not on the
+    // folder's item menu: that one runs the command then.
+    ComPtr<IContextMenu> background;
+    if (SUCCEEDED(folder_object_->CreateViewObject(OwnerWindow(), IID_IContextMenu,
+                                                   background.ReceiveVoid())) &&
+        background && FindVerbCommand(background.Get(), Verb))
+      context_menu = background;
+  }
   CheckResult(InvokeMenuCommand(OwnerWindow(), context_menu.Get(), Verb));
 }
 

@@ -14,6 +14,8 @@ constexpr unsigned kUnfocusedRefreshDelay = 2000;
 
 void TPTCustomShellList::StartWatching() {
   refresh_timer_.SetEnabled(false);
+  // A change of the list's own still unreported belongs to the watch being replaced.
+  own_change_ = false;
   if (!watcher_)
     watcher_ = std::make_unique<TChangeHandlerThread>(Handle(), WM_TW_FOLDER_CHANGED);
   else

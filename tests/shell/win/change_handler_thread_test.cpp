@@ -1,9 +1,14 @@
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <memory>
+#include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +25,26 @@ bool RunningOnWine() {
 }
 
 constexpr DWORD kNameChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
+
+std::set<DWORD> ThreadsOfThisProcess() {
+  std::set<DWORD> threads;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) threads.insert(entry.th32ThreadID);
+  CloseHandle(snapshot);
+  return threads;
+}
+
+// Runs START and opens the one thread it started, so that a test can stall it.
+HANDLE OpenThreadStartedBy(const std::function<void()>& start) {
+  const std::set<DWORD> before = ThreadsOfThisProcess();
+  start();
+  for (DWORD id : ThreadsOfThisProcess())
+    if (!before.count(id)) return OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, id);
+  return nullptr;
+}
 
 // A hidden window standing in for a view: it records the slot of every change message.
 class TViewWindow {
@@ -213,6 +238,50 @@ TEST_F(ChangeHandlerThreadTest, DestroyingWhileWaitingEndsTheThreadAndItsReports
   EXPECT_TRUE(RemoveDirectoryA(temp.File("sub").c_str()) ||
               (DeleteFileA(temp.File("sub\\after.txt").c_str()) &&
                RemoveDirectoryA(temp.File("sub").c_str())));
+}
+
+TEST_F(ChangeHandlerThreadTest, AnAddThatTimesOutLeavesNoWatchBehind) {
+  std::unique_ptr<TChangeHandlerThread> slow;
+  HANDLE worker = OpenThreadStartedBy([&] {
+    slow = std::make_unique<TChangeHandlerThread>(view.handle, WM_TW_FOLDER_CHANGED, 200);
+  });
+  ASSERT_NE(worker, nullptr);
+  const std::string stalled = temp.MakeFolder("stalled");
+  int slot = -1;
+  SuspendThread(worker);
+  EXPECT_FALSE(slow->AddWatch(stalled, kNameChanges, slot, false));
+  EXPECT_EQ(slot, -1);
+  ResumeThread(worker);
+  // The failed add is undone: its folder is not watched and its slot is the next add's.
+  ASSERT_TRUE(slow->AddWatch(temp.MakeFolder("next"), kNameChanges, slot, false));
+  EXPECT_EQ(slot, 0);
+  view.Settle();
+  temp.Write("stalled\\x.txt", "");
+  view.Settle();
+  EXPECT_TRUE(view.slots.empty());
+  CloseHandle(worker);
+}
+
+TEST_F(ChangeHandlerThreadTest, AWorkerOutlivingTheQuitWaitNeverTouchesTheDestroyedWatcher) {
+  // The watcher lives in storage that is overwritten once it is destroyed, as a heap block
+  // taken by someone else would be.
+  alignas(TChangeHandlerThread) unsigned char storage[sizeof(TChangeHandlerThread)];
+  TChangeHandlerThread* late = nullptr;
+  HANDLE worker = OpenThreadStartedBy([&] {
+    late = new (storage) TChangeHandlerThread(view.handle, WM_TW_FOLDER_CHANGED, 200, 200);
+  });
+  ASSERT_NE(worker, nullptr);
+  int slot = -1;
+  ASSERT_TRUE(late->AddWatch(temp.Path().string(), kNameChanges, slot, false));
+  SuspendThread(worker);
+  late->~TChangeHandlerThread();
+  std::memset(storage, 0xFF, sizeof(storage));
+  ResumeThread(worker);
+  EXPECT_EQ(WaitForSingleObject(worker, 5000), WAIT_OBJECT_0) << "the worker did not end";
+  temp.Write("after.txt", "");
+  view.Settle();
+  EXPECT_TRUE(view.slots.empty());
+  CloseHandle(worker);
 }
 
 }  // namespace

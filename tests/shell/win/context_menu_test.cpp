@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "shell/win/pidl.h"
@@ -185,13 +187,26 @@ TEST_F(ContextMenuTest, DelWithNothingSelectedDoesNothing) {
 }
 
 TEST_F(ContextMenuTest, PasteGoesToTheFolderItself) {
-  temp.Write("a.txt", "x");
+  TempFolder source;
+  const std::string file = source.Write("pasted.txt", "x");
+  // A file list on the clipboard, as a program that copies files leaves it (Wine's paste of the
+  // shell's own item lists binds the wrong source folder).
+  std::string block(sizeof(DROPFILES), '\0');
+  block += file + '\0' + '\0';
+  reinterpret_cast<DROPFILES*>(block.data())->pFiles = sizeof(DROPFILES);
+  HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, block.size());
+  std::memcpy(GlobalLock(global), block.data(), block.size());
+  GlobalUnlock(global);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(CF_HDROP, global);
+  CloseClipboard();
   ShowTemp();
-  // The folder's own menu is asked; whatever Wine offers there, nothing selected is needed and
-  // nothing fails.
   list->ClearSelection();
   list->InvokeFolderVerb("paste");
-  EXPECT_EQ(list->Items().Count(), 1);
+  EXPECT_NE(GetFileAttributesA(temp.File("pasted.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << "copied, not moved";
+  EmptyTheClipboard();
 }
 
 void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
@@ -369,6 +384,47 @@ TEST_F(ContextMenuTest, SendToSubmenuFillsOnceFromTheSendToFolder) {
   EXPECT_EQ(GetMenuItemCount(submenu.Get()), entries);
   EXPECT_EQ(count_target(submenu.Get()), 1);
   DeleteFileA(target.c_str());
+}
+
+TEST_F(ContextMenuTest, SendToEntriesStopBeforeTheShellsCommandIds) {
+  const std::string send_to = SpecialFolderPath(nullptr, CSIDL_SENDTO);
+  ASSERT_FALSE(send_to.empty());
+  CreateDirectoryA(send_to.c_str(), nullptr);
+  std::vector<std::string> entries;
+  for (int i = 0; i < 60; ++i) {
+    entries.push_back(send_to + "\\zz entry " + std::to_string(100 + i) + ".lnk");
+    HANDLE file = CreateFileA(entries.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  temp.Write("a.txt", "x");
+  ShowTemp();
+  ComPtr<IContextMenu> context_menu;
+  ScopedMenu menu;
+  MenuOf("a.txt", context_menu, menu);
+  ScopedMenu submenu(CreatePopupMenu());
+  AppendMenuA(submenu.Get(), MF_STRING | MF_GRAYED, kSendToMarkerId, kSendToMarkerText);
+  TMessage init{WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(submenu.Get()), 0, 0};
+  HandleShellMenuMessage(init, context_menu.Get(), nullptr, nullptr, {});
+  const int shown = GetMenuItemCount(submenu.Get());
+  EXPECT_EQ(shown, std::min(SendToList().Count(), 49));
+  ScopedWindowDC screen(list->Handle());
+  for (int i = 0; i < shown; ++i) {
+    const UINT id = GetMenuItemID(submenu.Get(), i);
+    EXPECT_GE(id, 1u);
+    EXPECT_LT(id, kFirstShellCommand) << "a Send To entry would run a shell command";
+    MEASUREITEMSTRUCT measure{ODT_MENU, 0, id, 0, 0, static_cast<ULONG_PTR>(id - 1)};
+    TMessage measure_message{WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure), 0};
+    HandleShellMenuMessage(measure_message, context_menu.Get(), nullptr, nullptr, {});
+    EXPECT_EQ(measure_message.Result, TRUE) << id;
+    DRAWITEMSTRUCT draw{ODT_MENU, 0, id, ODA_DRAWENTIRE, 0, nullptr, screen.Get(), {0, 0, 100, 20},
+                        static_cast<ULONG_PTR>(id - 1)};
+    TMessage draw_message{WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw), 0};
+    HandleShellMenuMessage(draw_message, context_menu.Get(), nullptr, nullptr, {});
+    EXPECT_EQ(draw_message.Result, TRUE) << id;
+  }
+  for (const std::string& entry : entries) DeleteFileA(entry.c_str());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "framework/win/messages.h"
+#include "shell/win/pidl.h"
 #include "tests/shell/win/shell_list_fixture.h"
 
 namespace tw::test {
@@ -9,6 +12,165 @@ namespace {
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Types TEXT into the running in-place edit of LIST and ends it with Enter.
+void FinishEdit(TPTShellList* list, const char* text) {
+  HWND edit = reinterpret_cast<HWND>(SendMessageA(list->Handle(), LVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextA(edit, text);
+  SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+  PumpUntil([&] { return !list->IsEditing(); }, 2000);
+}
+
+// The shell's folder object, except that a rename hands back no new id, as some folders do.
+class TNoNewIdFolder final : public IShellFolder {
+public:
+  explicit TNoNewIdFolder(IShellFolder* inner) : inner_(inner) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IShellFolder) {
+      *out = static_cast<IShellFolder*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return inner_->QueryInterface(iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --count_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR name, ULONG* eaten,
+                                             LPITEMIDLIST* id, ULONG* attributes) override {
+    return inner_->ParseDisplayName(w, b, name, eaten, id, attributes);
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF flags, IEnumIDList** out) override {
+    return inner_->EnumObjects(w, flags, out);
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST id, IBindCtx* b, REFIID iid,
+                                         void** out) override {
+    return inner_->BindToObject(id, b, iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST id, IBindCtx* b, REFIID iid,
+                                          void** out) override {
+    return inner_->BindToStorage(id, b, iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override {
+    return inner_->CompareIDs(column, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID iid, void** out) override {
+    return inner_->CreateViewObject(w, iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, LPCITEMIDLIST* ids,
+                                            SFGAOF* attributes) override {
+    return inner_->GetAttributesOf(count, ids, attributes);
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT count, LPCITEMIDLIST* ids, REFIID iid,
+                                          UINT* reserved, void** out) override {
+    return inner_->GetUIObjectOf(w, count, ids, iid, reserved, out);
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST id, SHGDNF flags,
+                                             STRRET* name) override {
+    return inner_->GetDisplayNameOf(id, flags, name);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, LPCITEMIDLIST id, LPCWSTR name, SHGDNF flags,
+                                      LPITEMIDLIST* new_id) override {
+    ShellItemId dropped;
+    const HRESULT hr = inner_->SetNameOf(w, id, name, flags, PidlOut(dropped));
+    if (new_id) *new_id = nullptr;
+    return hr;
+  }
+
+private:
+  ComPtr<IShellFolder> inner_;
+  ULONG count_ = 0;
+};
+
+class TNoNewIdShellList : public TQuietShellList {
+public:
+  using TQuietShellList::TQuietShellList;
+
+protected:
+  void FillFolder(IShellFolder* folder, const ItemIdList* abs_id) override {
+    ComPtr<IShellFolder> wrapped(new TNoNewIdFolder(folder));
+    TQuietShellList::FillFolder(wrapped.Get(), abs_id);
+  }
+};
+
+TEST_F(ShellListTest, AFolderSetDuringAnEditOrItsOwnDragIsShownWhenThatEnds) {
+  temp.Write("A\\a.txt", "x");
+  temp.Write("B\\b.txt", "x");
+  ShellItemId a, b;
+  ASSERT_EQ(PathToIdList(temp.File("A"), a), S_OK);
+  ASSERT_EQ(PathToIdList(temp.File("B"), b), S_OK);
+  ShowFolder(temp.File("A"));
+  // During an edit that renames: the rename stays in A, then B is filled.
+  ASSERT_TRUE(list->Items().Item(0)->EditCaption());
+  list->Folder().SetIdList(b.Get());
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.txt"}) << "nothing is filled during the edit";
+  FinishEdit(list, "renamed.txt");
+  EXPECT_TRUE(GetFileAttributesA(temp.File("A\\renamed.txt").c_str()) != INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Names(), std::vector<std::string>{"b.txt"});
+  EXPECT_EQ(IdListToPath(list->FolderId()), temp.File("B"));
+  ASSERT_TRUE(list->CreateNewFolder(false));
+  EXPECT_TRUE(IsFolder(temp.File("B\\New Folder")));
+  // During a drag of its own.
+  list->SetDragging(true);
+  list->Folder().SetIdList(a.Get());
+  list->SetDragging(false);
+  EXPECT_EQ(Names(), std::vector<std::string>{"renamed.txt"});
+  ASSERT_TRUE(list->CreateNewFolder(false));
+  EXPECT_TRUE(IsFolder(temp.File("A\\New Folder")));
+  // During an edit that is cancelled.
+  ASSERT_TRUE(list->Items().Item(IndexOfName("renamed.txt"))->EditCaption());
+  list->Folder().SetIdList(b.Get());
+  SendMessageA(list->Handle(), LVM_CANCELEDITLABEL, 0, 0);
+  EXPECT_FALSE(list->IsEditing());
+  EXPECT_EQ(IdListToPath(list->FolderId()), temp.File("B"));
+  EXPECT_EQ(list->Items().Count(), 2);
+}
+
+TEST_F(ShellListTest, OnEditedNeverGetsAnItemTheRenameFreed) {
+  delete list;
+  list = new TNoNewIdShellList(form);
+  list->SetBounds(0, 0, 600, 440);
+  temp.Write("old.txt", "x");
+  ShowTemp();
+  ASSERT_TRUE(list->Items().Item(0)->EditCaption());
+  std::set<const TListItem*> deleted;
+  list->OnDeleteItem = [&](TObject*, TListItem* item, TPTShListData*) { deleted.insert(item); };
+  bool edited = false;
+  bool live = false;
+  list->OnEdited = [&](TObject*, TListItem* item, std::string& text) {
+    edited = true;
+    EXPECT_EQ(text, "new.txt");
+    live = !item || (!deleted.count(item) && list->Items().IndexOf(item) >= 0);
+  };
+  FinishEdit(list, "new.txt");
+  EXPECT_TRUE(edited);
+  EXPECT_TRUE(live) << "the item handed out was deleted by the refresh after the rename";
+  EXPECT_EQ(Names(), std::vector<std::string>{"new.txt"}) << "the refresh found the renamed item";
+}
+
+TEST_F(ShellListTest, NewFolderInAVirtualFolderIsRefusedAndMakesNothing) {
+  ShellItemId drives;
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
+  list->Folder().SetIdList(drives.Get());
+  list->SetParent(form);
+  form->Show();
+  list->HandleNeeded();
+  char current[MAX_PATH + 1] = {};
+  GetCurrentDirectoryA(sizeof(current), current);
+  SetCurrentDirectoryA(temp.Path().string().c_str());
+  const bool made = list->CreateNewFolder(false);
+  SetCurrentDirectoryA(current);
+  EXPECT_FALSE(made);
+  EXPECT_FALSE(IsFolder(temp.File("New Folder"))) << "made in the current directory";
+  ASSERT_EQ(list->warnings.size(), 1u);
+  EXPECT_EQ(list->warnings[0].rfind("Unable to create the folder 'New Folder'", 0), 0u)
+      << list->warnings[0];
 }
 
 TEST_F(ShellListTest, ThreeNewFoldersGetNumberedNames) {
