@@ -2,20 +2,12 @@
 
 #include "framework/exception.h"
 #include "framework/string_table.h"
+#include "framework/win/os_error.h"
 
 namespace tw {
 
 std::string SysErrorMessage(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-          FORMAT_MESSAGE_ARGUMENT_ARRAY,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message(text ? text : "", length);
-  LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' '))
-    message.pop_back();
+  std::string message = SystemErrorText(code);
   if (message.empty()) message = Format("System error 0x%.8x", static_cast<unsigned>(code));
   return message;
 }

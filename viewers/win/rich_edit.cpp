@@ -1,6 +1,7 @@
 #include "viewers/win/rich_edit.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstring>
 
 #include "framework/string_table.h"
@@ -9,6 +10,7 @@
 #include "framework/win/handles.h"
 #include "framework/win/messages.h"
 #include "viewers/win/para_attributes.h"
+#include "viewers/win/rich_edit_ole_callback.h"
 #include "viewers/win/text_attributes.h"
 
 namespace tw {
@@ -97,6 +99,19 @@ const bool kRegistered =
         .String("Title", &E::Title, &E::SetTitle)
         .Done();
 
+// Sets a flag for its lifetime and gives it its value back however the work ends.
+class FlagScope {
+public:
+  FlagScope(bool& flag, bool value) : flag_(flag), old_(std::exchange(flag, value)) {}
+  ~FlagScope() { flag_ = old_; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+  bool& flag_;
+  bool old_;
+};
+
 // Gives the line list its stream format and mode back however the streaming in between ends.
 class StreamSettingsKeeper {
 public:
@@ -137,7 +152,8 @@ TTwCustomRichEdit::TTwCustomRichEdit(TComponent* AOwner)
       default_attributes_(std::make_unique<TTwTextAttributes>(*this, atDefaultText)),
       selection_attributes_(std::make_unique<TTwTextAttributes>(*this, atSelected)),
       word_attributes_(std::make_unique<TTwTextAttributes>(*this, atWord)),
-      paragraph_attributes_(std::make_unique<TTwParaAttributes>(*this)) {
+      paragraph_attributes_(std::make_unique<TTwParaAttributes>(*this)),
+      ole_callback_(std::make_unique<TRichEditOleCallback>(*this)) {
   InitRichEdit();
   SetScrollBars(ssBoth);
 }
@@ -184,7 +200,8 @@ void TTwCustomRichEdit::CreateWnd() {
     SendMessageA(window, EM_SETLANGOPTIONS, 0, lang_options_);
   }
   if (allow_objects_) {
-    // The container callback for embedded objects is not installed: this editor holds none.
+    SendMessageA(window, EM_SETOLECALLBACK, 0,
+                 reinterpret_cast<LPARAM>(static_cast<IRichEditOleCallback*>(ole_callback_.get())));
     IRichEditOle* ole = nullptr;
     if (SendMessageA(window, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) && ole) {
       rich_edit_ole_ = ComPtr<IRichEditOle>::Adopt(ole);
@@ -200,6 +217,7 @@ void TTwCustomRichEdit::CreateWnd() {
       lines_->SetStreamFormat(sfPlainText);
       lines_->SetStreamMode(0);
     }
+    const FlagScope own_text(reading_carried_text_, true);
     lines_->LoadStream(*carried);
   } else if (!pending_text.empty()) {
     SetWindowTextA(window, pending_text.c_str());
@@ -428,6 +446,11 @@ void TTwCustomRichEdit::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case EM_REPLACESEL:
       return ReplaceSelection(message);
+    case EM_STREAMIN: {
+      const FlagScope foreign(reading_foreign_text_, !reading_carried_text_);
+      DefaultHandler(message);
+      return;
+    }
     case WM_SETFONT:
       DefaultHandler(message);
       if (HandleAllocated()) default_attributes_->Assign(Font());

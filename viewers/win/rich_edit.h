@@ -32,6 +32,7 @@
 namespace tw {
 
 class TTwCustomRichEdit;
+class TRichEditOleCallback;
 class TTwParaAttributes;
 class TTwTextAttributes;
 
@@ -225,6 +226,11 @@ public:
   bool LinesUpdating() const { return lines_updating_; }
   // The control's embedded-object interface, while the window exists and objects are allowed.
   IRichEditOle* RichEditOle() const { return rich_edit_ole_.Get(); }
+  // The container callback the control gets when objects are allowed.
+  TRichEditOleCallback* OleCallback() const { return ole_callback_.get(); }
+  // True while the control reads a text in that the editor did not write itself (a file, a
+  // stream), as opposed to the text it carries across a new window.
+  bool ReadingForeignText() const { return reading_foreign_text_; }
 
   TRichEditResizeEvent OnResizeRequest;
   TNotifyEvent OnSelectionChange;
@@ -288,6 +294,9 @@ private:
   // True while the window goes to take its text with it (DropLongText): nothing is carried.
   bool discarding_text_ = false;
   ComPtr<IRichEditOle> rich_edit_ole_;
+  std::unique_ptr<TRichEditOleCallback> ole_callback_;
+  bool reading_foreign_text_ = false;
+  bool reading_carried_text_ = false;
   // A link pressed and not yet released: its range and button.
   CHARRANGE url_range_{-1, -1};
   TMouseButton url_button_ = mbLeft;

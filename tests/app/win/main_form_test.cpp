@@ -6,9 +6,12 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,6 +68,62 @@ std::vector<unsigned char> BitmapFile(int w, int h) {
 std::vector<unsigned char> JpegPhoto(int w, int h) {
   std::vector<std::uint8_t> bytes = test::JpegFile(test::PhotoLikeDib(w, h));
   return {bytes.begin(), bytes.end()};
+}
+
+// An object group of rich text: CONTROL names its kind (\objemb, \objautlink), DATA is its
+// first-generation OLE stream, RESULT the text shown in its place.
+std::string RtfObject(const std::string& control, const std::string& class_name,
+                      const std::vector<std::uint8_t>& data, const std::string& result) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (std::uint8_t b : data) {
+    hex += kHex[b >> 4];
+    hex += kHex[b & 15];
+  }
+  return "{\\object" + control + "\\objw1440\\objh720{\\*\\objclass " + class_name + "}{\\*\\objdata " + hex +
+         "}{\\result " + result + "}}";
+}
+
+// A first-generation OLE stream: version, kind (1 linked, 2 embedded), class, topic (a linked
+// object's source file), item, then the kind's own part and no presentation.
+std::vector<std::uint8_t> Ole1Stream(std::uint32_t kind, const std::string& class_name, const std::string& topic,
+                                     const std::vector<std::uint8_t>& native) {
+  std::vector<std::uint8_t> out;
+  auto dword = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  auto text = [&](const std::string& s) {
+    dword(s.empty() ? 0 : static_cast<std::uint32_t>(s.size() + 1));
+    if (!s.empty()) out.insert(out.end(), s.c_str(), s.c_str() + s.size() + 1);
+  };
+  dword(0x0501);
+  dword(kind);
+  text(class_name);
+  text(topic);
+  text("");
+  if (kind == 2) {
+    dword(static_cast<std::uint32_t>(native.size()));
+    out.insert(out.end(), native.begin(), native.end());
+  } else {
+    text("");    // network name
+    dword(0);    // reserved
+    dword(1);    // update automatically
+  }
+  dword(0x0501);
+  dword(0);
+  return out;
+}
+
+std::set<DWORD> ProcessIds() {
+  std::set<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    ids.insert(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return ids;
 }
 
 class MainFormTest : public ::testing::Test {
@@ -525,6 +584,35 @@ TEST_F(MainFormTest, LayoutPlacesThePanesAroundTheList) {
   EXPECT_TRUE(EditorPlainText(*form_));
   EXPECT_TRUE(form_->PTShellList1->MultiSelect());
   EXPECT_FALSE(form_->PTShellList1->ReadOnly());
+}
+
+// A previewed file is untrusted: its embedded and linked objects must not start a server, load
+// an object's code or follow a link just by being shown.
+TEST_F(MainFormTest, PreviewedObjectsStartNoServerAndFollowNoLink) {
+  const std::string linked = folder_.Write("source.txt", "linked text");
+  const std::vector<std::uint8_t> package(64, 0x41);
+  const std::string rtf = "{\\rtf1\\ansi before " +
+                          RtfObject("\\objemb", "Package", Ole1Stream(2, "Package", "", package), "embedded") +
+                          " middle " +
+                          RtfObject("\\objautlink", "Word.Document.8", Ole1Stream(1, "Word.Document.8", linked, {}),
+                                    "linked") +
+                          " after}";
+  folder_.Write("objects.rtf", rtf);
+  folder_.Write("plain.rtf", "{\\rtf1 plain}");
+  ShowFolder(folder_.Path().string(), 3);
+  // A first rich text preview starts whatever the system starts for rich text at all.
+  Select("plain.rtf");
+  ASSERT_EQ(EditorObjectCount(*form_), 0);
+  PumpPending();
+  const std::set<DWORD> before = ProcessIds();
+  ASSERT_FALSE(before.empty());
+
+  Select("objects.rtf");
+  PumpPending();
+  EXPECT_TRUE(errors_.empty());
+  EXPECT_NE(EditText().find("before"), std::string::npos) << "the file was previewed";
+  EXPECT_EQ(EditorObjectCount(*form_), 0);
+  for (DWORD id : ProcessIds()) EXPECT_TRUE(before.count(id)) << "process " << id << " was started";
 }
 
 }  // namespace

@@ -16,6 +16,8 @@ std::string EditorLine(TMainForm& form, int index);
 std::string EditorText(TMainForm& form);
 void AddEditorLine(TMainForm& form, const std::string& line);
 bool EditorPlainText(TMainForm& form);
+// The embedded objects the editor holds; -1 when it has no embedded-object interface.
+int EditorObjectCount(TMainForm& form);
 // Calls CHANGED whenever the editor's text changes.
 void WatchEditorChanges(TMainForm& form, std::function<void()> changed);
 
