@@ -1,6 +1,6 @@
 # The Windows program and its release packages.
 #   tw_program(TARGET VERSION)    the Tarnwick executable (output name tarnwick.exe) whose
-#                                 version resource carries VERSION
+#                                 version resource and manifest carry VERSION
 #   tw_release_packages(TARGET PROGRAM VERSION DIRECTORY [ALL])
 #                                 a target making, in DIRECTORY, Tarnwick-VERSION-winNN.debug
 #                                 (PROGRAM's debug information), .zip (the program without it and
@@ -28,7 +28,8 @@ function(tw_program target version)
   set(win "${PROJECT_SOURCE_DIR}/app/win")
   set(TW_VERSION ${version})
   tw_version_numbers(${version} TW_VERSION)
-  set(TW_APP_MANIFEST "${win}/tarnwick.manifest")
+  set(TW_APP_MANIFEST "${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest")
+  configure_file("${win}/tarnwick.manifest.in" "${TW_APP_MANIFEST}" @ONLY)
   set(rc "${CMAKE_CURRENT_BINARY_DIR}/${target}.rc")
   configure_file("${win}/tarnwick.rc.in" "${rc}" @ONLY)
 

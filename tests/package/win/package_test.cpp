@@ -65,6 +65,7 @@ struct UninstallEntry {
   std::string product_code;
   std::string version;
   std::string publisher;
+  std::string location;
 };
 
 // The entries of Add/Remove Programs named "Tarnwick"; their keys are the product codes.
@@ -82,7 +83,8 @@ std::vector<UninstallEntry> TarnwickEntries() {
     if (RegOpenKeyExA(uninstall.Get(), name, 0, KEY_READ, entry.Receive()) != 0) continue;
     if (RegistryText(entry.Get(), "DisplayName") != "Tarnwick") continue;
     entries.push_back({name, RegistryText(entry.Get(), "DisplayVersion"),
-                       RegistryText(entry.Get(), "Publisher")});
+                       RegistryText(entry.Get(), "Publisher"),
+                       RegistryText(entry.Get(), "InstallLocation")});
   }
   return entries;
 }
@@ -189,6 +191,7 @@ protected:
     if (entries.size() != 1) return {};
     EXPECT_EQ(entries[0].version, version);
     EXPECT_EQ(entries[0].publisher, "Tarn_Wick");
+    EXPECT_EQ(entries[0].location, install_folder_ + "\\");
     std::vector<unsigned char> packaged = ReadFileBytes(packaged_program);
     EXPECT_FALSE(packaged.empty()) << packaged_program;
     EXPECT_TRUE(ReadFileBytes(program_) == packaged) << program_ << " differs from " << packaged_program;
