@@ -71,6 +71,7 @@ void TWriter::WriteProperties(TPersistent& instance, bool is_root) {
 }
 
 void TWriter::WriteProperty(TPersistent& instance, const TPropInfo& prop) {
+  if (!IsStoredProp(instance, prop)) return;
   switch (prop.Kind()) {
     case tkInteger:
     case tkChar:

@@ -81,6 +81,7 @@ const std::unordered_map<int, const char*>& Table() {
       {SPrinting, "Printing in progress"},
       {SNotPrinting, "Printer is not currently printing"},
       {SAddNewShellItemFailed, "Exception in AddNewShellItem"},
+      {SRecursiveSortPidls, "Recursive call to SortPidls"},
   };
   return table;
 }

@@ -78,6 +78,7 @@ enum StringId : int {
   SPrinting = 65471,
   SNotPrinting = 65472,
   SAddNewShellItemFailed = 65480,
+  SRecursiveSortPidls = 65481,
 };
 
 // The text of a string id; an unknown id gives an empty string.

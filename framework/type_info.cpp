@@ -220,4 +220,8 @@ void SetObjectProp(TObject& object, const TPropInfo& prop, TObject* value) {
   prop.SetObject(object, value);
 }
 
+bool IsStoredProp(TObject& object, const TPropInfo& prop) {
+  return !prop.IsStored || prop.IsStored(object);
+}
+
 }  // namespace tw

@@ -76,6 +76,8 @@ struct TPropInfo {
   std::function<void(TObject&, TObject*)> SetObject;
   // Methods (events): whether a handler is assigned.
   std::function<bool(TObject&)> IsAssigned;
+  // Whether a stream writes the property for this object now; always when not set.
+  std::function<bool(TObject&)> IsStored;
 
   TTypeKind Kind() const { return PropType ? PropType->Kind : tkUnknown; }
   bool Writable() const { return SetOrd || SetFloat || SetStr || SetObject; }
@@ -118,6 +120,8 @@ private:
 // Lookups for an object by its ClassName.
 const TPropInfo* GetPropInfo(const TObject& object, const std::string& name);
 std::vector<const TPropInfo*> GetPropList(const TObject& object, std::initializer_list<TTypeKind> kinds = {});
+// Whether PROP of OBJECT is to be written to a stream (its stored-if condition holds).
+bool IsStoredProp(TObject& object, const TPropInfo& prop);
 
 // Typed access that fails with EPropertyError when the property has another kind or no
 // setter. Ordinals cover integers, chars, enumerations and sets.
@@ -251,6 +255,17 @@ public:
     TPropInfo& p = Add(name, detail::SimpleType(tkMethod, "Method"));
     p.IsAssigned = [get, name](TObject& o) {
       return static_cast<bool>(detail::CallGetter(detail::As<C>(o, name), get));
+    };
+    return *this;
+  }
+  // The property added last is written to a stream only while STORED (a callable taking the
+  // class by reference) answers true.
+  template <class F>
+  TClassRegistration& StoredIf(F stored) {
+    if (info_.Properties.empty()) throw EPropertyError("StoredIf before any property");
+    const std::string name = info_.Properties.back().Name;
+    info_.Properties.back().IsStored = [stored, name](TObject& o) {
+      return static_cast<bool>(stored(detail::As<C>(o, name)));
     };
     return *this;
   }

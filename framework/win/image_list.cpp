@@ -103,6 +103,18 @@ void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabl
                    enabled ? ILD_NORMAL : ILD_BLEND50);
 }
 
+void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, TDrawingStyle style,
+                            int overlay) {
+  if (!handle_) return;
+  static constexpr UINT kStyles[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
+  UINT flags = kStyles[static_cast<int>(style)];
+  if (overlay >= 0) flags |= INDEXTOOVERLAYMASK(overlay + 1);
+  const COLORREF blend = style == dsSelected || style == dsFocus
+                             ? static_cast<COLORREF>(ColorToRGB(clHighlight))
+                             : CLR_DEFAULT;
+  ImageList_DrawEx(handle_, index, canvas.Handle(), x, y, 0, 0, CLR_NONE, blend, flags);
+}
+
 HICON TCustomImageList::GetIcon(int index) {
   return handle_ ? ImageList_GetIcon(handle_, index, ILD_NORMAL) : nullptr;
 }

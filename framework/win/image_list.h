@@ -18,6 +18,11 @@ namespace tw {
 class TCanvas;
 class TCustomImageList;
 
+// How an image is drawn: dsSelected blends it with the highlight colour, dsFocus blends it
+// less, dsTransparent and dsNormal draw it as it is over the background.
+enum class TDrawingStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
+using enum TDrawingStyle;
+
 // A listener registered with an image list; it unregisters itself when it goes away.
 class TChangeLink {
 public:
@@ -72,6 +77,8 @@ public:
   // Makes image INDEX usable as overlay OVERLAY (0-based) of the images it is drawn over.
   bool Overlay(int index, int overlay);
   void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
+  // Draws image INDEX in STYLE with overlay OVERLAY (0-based, -1 for none) over it.
+  void Draw(TCanvas& canvas, int x, int y, int index, TDrawingStyle style, int overlay);
   // A new icon of image INDEX, owned by the caller.
   HICON GetIcon(int index);
 

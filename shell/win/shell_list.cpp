@@ -35,6 +35,8 @@ const bool kRegistered =
                                  [](L& l, TPTShellLocator* value) {
                                    if (value) l.SetFolder(*value);
                                  })
+        // A linked tree or combo decides the folder.
+        .StoredIf([](L& l) { return !l.LinkedTree() && !l.LinkedCombo(); })
         .String("FileFilter", &L::FileFilter, &L::SetFileFilter)
         .Method("OnAddItem", [](L& l) { return bool(l.OnAddItem); })
         .Method("OnDeleteItem", [](L& l) { return bool(l.OnDeleteItem); })

@@ -1,5 +1,6 @@
 // Following the Folder locator, moving into items and up, and opening items.
 #include "shell/id_list_array.h"
+#include "shell/win/counter_scope.h"
 #include "shell/win/context_menu.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_folders.h"
@@ -7,26 +8,11 @@
 #include "shell/win/shell_list_hourglass.h"
 
 namespace tw {
-namespace {
-
-// Raises and lowers the navigation depth around a move of the linked controls.
-class TNavigationScope {
-public:
-  explicit TNavigationScope(int& depth) : depth_(depth) { ++depth_; }
-  ~TNavigationScope() { --depth_; }
-  TNavigationScope(const TNavigationScope&) = delete;
-  TNavigationScope& operator=(const TNavigationScope&) = delete;
-
-private:
-  int& depth_;
-};
-
-}  // namespace
 
 void TPTCustomShellList::FolderChanged() {
   if (navigation_depth_ > 0) return;
   {
-    TNavigationScope scope(navigation_depth_);
+    TCounterScope scope(navigation_depth_);
     if (tree_)
       tree_->ExpandToIdList(folder_.GetIdList());
     else if (combo_)

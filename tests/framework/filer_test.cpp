@@ -59,6 +59,7 @@ public:
   TCollection* Columns() { return &columns; }
   TComponent* buddy = nullptr;
   bool with_icons = false;
+  bool folder_stored = true;
   int icons_read = -1;
   int loaded_calls = 0;
   TPlace folder;
@@ -78,6 +79,7 @@ const bool kRegistered =
         .Float("Ratio", ftDouble, &TSample::ratio, &TSample::ratio)
         .String("Caption", &TSample::caption, &TSample::caption)
         .Object<TPlace>("Folder", "TPlace", &TSample::Folder, nullptr)
+        .StoredIf([](TSample& s) { return s.folder_stored; })
         .Object<TStringList>("Items", "TStrings", &TSample::Items, &TSample::SetItems)
         .Object<TCollection>("Columns", "TCollection", &TSample::Columns, nullptr)
         .Object<TComponent>("Buddy", "TComponent", &TSample::buddy, &TSample::buddy)
@@ -137,6 +139,17 @@ TEST(ComponentStream, DefaultsAndEmptyDefinedPropertiesAreNotWritten) {
   // Nothing to store means no "Pidl" record at all.
   const auto bytes = Written(plain);
   EXPECT_EQ(std::search(bytes.begin(), bytes.end(), "Pidl", "Pidl" + 4), bytes.end());
+}
+
+TEST(ComponentStream, APropertyIsWrittenOnlyWhileItsStoredConditionHolds) {
+  TSample sample(nullptr);
+  sample.folder.bytes = {1, 2, 3};
+  auto has_pidl = [](const std::vector<std::uint8_t>& bytes) {
+    return std::search(bytes.begin(), bytes.end(), "Pidl", "Pidl" + 4) != bytes.end();
+  };
+  EXPECT_TRUE(has_pidl(Written(sample)));
+  sample.folder_stored = false;
+  EXPECT_FALSE(has_pidl(Written(sample)));
 }
 
 TEST(ComponentStream, EveryTruncationFailsWithTheReadError) {
