@@ -53,6 +53,8 @@ enum StringId : int {
   SLoadStreamFailed = 65411,
   SSaveStreamFailed = 65412,
   SRichEditInsertError = 65413,
+  SSaveTruncatedText = 65423,
+  STextTruncated = 65424,
   SInvalidDataType = 65414,
   SOleError = 65415,
   SDuplicateName = 65416,

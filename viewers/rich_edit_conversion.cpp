@@ -21,21 +21,48 @@ int TReadChunker::Next(char* out, int capacity) {
   // control's cost grows with the number of chunks, and converted line breaks can take twice
   // the bytes read for them.
   int n = 0;
-  while (n < capacity) {
+  while (n < capacity && !cut_) {
     if (taken_ == converted_.size()) {
       if (!ReadStep(step)) break;
       continue;
+    }
+    if (room_ == 0) {
+      cut_ = true;
+      break;
     }
     size_t part = std::min(converted_.size() - taken_, static_cast<size_t>(capacity - n));
     // The control takes a CR ending one chunk and a LF opening the next as two line breaks:
     // such a pair waits for the next chunk whole.
     if (part < converted_.size() - taken_ && converted_[taken_ + part - 1] == '\r') --part;
+    part = FitToLimit(part);
     std::memcpy(out + n, converted_.data() + taken_, part);
     taken_ += part;
     n += static_cast<int>(part);
     if (n < capacity && taken_ < converted_.size()) break;
   }
   return n;
+}
+
+size_t TReadChunker::FitToLimit(size_t part) {
+  if (room_ < 0) return part;
+  const char* data = converted_.data() + taken_;
+  // Every CR here opens a CR LF: the conversion makes every break one.
+  const auto pairs = static_cast<std::int64_t>(std::count(data, data + part, '\r'));
+  const std::int64_t characters = static_cast<std::int64_t>(part) - (crlf_is_one_ ? pairs : 0);
+  if (characters <= room_) {
+    room_ -= characters;
+    return part;
+  }
+  // Only the first room_ characters go, a break never halved.
+  size_t fit = 0;
+  while (room_ > 0) {
+    const bool pair = data[fit] == '\r';
+    if (pair && !crlf_is_one_ && room_ < 2) break;
+    fit += pair ? 2 : 1;
+    room_ -= pair && !crlf_is_one_ ? 2 : 1;
+  }
+  room_ = 0;
+  return fit;
 }
 
 bool TReadChunker::ReadStep(int count) {

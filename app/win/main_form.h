@@ -146,6 +146,8 @@ private:
   void ShowPreview(const std::string& path);
   // Loads PATH into the editor, titles the editor with it and shows the text page.
   void ShowTextFile(const std::string& path);
+  // Loads PATH into the editor and tells in the status bar when the text had to be cut.
+  void LoadText(const std::string& path);
 };
 
 }  // namespace tw

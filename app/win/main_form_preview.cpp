@@ -17,18 +17,20 @@ bool IsExistingFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Shows the hourglass for its lifetime and then the default cursor, however the work ends.
-class THourglass {
+// Leaves the default cursor when the dispatch ends, however it ends: early, after a load or
+// by an exception.
+class TDefaultCursorAtEnd {
 public:
-  THourglass() { Screen->SetCursor(crHourGlass); }
-  ~THourglass() { Screen->SetCursor(crDefault); }
-  THourglass(const THourglass&) = delete;
-  THourglass& operator=(const THourglass&) = delete;
+  TDefaultCursorAtEnd() = default;
+  ~TDefaultCursorAtEnd() { Screen->SetCursor(crDefault); }
+  TDefaultCursorAtEnd(const TDefaultCursorAtEnd&) = delete;
+  TDefaultCursorAtEnd& operator=(const TDefaultCursorAtEnd&) = delete;
 };
 
 }  // namespace
 
 void TMainForm::PTShellList1Change(TObject*, TListItem*, TItemChange) {
+  const TDefaultCursorAtEnd default_cursor;
   if (!ToolButton39->Down()) return;
   TPTShListData* data = PTShellList1->SelectedData();
   if (!data || data->IsFolder()) return;
@@ -38,7 +40,7 @@ void TMainForm::PTShellList1Change(TObject*, TListItem*, TItemChange) {
 }
 
 void TMainForm::ShowPreview(const std::string& path) {
-  THourglass hourglass;
+  Screen->SetCursor(crHourGlass);
   if (IsPictureFile(path)) {
     Image->Picture().LoadFromFile(path);
     PageControl1->SetActivePage(TabSheet2);

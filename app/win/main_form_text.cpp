@@ -1,7 +1,9 @@
 #include "app/preview_rules.h"
 #include "app/win/main_form.h"
 #include "framework/win/file_dialogs.h"
+#include "framework/string_table.h"
 #include "framework/win/page_control.h"
+#include "framework/win/status_bar.h"
 #include "viewers/win/rich_edit.h"
 
 namespace tw {
@@ -20,18 +22,27 @@ void TMainForm::CreateEditor() {
 }
 
 void TMainForm::ShowTextFile(const std::string& path) {
-  Edit->Lines().LoadFromFile(path);
+  LoadText(path);
   Edit->SetTitle(path);
   PageControl1->SetActivePage(TabSheet1);
 }
 
+void TMainForm::LoadText(const std::string& path) {
+  Edit->Lines().LoadFromFile(path);
+  // A file longer than the editor holds says so where the user sees it.
+  StatusBar1->SetSimpleText(Edit->Truncated() ? FmtLoadStr(STextTruncated, Edit->TextLimit(), path) : "");
+}
+
 // Text toolbar: the editor's own operations.
 
-void TMainForm::ToolButton28Click(TObject*) { Edit->Clear(); }
+void TMainForm::ToolButton28Click(TObject*) {
+  Edit->Clear();
+  StatusBar1->SetSimpleText("");
+}
 
 void TMainForm::ToolButton29Click(TObject*) {
   // The title keeps naming the last previewed file.
-  if (OpenDialog1->Execute()) Edit->Lines().LoadFromFile(OpenDialog1->FileName());
+  if (OpenDialog1->Execute()) LoadText(OpenDialog1->FileName());
 }
 
 void TMainForm::ToolButton30Click(TObject*) {

@@ -35,6 +35,9 @@ struct TMessage {
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 using enum TAlign;
+// How a control or a list column lines up its text.
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+using enum TAlignment;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 using enum TMouseButton;

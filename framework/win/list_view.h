@@ -34,8 +34,6 @@ class TListColumns;
 
 enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 using enum TViewStyle;
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-using enum TAlignment;
 enum class TItemChange { ctText, ctImage, ctState };
 using enum TItemChange;
 enum class TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };

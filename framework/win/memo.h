@@ -20,8 +20,6 @@ namespace tw {
 
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 using enum TScrollStyle;
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-using enum TAlignment;
 
 class TCustomMemo : public TWinControl {
 public:

@@ -55,26 +55,16 @@ constexpr LRESULT kHitSizingLast = HTBOTTOMRIGHT;  // 17
 
 }  // namespace
 
-// Opens the store for one save, restore or single access unless one is open already, and
-// closes what it opened, also on failure.
-class TFormPlacement::StoreScope {
-public:
-  explicit StoreScope(TFormPlacement& placement) : placement_(placement) {
-    if (!placement_.store_) {
-      placement_.store_ = placement_.CreateStore();
-      opened_ = true;
-    }
+TFormPlacement::StoreScope::StoreScope(TFormPlacement& placement) : placement_(placement) {
+  if (!placement_.store_) {
+    placement_.store_ = placement_.CreateStore();
+    opened_ = true;
   }
-  ~StoreScope() {
-    if (opened_) placement_.store_.reset();
-  }
-  StoreScope(const StoreScope&) = delete;
-  StoreScope& operator=(const StoreScope&) = delete;
+}
 
-private:
-  TFormPlacement& placement_;
-  bool opened_ = false;
-};
+TFormPlacement::StoreScope::~StoreScope() {
+  if (opened_) placement_.store_.reset();
+}
 
 TFormPlacement::TFormPlacement(TComponent* AOwner)
     : TComponent(AOwner), min_max_info_(std::make_unique<TWinMinMaxInfo>(this)) {

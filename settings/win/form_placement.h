@@ -85,10 +85,21 @@ protected:
   void SetRestored() { restored_ = true; }
   // Keeps a failure of the restore so that the rest of it still runs; it is thrown at its end.
   void DeferFailure();
+  // Opens the store for one save, restore or single access unless one is open already, and
+  // closes what it opened, also on failure.
+  class StoreScope {
+  public:
+    explicit StoreScope(TFormPlacement& placement);
+    ~StoreScope();
+    StoreScope(const StoreScope&) = delete;
+    StoreScope& operator=(const StoreScope&) = delete;
+
+  private:
+    TFormPlacement& placement_;
+    bool opened_ = false;
+  };
 
 private:
-  class StoreScope;
-
   void WndMessage(TObject* Sender, TMessage& Msg, bool& Handled);
   void FormShow(TObject* Sender);
   void FormCloseQuery(TObject* Sender, bool& CanClose);

@@ -72,6 +72,9 @@ void TFormStorage::RestorePlacement() {
 }
 
 void TFormStorage::SaveStoredProps() {
+  // Lists and collections erase their sections through the store itself: called on its own,
+  // the run needs a store opened for it.
+  StoreScope scope(*this);
   TPropsStorage storage;
   storage.SetSection(IniSection());
   storage.OnWriteString = [this](const std::string& section, const std::string& ident, const std::string& value) {
@@ -82,6 +85,7 @@ void TFormStorage::SaveStoredProps() {
 }
 
 void TFormStorage::RestoreStoredProps() {
+  StoreScope scope(*this);
   TPropsStorage storage;
   storage.SetSection(IniSection());
   storage.OnReadString = [this](const std::string& section, const std::string& ident, const std::string& def) {

@@ -4,6 +4,7 @@
 
 #include "framework/exception.h"
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -13,10 +14,17 @@ namespace {
 // Feeds INPUT through the chunker with chunks of CAPACITY and joins what comes out; fails the
 // test when a chunk overflows its capacity, ends between the CR and LF of a break, or comes
 // after one that was not full (one byte short only to keep a CR LF for the next chunk).
-std::string Chunks(const std::string& input, int capacity, int* chunk_count = nullptr) {
+struct Limit {
+  std::int64_t characters = -1;
+  bool crlf_is_one = true;
+  bool* cut = nullptr;
+};
+
+std::string Chunks(const std::string& input, int capacity, int* chunk_count = nullptr, Limit limit = {}) {
   TMemoryStream stream(std::vector<std::uint8_t>(input.begin(), input.end()));
   TConversion conversion;
   TReadChunker chunker(conversion, stream);
+  if (limit.characters >= 0) chunker.SetCharacterLimit(limit.characters, limit.crlf_is_one);
   std::string out;
   std::vector<char> buffer(static_cast<size_t>(capacity) + 16, '#');
   int chunks = 0;
@@ -33,6 +41,7 @@ std::string Chunks(const std::string& input, int capacity, int* chunk_count = nu
     ++chunks;
   }
   if (chunk_count) *chunk_count = chunks;
+  if (limit.cut) *limit.cut = chunker.Cut();
   return out;
 }
 
@@ -135,6 +144,43 @@ TEST(ReadChunker, MatchesTheWholeTextConversionAtEveryCapacity) {
     for (int i = 0; i < length; ++i) input += alphabet[random() % sizeof(alphabet)];
     for (int capacity : {4, 5, 6, 7, 8, 13, 64, 4096}) {
       ASSERT_EQ(Chunks(input, capacity), Reference(input)) << "capacity " << capacity;
+    }
+  }
+}
+
+TEST(ReadChunker, CharacterLimitKeepsBackTheRestAndSaysSo) {
+  // "ab", break, "cd", break, "ef": eight characters with one-character breaks, ten without.
+  const std::string input = "ab\ncd\r\nef";
+  bool cut = true;
+  EXPECT_EQ(Chunks(input, 4096, nullptr, {8, true, &cut}), "ab\r\ncd\r\nef");
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(Chunks(input, 4096, nullptr, {7, true, &cut}), "ab\r\ncd\r\ne");
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(Chunks(input, 4096, nullptr, {3, true, &cut}), "ab\r\n");
+  EXPECT_TRUE(cut);
+  // A break of two characters is never halved.
+  EXPECT_EQ(Chunks(input, 4096, nullptr, {3, false, &cut}), "ab");
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(Chunks(input, 4096, nullptr, {10, false, &cut}), "ab\r\ncd\r\nef");
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(Chunks("", 4096, nullptr, {0, true, &cut}), "");
+  EXPECT_FALSE(cut);
+}
+
+TEST(ReadChunker, CharacterLimitHoldsAcrossChunks) {
+  std::mt19937 random(7);
+  std::string input;
+  while (input.size() < 5000) input += random() % 9 == 0 ? (random() % 2 ? "\n" : "\r\n") : "x";
+  const std::string whole = Reference(input);
+  const auto characters = static_cast<std::int64_t>(whole.size() - std::count(whole.begin(), whole.end(), '\r'));
+  for (int capacity : {6, 13, 64, 4096}) {
+    for (std::int64_t limit : {std::int64_t{1}, std::int64_t{777}, characters - 1, characters}) {
+      bool cut = false;
+      const std::string out = Chunks(input, capacity, nullptr, {limit, true, &cut});
+      const auto got = static_cast<std::int64_t>(out.size() - std::count(out.begin(), out.end(), '\r'));
+      ASSERT_EQ(out, whole.substr(0, out.size())) << "capacity " << capacity << " limit " << limit;
+      EXPECT_EQ(got, limit);
+      EXPECT_EQ(cut, limit < characters);
     }
   }
 }

@@ -339,6 +339,8 @@ void TTwCustomRichEdit::Clear() {
     Change();
   }
   SetModified(false);
+  truncated_ = false;
+  truncated_file_.clear();
 }
 
 void TTwCustomRichEdit::CloseObjects() {
@@ -439,8 +441,10 @@ void TTwCustomRichEdit::SetWordSelection(bool value) {
 
 void TTwCustomRichEdit::SetMaxLength(int value) {
   StoreMaxLength(value);
-  if (HandleAllocated()) SendMessageA(Handle(), EM_EXLIMITTEXT, 0, value == 0 ? kDefaultTextLimit : value);
+  if (HandleAllocated()) SendMessageA(Handle(), EM_EXLIMITTEXT, 0, TextLimit());
 }
+
+int TTwCustomRichEdit::TextLimit() const { return MaxLength() == 0 ? kDefaultTextLimit : MaxLength(); }
 
 void TTwCustomRichEdit::Dispatch(TMessage& message) {
   switch (message.Msg) {

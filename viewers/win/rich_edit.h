@@ -117,14 +117,16 @@ public:
   void SetStreamMode(TRichStreamModes value) { mode_ = value; }
 
   // Replaces the text (or the selection, with smSelection) with the stream's contents from its
-  // position on; content that fails in the chosen format is read again in the other one.
+  // position on; content that fails in the chosen format is read again in the other one. Text
+  // beyond the editor's TextLimit is left out and the editor marked Truncated.
   void LoadStream(TStream& stream);
   void SaveStream(TStream& stream) const;
   void LoadFromStream(TStream& stream) override { LoadStream(stream); }
   void SaveToStream(TStream& stream) const override { SaveStream(stream); }
   // Files load and save in the format their extension names in ConversionFormatList. A save
   // writes a new file beside the target and puts it in the target's place only when the whole
-  // text was written, so a failing save leaves the existing file as it was.
+  // text was written, so a failing save leaves the existing file as it was. A text cut at the
+  // limit on load is not saved over the file it came from (EInvalidOperation).
   void LoadFile(const std::string& file_name);
   void SaveFile(const std::string& file_name);
   void LoadFromFile(const std::string& file_name) { LoadFile(file_name); }
@@ -139,6 +141,11 @@ private:
   void WithFileFormat(const std::string& file_name, Action action);
   // Replaces the selection with S as a line-list edit.
   void ReplaceRange(int start, int end, const std::string& s);
+  // How many characters a load with the control's FLAGS may bring in under the text limit.
+  std::int64_t RoomForLoad(WPARAM flags) const;
+  void LimitPlainText(TReadChunker& chunker, WPARAM flags) const;
+  // Streams CHUNKER's text in with FLAGS; false when the control reports an error.
+  bool StreamIn(TReadChunker& chunker, WPARAM flags);
 
   TTwCustomRichEdit& editor_;
   TRichStreamFormat format_ = sfDefault;
@@ -212,6 +219,11 @@ public:
   bool WordSelection() const { return word_selection_; }
   void SetWordSelection(bool value);
   void SetMaxLength(int value) override;
+  // The most characters the control holds: MaxLength, or 16,777,215 when that is 0.
+  int TextLimit() const;
+  // True when the last load stopped at the text limit: the text is only the start of what was
+  // loaded, and "Save" refuses to write it over the file it came from.
+  bool Truncated() const { return truncated_; }
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& value);
 
@@ -293,6 +305,9 @@ private:
   bool saved_modified_ = false;
   // True while the window goes to take its text with it (DropLongText): nothing is carried.
   bool discarding_text_ = false;
+  bool truncated_ = false;
+  // The file whose text was cut, when a file was loaded.
+  std::string truncated_file_;
   ComPtr<IRichEditOle> rich_edit_ole_;
   std::unique_ptr<TRichEditOleCallback> ole_callback_;
   bool reading_foreign_text_ = false;

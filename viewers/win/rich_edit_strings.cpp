@@ -13,18 +13,17 @@ namespace {
 
 constexpr int kLineBufferSize = 4096;
 
-// What a streaming callback works with: the conversion, the stream and, while reading, the
-// chunker that holds the state between chunks.
+// What the write callback works with: the conversion and the stream.
 struct StreamCookie {
   TConversion* conversion;
   TStream* stream;
-  TReadChunker* chunker;
 };
 
+// The read callback's cookie is the chunker that holds the state between chunks.
 DWORD CALLBACK ReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* count) {
-  auto* c = reinterpret_cast<StreamCookie*>(cookie);
+  auto* chunker = reinterpret_cast<TReadChunker*>(cookie);
   try {
-    *count = c->chunker->Next(reinterpret_cast<char*>(buffer), capacity);
+    *count = chunker->Next(reinterpret_cast<char*>(buffer), capacity);
     return 0;
   } catch (...) {
     *count = 0;
@@ -81,6 +80,34 @@ public:
 private:
   HANDLE file_;
 };
+
+int TextLength(HWND window) {
+  GETTEXTLENGTHEX query{GTL_NUMCHARS, CP_ACP};
+  return static_cast<int>(SendMessageA(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+}
+
+// Whether two names name one file: by the file's identity where both exist (letter case,
+// relative parts, short names), else by the full path.
+bool SameFile(const std::string& a, const std::string& b) {
+  auto identity = [](const std::string& name, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return known;
+  };
+  BY_HANDLE_FILE_INFORMATION x{}, y{};
+  if (identity(a, x) && identity(b, y))
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+  auto full = [](const std::string& name) {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(path, length) : name;
+  };
+  return lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0;
+}
 
 std::string ExtensionOf(const std::string& file_name) {
   size_t start = file_name.find_last_of("\\/:");
@@ -167,6 +194,8 @@ void TRichEditStrings::Insert(int index, const std::string& s) {
 }
 
 void TRichEditStrings::Delete(int index) {
+  // EM_LINEINDEX takes -1 for the caret's line: no index below 0 names a line here.
+  if (index < 0) return;
   HWND window = editor_.Handle();
   int start = static_cast<int>(SendMessageA(window, EM_LINEINDEX, index, 0));
   if (start < 0) return;
@@ -229,31 +258,56 @@ WPARAM StreamFlags(TRichStreamFormat format, TRichStreamModes mode, bool plain_e
 
 }  // namespace
 
+bool TRichEditStrings::StreamIn(TReadChunker& chunker, WPARAM flags) {
+  // The load replaces the whole text; a long one is better gone before (DropLongText).
+  if (!(flags & SFF_SELECTION)) editor_.DropLongText();
+  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&chunker), 0, &ReadCallback};
+  SendMessageA(editor_.Handle(), EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
+  return edit_stream.dwError == 0;
+}
+
+// Plain text is handed over up to the limit and no further: some controls stop there by
+// themselves, others (Wine's) take everything, and either way the rest must be known to be
+// missing.
+void TRichEditStrings::LimitPlainText(TReadChunker& chunker, WPARAM flags) const {
+  if (!(flags & SF_RTF)) chunker.SetCharacterLimit(RoomForLoad(flags), RichEditLevel() >= 2);
+}
+
 void TRichEditStrings::LoadStream(TStream& stream) {
   TConversion fallback;
-  TConversion* conversion = conversion_ ? conversion_.get() : &fallback;
+  TConversion& conversion = conversion_ ? *conversion_ : fallback;
   const std::int64_t position = stream.Position();
+  bool cut = false;
   auto attempt = [&](WPARAM flags) {
-    // The load replaces the whole text; a long one is better gone before (DropLongText).
-    if (!(flags & SFF_SELECTION)) editor_.DropLongText();
-    TReadChunker chunker(*conversion, stream);
-    StreamCookie cookie{conversion, &stream, &chunker};
-    EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &ReadCallback};
-    SendMessageA(editor_.Handle(), EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
-    return edit_stream.dwError == 0;
+    TReadChunker chunker(conversion, stream);
+    LimitPlainText(chunker, flags);
+    const bool loaded = StreamIn(chunker, flags);
+    // Rich text cannot be counted on the way in: a text that reaches the limit counts as cut.
+    cut = (flags & SF_RTF) ? TextLength(editor_.Handle()) >= editor_.TextLimit() : chunker.Cut();
+    return loaded;
   };
   WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), false);
   if (!attempt(flags)) {
     stream.SetPosition(position);
     if (!attempt((flags & SF_RTF) ? SF_TEXT : SF_RTF)) throw EOutOfResources(LoadStr(SLoadStreamFailed));
   }
+  editor_.truncated_ = cut;
+  editor_.truncated_file_.clear();
   editor_.SetSelection(0, 0, true);
+}
+
+std::int64_t TRichEditStrings::RoomForLoad(WPARAM flags) const {
+  const std::int64_t limit = editor_.TextLimit();
+  if (!(flags & SFF_SELECTION)) return limit;
+  // The text around the selection stays.
+  const int kept = TextLength(editor_.Handle()) - editor_.SelLength();
+  return std::max<std::int64_t>(0, limit - kept);
 }
 
 void TRichEditStrings::SaveStream(TStream& stream) const {
   TConversion fallback;
   TConversion* conversion = conversion_ ? conversion_.get() : &fallback;
-  StreamCookie cookie{conversion, &stream, nullptr};
+  StreamCookie cookie{conversion, &stream};
   EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WriteCallback};
   WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), true);
   SendMessageA(editor_.Handle(), EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&edit_stream));
@@ -286,9 +340,13 @@ void TRichEditStrings::LoadFile(const std::string& file_name) {
     TFileStream file(file_name, fmOpenRead | fmShareDenyNone);
     LoadStream(file);
   });
+  if (editor_.truncated_) editor_.truncated_file_ = file_name;
 }
 
 void TRichEditStrings::SaveFile(const std::string& file_name) {
+  // Written back over its own file, a cut text would lose the file's end.
+  if (editor_.truncated_ && !editor_.truncated_file_.empty() && SameFile(file_name, editor_.truncated_file_))
+    throw EInvalidOperation(FmtLoadStr(SSaveTruncatedText, editor_.TextLimit(), file_name));
   WithFileFormat(file_name, [&] {
     // The text goes to a new file in the target's folder; only a complete file replaces the
     // target, so a failed save never leaves a truncated file in its place.

@@ -24,13 +24,14 @@
 #include "framework/win/image_list.h"
 #include "framework/win/page_control.h"
 #include "framework/win/panel.h"
+#include "framework/win/status_bar.h"
 #include "framework/win/tool_bar.h"
 #include "shell/win/shell_folders.h"
 #include "shell/win/shell_list.h"
-#include "tests/app/win/text_page_probe.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win/pump.h"
 #include "tests/viewers/jpeg_test_pictures.h"
+#include "viewers/win/rich_edit.h"
 
 namespace tw {
 namespace {
@@ -185,8 +186,13 @@ protected:
     PumpPending();
   }
 
-  std::string EditText() { return EditorText(*form_); }
-  std::string Line(int i) { return EditorLine(*form_, i); }
+  std::string EditText() { return form_->Edit->Lines().Text(); }
+  std::string Line(int i) { return form_->Edit->Lines().Get(i); }
+  // The embedded objects the editor holds; -1 when it has no embedded-object interface.
+  int ObjectCount() {
+    IRichEditOle* ole = form_->Edit->RichEditOle();
+    return ole ? ole->GetObjectCount() : -1;
+  }
 
   TMainForm* form_ = nullptr;
   std::vector<std::string> errors_;
@@ -198,9 +204,9 @@ TEST_F(MainFormTest, TextFileIsPreviewedOnTheTextPageTitledWithItsPath) {
   ShowFolder(folder_.Path().string(), 1);
   form_->PageControl1->SetActivePage(form_->TabSheet2);
   Select("a.txt");
-  EXPECT_EQ(EditorLineCount(*form_), 2);
+  EXPECT_EQ(form_->Edit->Lines().Count(), 2);
   EXPECT_EQ(Line(1), "second line");
-  EXPECT_EQ(EditorTitle(*form_), path);
+  EXPECT_EQ(form_->Edit->Title(), path);
   EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet1);
   EXPECT_EQ(Screen->Cursor(), crDefault);
   EXPECT_TRUE(errors_.empty());
@@ -228,7 +234,7 @@ TEST_F(MainFormTest, PictureExtensionsInAnyCaseGoToTheGraphicsPage) {
   Select("small.bmp");
   EXPECT_EQ(form_->Image->Picture().Width(), 5);
   // A picture leaves the text page's title as it was.
-  EXPECT_EQ(EditorTitle(*form_), "");
+  EXPECT_EQ(form_->Edit->Title(), "");
   EXPECT_TRUE(errors_.empty());
 }
 
@@ -238,11 +244,11 @@ TEST_F(MainFormTest, NamesThatOnlyLookLikePicturesAreText) {
   ShowFolder(folder_.Path().string(), 2);
   Select("archive.gif.txt");
   EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet1);
-  EXPECT_EQ(EditorTitle(*form_), archive);
+  EXPECT_EQ(form_->Edit->Title(), archive);
   form_->PageControl1->SetActivePage(form_->TabSheet2);
   Select("README");
   EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet1);
-  EXPECT_EQ(EditorTitle(*form_), readme);
+  EXPECT_EQ(form_->Edit->Title(), readme);
   EXPECT_EQ(Line(0), "no extension");
 }
 
@@ -256,7 +262,7 @@ TEST_F(MainFormTest, WithExploreUpSelectingFilesChangesNothing) {
   Select("a.txt");
   Select("b.bmp");
   EXPECT_EQ(EditText(), "");
-  EXPECT_EQ(EditorTitle(*form_), "");
+  EXPECT_EQ(form_->Edit->Title(), "");
   EXPECT_TRUE(form_->Image->Picture().Graphic() == nullptr || form_->Image->Picture().Width() == 0);
   EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet1);
   // Down again, the next selection previews.
@@ -271,7 +277,7 @@ TEST_F(MainFormTest, SelectingAFolderLeavesThePreviewAlone) {
   ShowFolder(folder_.Path().string(), 2);
   Select("a.txt");
   Select("sub.txt");
-  EXPECT_EQ(EditorTitle(*form_), path);
+  EXPECT_EQ(form_->Edit->Title(), path);
   EXPECT_EQ(Line(0), "kept");
   EXPECT_TRUE(errors_.empty());
 }
@@ -291,7 +297,7 @@ TEST_F(MainFormTest, SelectingAnItemWithoutAPathLeavesThePreviewAlone) {
   ASSERT_EQ(data->Path(), "");
   applet->SetSelected(true);
   PumpPending();
-  EXPECT_EQ(EditorTitle(*form_), path);
+  EXPECT_EQ(form_->Edit->Title(), path);
   EXPECT_EQ(Line(0), "kept");
   EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet1);
   EXPECT_TRUE(errors_.empty());
@@ -320,7 +326,7 @@ TEST_F(MainFormTest, UnreadableFilesShowTheirMessageAndLeaveTheDefaultCursor) {
   Select("locked.txt");
   CloseHandle(hold);
   ASSERT_EQ(errors_.size(), 2u);
-  EXPECT_EQ(EditorTitle(*form_), good);
+  EXPECT_EQ(form_->Edit->Title(), good);
   EXPECT_EQ(Line(0), "previous text");
   EXPECT_EQ(Screen->Cursor(), crDefault);
 }
@@ -329,13 +335,35 @@ TEST_F(MainFormTest, TheHourglassShowsWhileAFileLoads) {
   folder_.Write("a.txt", "text");
   ShowFolder(folder_.Path().string(), 1);
   std::vector<TCursor> seen;
-  WatchEditorChanges(*form_, [&] { seen.push_back(Screen->Cursor()); });
+  form_->Edit->OnChange = [&](TObject*) { seen.push_back(Screen->Cursor()); };
   Screen->SetCursor(crHandPoint);
   Select("a.txt");
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.front(), crHourGlass);
   // Afterwards the default cursor, not the one that was there before.
   EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(MainFormTest, EveryWayOutOfTheDispatchLeavesTheDefaultCursor) {
+  folder_.Write("a.txt", "text");
+  std::string gone = folder_.Write("gone.txt", "deleted after the fill");
+  folder_.MakeFolder("sub");
+  ShowFolder(folder_.Path().string(), 3);
+  auto ends_with_default_cursor = [&](auto&& dispatch) {
+    Screen->SetCursor(crHandPoint);
+    dispatch();
+    return Screen->Cursor() == crDefault;
+  };
+  // Nothing selected.
+  EXPECT_TRUE(ends_with_default_cursor([&] { form_->PTShellList1Change(nullptr, nullptr, ctState); }));
+  EXPECT_TRUE(ends_with_default_cursor([&] { Select("sub"); }));
+  ASSERT_TRUE(DeleteFileA(gone.c_str()));
+  EXPECT_TRUE(ends_with_default_cursor([&] { Select("gone.txt"); }));
+  Click(form_->ToolButton39);
+  ASSERT_FALSE(form_->ToolButton39->Down());
+  EXPECT_TRUE(ends_with_default_cursor([&] { Select("a.txt"); }));
+  EXPECT_EQ(form_->Edit->Title(), "");
+  EXPECT_TRUE(errors_.empty());
 }
 
 // Runs DIALOG's next Execute: ANSWER is called once it shows, with the dialog window.
@@ -374,7 +402,7 @@ TEST_F(MainFormTest, SaveProposesThePreviewedFileAlsoAfterClearAndOpen) {
     EXPECT_EQ(name, "a.txt");
     EXPECT_EQ(initial_dir, folder);
   }
-  EXPECT_EQ(EditorTitle(*form_), a);
+  EXPECT_EQ(form_->Edit->Title(), a);
 }
 
 TEST_F(MainFormTest, SaveWritesTheTextToTheChosenFile) {
@@ -382,7 +410,7 @@ TEST_F(MainFormTest, SaveWritesTheTextToTheChosenFile) {
   std::string copy = folder_.File("copy.txt");
   ShowFolder(folder_.Path().string(), 1);
   Select("a.txt");
-  AddEditorLine(*form_, "added");
+  form_->Edit->Lines().Add("added");
   AnswerDialog(form_->SaveDialog, [&](HWND dialog) {
     SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(copy.c_str()));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -445,6 +473,29 @@ TEST_F(MainFormTest, SaveAsksBeforeReplacingTheProposedFileAfterOpen) {
   EXPECT_EQ(shown, 1);
   std::vector<unsigned char> kept = test::ReadFileBytes(a);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "previewed");
+}
+
+TEST_F(MainFormTest, ACutTextSaysSoAndIsNotSavedOverItsFile) {
+  std::string original;
+  for (int i = 0; i < 40; ++i) original += "line " + std::to_string(i) + "\r\n";
+  std::string path = folder_.Write("long.txt", original);
+  folder_.Write("short.txt", "short");
+  ShowFolder(folder_.Path().string(), 2);
+  form_->Edit->SetMaxLength(100);
+  Select("long.txt");
+  EXPECT_NE(form_->StatusBar1->SimpleText().find(path), std::string::npos) << form_->StatusBar1->SimpleText();
+  AnswerDialog(form_->SaveDialog, [&](HWND dialog) {
+    AnswerNextMessageBox(IDYES);  // replace the existing file
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  });
+  Click(form_->ToolButton30);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_NE(errors_[0].find("another name"), std::string::npos) << errors_[0];
+  std::vector<unsigned char> kept = test::ReadFileBytes(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), original);
+  // A whole text clears the notice.
+  Select("short.txt");
+  EXPECT_EQ(form_->StatusBar1->SimpleText(), "");
 }
 
 TEST_F(MainFormTest, SortButtonsAlwaysSortAscending) {
@@ -581,7 +632,7 @@ TEST_F(MainFormTest, LayoutPlacesThePanesAroundTheList) {
   EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet1);
   EXPECT_EQ(form_->TabSheet1->Caption(), "Text");
   EXPECT_EQ(form_->TabSheet2->Caption(), "Graphics");
-  EXPECT_TRUE(EditorPlainText(*form_));
+  EXPECT_TRUE(form_->Edit->PlainText());
   EXPECT_TRUE(form_->PTShellList1->MultiSelect());
   EXPECT_FALSE(form_->PTShellList1->ReadOnly());
 }
@@ -602,7 +653,7 @@ TEST_F(MainFormTest, PreviewedObjectsStartNoServerAndFollowNoLink) {
   ShowFolder(folder_.Path().string(), 3);
   // A first rich text preview starts whatever the system starts for rich text at all.
   Select("plain.rtf");
-  ASSERT_EQ(EditorObjectCount(*form_), 0);
+  ASSERT_EQ(ObjectCount(), 0);
   PumpPending();
   const std::set<DWORD> before = ProcessIds();
   ASSERT_FALSE(before.empty());
@@ -611,7 +662,7 @@ TEST_F(MainFormTest, PreviewedObjectsStartNoServerAndFollowNoLink) {
   PumpPending();
   EXPECT_TRUE(errors_.empty());
   EXPECT_NE(EditText().find("before"), std::string::npos) << "the file was previewed";
-  EXPECT_EQ(EditorObjectCount(*form_), 0);
+  EXPECT_EQ(ObjectCount(), 0);
   for (DWORD id : ProcessIds()) EXPECT_TRUE(before.count(id)) << "process " << id << " was started";
 }
 

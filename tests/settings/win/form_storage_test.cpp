@@ -26,6 +26,7 @@ public:
   std::string ClassName() const override { return "TSwitch"; }
   bool Down = false;
   int ViewStyle = 0;
+  TStringList Names;
 };
 
 const bool kRegistered = [] {
@@ -33,6 +34,10 @@ const bool kRegistered = [] {
       .Boolean("Down", &TSwitch::Down, &TSwitch::Down, false)
       .Enumeration("ViewStyle", EnumerationType("TViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"}),
                    &TSwitch::ViewStyle, &TSwitch::ViewStyle, 0)
+      .Object<TStrings>("Names", "TStrings", [](TSwitch& s) { return &s.Names; },
+                        [](TSwitch& s, TStrings* v) {
+                          if (v) s.Names.Assign(*v);
+                        })
       .Done();
   // The panel's size, unless the controls already publish it themselves.
   if (!TTypeRegistry::Instance().FindProperty("TPanel", "Width")) {
@@ -119,6 +124,24 @@ TEST_F(FormStorageTest, CloseQuerySavesPlacementAndPanelWidth) {
   // Saved at the close query: destruction writes nothing more.
   EXPECT_EQ(Stored("Visible"), "0");
   EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(FormStorageTest, SavingStoredPropsAloneOpensAStoreForTheirLists) {
+  Window w = NewWindow();
+  TStringList lines;
+  lines.Assign(w.storage->StoredProps());
+  lines.Add("ToolButton15.Names");
+  w.storage->SetStoredProps(lines);
+  w.button->Names.Add("alpha");
+  w.button->Names.Add("beta");
+  const std::string list_section = "Window.ToolButton15_Names";
+  TRegIniFile(kKey).WriteString(list_section, "Item5", "stale");
+  w.storage->SaveStoredProps();
+  EXPECT_EQ(Stored("Count", list_section), "2");
+  EXPECT_EQ(Stored("Item1", list_section), "beta");
+  EXPECT_EQ(Stored("Item5", list_section), "<missing>");
+  EXPECT_EQ(Stored("Panel1_Width"), "201");
+  delete w.form;
 }
 
 TEST_F(FormStorageTest, SaveDuringDestructionWritesVisibleOne) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <stdexcept>
 
@@ -155,6 +156,13 @@ TEST_F(RichEditTest, LineListEdits) {
   EXPECT_EQ(lines.Get(1), "b");
 }
 
+TEST_F(RichEditTest, DeletingALineOutOfRangeLeavesTheText) {
+  edit_->SetText("one\rtwo\rthree");
+  edit_->SetSelection(5, 5, false);  // the caret on line 1
+  for (int index : {-1, -2, 3, 100}) edit_->Lines().Delete(index);
+  EXPECT_EQ(WholeText(), "one\rtwo\rthree");
+}
+
 TEST_F(RichEditTest, SettingTheWholeTextDoesNotReportChanges) {
   int changes = 0;
   edit_->OnChange = [&](TObject*) { ++changes; };
@@ -297,6 +305,47 @@ TEST_F(RichEditTest, SaveReplacesTheFileAndReportsAnUncreatableOne) {
   } catch (const EFCreateError& e) {
     EXPECT_EQ(e.Message(), "Cannot create file " + bad);
   }
+}
+
+TEST_F(RichEditTest, TextCutAtTheLimitIsMarkedAndNotSavedOverItsFile) {
+  TempFolder folder;
+  std::string original, shown;
+  for (int i = 10; i < 30; ++i) {
+    original += "line " + std::to_string(i) + "\r\n";
+    shown += "line " + std::to_string(i) + "\r";
+  }
+  shown.resize(50);
+  const std::string path = folder.Write("long.txt", original);
+  edit_->SetMaxLength(50);
+  edit_->Lines().LoadFile(path);
+  EXPECT_TRUE(edit_->Truncated());
+  EXPECT_EQ(WholeText(), shown);
+
+  std::string upper = path;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const std::string& name : {path, upper}) {
+    try {
+      edit_->Lines().SaveFile(name);
+      ADD_FAILURE() << "saved over " << name;
+    } catch (const EInvalidOperation& e) {
+      EXPECT_NE(e.Message().find("another name"), std::string::npos) << e.Message();
+    }
+  }
+  auto kept = test::ReadFileBytes(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), original);
+  // Under another name the shown text is saved as it is.
+  const std::string copy = folder.File("copy.txt");
+  edit_->Lines().SaveFile(copy);
+  EXPECT_EQ(test::ReadFileBytes(copy).size(), 50u + 6u);  // six of its breaks are CR LF in the file
+
+  // A file of exactly the limit is whole; a cleared editor holds nothing cut.
+  edit_->Lines().LoadFile(folder.Write("fits.txt", original.substr(0, 56)));
+  EXPECT_FALSE(edit_->Truncated());
+  edit_->Lines().LoadFile(path);
+  edit_->Clear();
+  EXPECT_FALSE(edit_->Truncated());
+  edit_->Lines().SaveFile(path);
+  EXPECT_TRUE(test::ReadFileBytes(path).empty());
 }
 
 TEST_F(RichEditTest, RtfSavesAsRichText) {
