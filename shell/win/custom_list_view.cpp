@@ -61,8 +61,15 @@ void TPTCustomListView::DoNotify(const NMHDR& header, LRESULT& result) {
     PopupForSelection(ScreenToClient(cursor));
     return;
   }
+  if (header.code == LVN_BEGINDRAG || header.code == LVN_BEGINRDRAG) {
+    BeginItemDrag(header.code == LVN_BEGINDRAG ? mbLeft : mbRight,
+                  reinterpret_cast<const NMLISTVIEW&>(header).iItem);
+    return;
+  }
   TCustomListView::DoNotify(header, result);
 }
+
+void TPTCustomListView::BeginItemDrag(TMouseButton, int) {}
 
 void TPTCustomListView::ShowOrdinaryPopup(POINT point) {
   TPopupMenu* menu = PopupMenu();

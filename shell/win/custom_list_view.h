@@ -47,6 +47,9 @@ protected:
   virtual std::unique_ptr<TPTCustomDraw> CustomDrawHook(NMLVCUSTOMDRAW& draw, LRESULT& result);
   virtual std::unique_ptr<TPTCustomDraw> CreateDrawObject(NMLVCUSTOMDRAW& draw, LRESULT& result);
   virtual void RequestPopup(TListItem* item, POINT point, TPopupMenu*& menu);
+  // The control's begin-drag (BUTTON mbLeft) or begin-right-drag (mbRight) notification for
+  // the item at index ITEM; nothing happens in the base.
+  virtual void BeginItemDrag(TMouseButton button, int item);
   // The item a custom-draw notification names (null outside item stages).
   TListItem* DrawItem(const NMLVCUSTOMDRAW& draw);
   // Shows the ordinary popup menu (if any) at the client point.

@@ -73,6 +73,7 @@ TPTCustomShellList::TPTCustomShellList(TComponent* AOwner)
 TPTCustomShellList::~TPTCustomShellList() {
   Destroying();
   refresh_timer_.SetEnabled(false);
+  RevokeDropTarget();
   // The records go with the items while this object can still free them.
   Items().Clear();
   SetSmallImages(nullptr);
@@ -88,6 +89,12 @@ void TPTCustomShellList::SetOptions(TPTShellListOptions value) {
   const TPTShellListOptions old = options_;
   options_ = value;
   if (Loading() || !HandleAllocated() || old == value) return;
+  if (old.Contains(ptsloOleDrop) != value.Contains(ptsloOleDrop)) {
+    if (value.Contains(ptsloOleDrop))
+      RegisterDropTarget();
+    else
+      RevokeDropTarget();
+  }
   if (old.Contains(ptsloDynamicRefresh) != value.Contains(ptsloDynamicRefresh)) {
     if (value.Contains(ptsloDynamicRefresh))
       StartWatching();
@@ -145,11 +152,14 @@ void TPTCustomShellList::SetDragging(bool value) {
 
 void TPTCustomShellList::CreateWnd() {
   TPTCustomListView::CreateWnd();
+  if (options_.Contains(ptsloOleDrop)) RegisterDropTarget();
   if (options_.Contains(ptsloAutoFill) && Items().Count() == 0) FillList();
 }
 
 void TPTCustomShellList::DestroyWnd() {
   SaveColumnWidths();
+  // A registration belongs to the window; a window made again registers again.
+  RevokeDropTarget();
   if (HasState(csDestroying)) {
     refresh_timer_.SetEnabled(false);
     watcher_.reset();

@@ -10,7 +10,8 @@
 // shell_list_fill.cpp (filling, refreshing, texts on demand), shell_list_columns.cpp,
 // shell_list_sort.cpp, shell_list_navigation.cpp (folder changes, going up, opening),
 // shell_list_edit.cpp (new folders and renaming), shell_list_keys.cpp, shell_list_watch.cpp
-// (change watching) and shell_list_menu.cpp (verbs and the context menu).
+// (change watching), shell_list_menu.cpp (verbs and the context menu) and
+// shell_list_dragdrop.cpp (OLE drag and drop).
 
 #include <shlobj.h>
 
@@ -29,10 +30,13 @@
 #include "shell/win/context_menu.h"
 #include "shell/win/custom_list_view.h"
 #include "shell/win/shell_list_data.h"
+#include "shell/win/view_drop_target.h"
 
 namespace tw {
 
 class TChangeHandlerThread;
+class TPTCustomShellList;
+using TDropTarget_shlv = TViewDropTarget<TPTCustomShellList>;
 
 // What a list needs of the path combo that drives it.
 class TPTShellListLink {
@@ -106,6 +110,20 @@ public:
   void FlushPendingSync(bool flushOthers);
   // Shows the shell's context menu of the selection at CLIENT_POINT; false when it showed none.
   bool ShowShellPopup(POINT client_point);
+  // The records of the selected items that have one, in list order.
+  std::vector<TPTShListData*> SelectedRecords();
+
+  // Drags the selection out of the list with the left (mbLeft) or right button through OLE;
+  // returns when the drag is over.
+  void StartOleDrag(TMouseButton button);
+  // A drag over the list, handed on by its drop target (screen co-ordinates): each step goes to
+  // the shell's own drop target of the item (or the folder) under the mouse.
+  HRESULT OleDragEnter(IDataObject* data, DWORD key_state, POINT point, DWORD& effect);
+  HRESULT OleDragOver(DWORD key_state, POINT point, DWORD& effect);
+  void OleDragLeave();
+  HRESULT OleDrop(IDataObject* data, DWORD key_state, POINT point, DWORD& effect);
+  // The list's registered drop target (null when ptsloOleDrop is off or there is no window).
+  IDropTarget* DropTarget() const;
 
   // Links made by a tree or combo (null unlinks); the list hears when the linked control goes.
   void SetLinkedTree(TPTShellListTreeLink* tree);
@@ -133,6 +151,7 @@ public:
   TNotifyEvent OnFillComplete;
 
 protected:
+  void BeginItemDrag(TMouseButton button, int item) override;
   // The filter-and-event step of accepting an enumerated item.
   virtual bool AcceptItem(IShellFolder* folder, const ItemIdList* rel_id, DWORD attributes);
   // The body of a fill.
@@ -202,8 +221,15 @@ private:
   void RefreshTimerFired();
 
   void StartRenameNewFolder();
-  // Copies of the relative ids of the selected items that have a record.
-  std::vector<TPTShListData*> SelectedRecords();
+
+  void RegisterDropTarget();
+  void RevokeDropTarget();
+  // The shell's drop target under CLIENT_POINT for a drag with KEY_STATE (see the .cpp); null
+  // when there is none. SELF_ANSWER is set when the list answers itself (EFFECT then holds it).
+  ComPtr<IDropTarget> DropTargetAt(POINT client_point, DWORD key_state, bool& self_answer,
+                                   DWORD& effect);
+  void HighlightDropItem(int index);
+  void AutoScrollDuringDrag(POINT client_point);
 
   TPTShellLocator folder_;
   TPTShellListOptions options_ = kDefaultShellListOptions;
@@ -235,6 +261,13 @@ private:
   // Counts fills, so that a navigation can tell whether it reached a fill.
   unsigned fill_count_ = 0;
   ComPtr<IContextMenu> context_menu_;
+  // The registered drop target; and during a drag over the list its data object, the key state
+  // at its entry, the highlighted item and the time of the last auto-scroll step.
+  ComPtr<TDropTarget_shlv> drop_target_;
+  ComPtr<IDataObject> drag_data_;
+  DWORD drag_enter_keys_ = 0;
+  int drop_highlight_ = -1;
+  DWORD last_auto_scroll_ = 0;
   // The records the list's items hold, to tell them from other data an item may carry.
   std::unordered_set<const void*> records_;
   TImageList small_images_;

@@ -1,5 +1,6 @@
 // Shell commands on the selection and on the shown folder, and the selection's context menu.
 #include "shell/win/context_menu.h"
+#include "shell/win/data_object_shlv.h"
 #include "shell/win/send_to.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_folders.h"
@@ -72,9 +73,7 @@ bool TPTCustomShellList::ShowShellPopup(POINT client_point) {
   if (chosen >= kFirstShellCommand) {
     InvokeMenuCommand(OwnerWindow(), context_menu.Get(), chosen - kFirstShellCommand);
   } else if (chosen >= 1) {
-    ComPtr<IDataObject> data;
-    CheckResult(folder->GetUIObjectOf(OwnerWindow(), static_cast<UINT>(ids.size()), ids.data(),
-                                      IID_IDataObject, nullptr, data.ReceiveVoid()));
+    ComPtr<IDataObject> data(new TDataObject_shlv(*this));
     SendToTarget(static_cast<int>(chosen) - 1, data.Get());
   }
   return true;

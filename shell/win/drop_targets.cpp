@@ -1,0 +1,31 @@
+#include "shell/win/drop_targets.h"
+
+#include "shell/win/shell_folders.h"
+
+namespace tw {
+
+ComPtr<IDropTarget> ItemDropTarget(HWND owner, IShellFolder* parent, const ItemIdList* rel_id) {
+  ComPtr<IDropTarget> target;
+  if (!parent || !rel_id) return target;
+  LPCITEMIDLIST ids[] = {rel_id};
+  SFGAOF attributes = SFGAO_FOLDER;
+  ComPtr<IShellFolder> folder;
+  if (SUCCEEDED(parent->GetAttributesOf(1, ids, &attributes)) && (attributes & SFGAO_FOLDER) &&
+      SUCCEEDED(parent->BindToObject(rel_id, nullptr, IID_IShellFolder, folder.ReceiveVoid())) &&
+      folder &&
+      SUCCEEDED(folder->CreateViewObject(owner, IID_IDropTarget, target.ReceiveVoid())) && target)
+    return target;
+  parent->GetUIObjectOf(owner, 1, ids, IID_IDropTarget, nullptr, target.ReceiveVoid());
+  return target;
+}
+
+ComPtr<IDropTarget> FolderDropTarget(HWND owner, IShellFolder* folder, const ItemIdList* abs_id) {
+  ComPtr<IDropTarget> target;
+  if (folder && SUCCEEDED(folder->CreateViewObject(owner, IID_IDropTarget, target.ReceiveVoid())) &&
+      target)
+    return target;
+  GetFolderUIObject(abs_id, IID_IDropTarget, target.ReceiveVoid());
+  return target;
+}
+
+}  // namespace tw

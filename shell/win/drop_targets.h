@@ -1,0 +1,20 @@
+#pragma once
+// The shell's own drop targets the views hand a drag on to.
+
+#include <shlobj.h>
+
+#include "framework/win/com_ptr.h"
+#include "shell/shell_item_id.h"
+
+namespace tw {
+
+// The drop target of item REL_ID of PARENT; null when it has none. A folder's target is asked of
+// the folder itself: Wine's GetUIObjectOf hands every item the target of the folder holding it,
+// which would drop into the parent.
+ComPtr<IDropTarget> ItemDropTarget(HWND owner, IShellFolder* parent, const ItemIdList* rel_id);
+
+// The drop target of FOLDER itself (absolute id ABS_ID), for drops on a view's empty space; null
+// when it has none.
+ComPtr<IDropTarget> FolderDropTarget(HWND owner, IShellFolder* folder, const ItemIdList* abs_id);
+
+}  // namespace tw
