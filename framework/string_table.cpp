@@ -60,6 +60,7 @@ const std::unordered_map<int, const char*>& Table() {
        "Only the first %d characters of %s were loaded: saving them over the file would lose its end. Save the text "
        "under another name."},
       {STextTruncated, "Only the first %d characters of %s are shown: the file is longer than the editor holds."},
+      {STextLoading, "Loading %s: %d%%"},
       {SInvalidDataType, "Invalid data type for '%s'"},
       {SOleError, "OLE error %.8x"},
       {SDuplicateName, "A component named %s already exists"},

@@ -55,6 +55,7 @@ enum StringId : int {
   SRichEditInsertError = 65413,
   SSaveTruncatedText = 65423,
   STextTruncated = 65424,
+  STextLoading = 65425,
   SInvalidDataType = 65414,
   SOleError = 65415,
   SDuplicateName = 65416,

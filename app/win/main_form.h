@@ -148,6 +148,10 @@ private:
   void ShowTextFile(const std::string& path);
   // Loads PATH into the editor and tells in the status bar when the text had to be cut.
   void LoadText(const std::string& path);
+  void ShowTextState();
+
+  // The file last loaded into the editor.
+  std::string text_file_;
 };
 
 }  // namespace tw

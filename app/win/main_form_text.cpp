@@ -19,6 +19,7 @@ void TMainForm::CreateEditor() {
   Edit->Font().SetHeight(-11);
   Edit->Font().SetStyle(1 << fsBold);
   Edit->Font().SetCharset(RUSSIAN_CHARSET);
+  Edit->OnLoadProgress = [this](TObject*) { ShowTextState(); };
 }
 
 void TMainForm::ShowTextFile(const std::string& path) {
@@ -28,9 +29,21 @@ void TMainForm::ShowTextFile(const std::string& path) {
 }
 
 void TMainForm::LoadText(const std::string& path) {
+  text_file_ = path;
   Edit->Lines().LoadFromFile(path);
-  // A file longer than the editor holds says so where the user sees it.
-  StatusBar1->SetSimpleText(Edit->Truncated() ? FmtLoadStr(STextTruncated, Edit->TextLimit(), path) : "");
+  ShowTextState();
+}
+
+// The status bar tells how far a long file has arrived, and when a file is longer than the
+// editor holds.
+void TMainForm::ShowTextState() {
+  std::string state;
+  if (Edit->Loading()) {
+    state = FmtLoadStr(STextLoading, text_file_, Edit->LoadProgress());
+  } else if (Edit->Truncated()) {
+    state = FmtLoadStr(STextTruncated, Edit->TextLimit(), text_file_);
+  }
+  StatusBar1->SetSimpleText(state);
 }
 
 // Text toolbar: the editor's own operations.

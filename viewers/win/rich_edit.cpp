@@ -9,6 +9,7 @@
 #include "framework/win/application.h"
 #include "framework/win/handles.h"
 #include "framework/win/messages.h"
+#include "viewers/win/rich_edit_loader.h"
 #include "viewers/win/para_attributes.h"
 #include "viewers/win/rich_edit_ole_callback.h"
 #include "viewers/win/text_attributes.h"
@@ -227,6 +228,12 @@ void TTwCustomRichEdit::CreateWnd() {
 }
 
 void TTwCustomRichEdit::DestroyWnd() {
+  // A new window carries the whole text; a window that goes for good stops the load.
+  if (HasState(csDestroying)) {
+    CancelLoad();
+  } else if (!discarding_text_) {
+    FinishLoad();
+  }
   if (discarding_text_) {
     TCustomMemo::DestroyWnd();
     // The text the base kept on the way out is not to come back either.
@@ -331,6 +338,7 @@ void TTwCustomRichEdit::SetPlainText(bool value) {
 }
 
 void TTwCustomRichEdit::Clear() {
+  CancelLoad();
   CloseObjects();
   if (!DropLongText()) {
     TCustomMemo::Clear();
@@ -341,6 +349,31 @@ void TTwCustomRichEdit::Clear() {
   SetModified(false);
   truncated_ = false;
   truncated_file_.clear();
+}
+
+bool TTwCustomRichEdit::Loading() const { return loader_ && loader_->Active(); }
+
+int TTwCustomRichEdit::LoadProgress() const { return Loading() ? loader_->Progress() : 100; }
+
+void TTwCustomRichEdit::StartLoad(std::unique_ptr<TRichEditLoader> loader) {
+  CancelLoad();
+  loader_ = std::move(loader);
+  loader_->Start();
+  LoadProgressed();
+}
+
+void TTwCustomRichEdit::CancelLoad() {
+  if (Loading()) loader_->Cancel();
+}
+
+void TTwCustomRichEdit::FinishLoad() {
+  if (!Loading()) return;
+  loader_->Finish();
+  LoadProgressed();
+}
+
+void TTwCustomRichEdit::LoadProgressed() {
+  if (OnLoadProgress) OnLoadProgress(this);
 }
 
 void TTwCustomRichEdit::CloseObjects() {
@@ -464,6 +497,7 @@ void TTwCustomRichEdit::Dispatch(TMessage& message) {
       if (HandleAllocated()) SendMessageA(Handle(), EM_SETBKGNDCOLOR, 0, ColorToRGB(Color()));
       return;
     case WM_DESTROY:
+      CancelLoad();
       CloseObjects();
       rich_edit_ole_.Reset();
       break;

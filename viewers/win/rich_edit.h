@@ -31,6 +31,7 @@
 
 namespace tw {
 
+class TRichEditLoader;
 class TTwCustomRichEdit;
 class TRichEditOleCallback;
 class TTwParaAttributes;
@@ -123,7 +124,8 @@ public:
   void SaveStream(TStream& stream) const;
   void LoadFromStream(TStream& stream) override { LoadStream(stream); }
   void SaveToStream(TStream& stream) const override { SaveStream(stream); }
-  // Files load and save in the format their extension names in ConversionFormatList. A save
+  // Files load and save in the format their extension names in ConversionFormatList. A plain
+  // text longer than a slice loads in slices from the message loop (TRichEditLoader). A save
   // writes a new file beside the target and puts it in the target's place only when the whole
   // text was written, so a failing save leaves the existing file as it was. A text cut at the
   // limit on load is not saved over the file it came from (EInvalidOperation).
@@ -144,8 +146,11 @@ private:
   // How many characters a load with the control's FLAGS may bring in under the text limit.
   std::int64_t RoomForLoad(WPARAM flags) const;
   void LimitPlainText(TReadChunker& chunker, WPARAM flags) const;
-  // Streams CHUNKER's text in with FLAGS; false when the control reports an error.
-  bool StreamIn(TReadChunker& chunker, WPARAM flags);
+  // Streams CHUNKER's text in with FLAGS, at most QUOTA bytes of it unless QUOTA is negative;
+  // false when the control reports an error.
+  bool StreamIn(TReadChunker& chunker, WPARAM flags, std::int64_t quota);
+  // Shows FILE's first slice and leaves the rest to a TRichEditLoader.
+  void LoadInSlices(std::unique_ptr<TStream> file, const std::string& file_name, WPARAM flags);
 
   TTwCustomRichEdit& editor_;
   TRichStreamFormat format_ = sfDefault;
@@ -224,6 +229,13 @@ public:
   // True when the last load stopped at the text limit: the text is only the start of what was
   // loaded, and "Save" refuses to write it over the file it came from.
   bool Truncated() const { return truncated_; }
+  // True while the rest of a long plain-text file is being appended from the message loop
+  // (TRichEditLoader); the text is read-only meanwhile.
+  bool Loading() const;
+  // How much of the file being loaded has arrived, 0 to 100.
+  int LoadProgress() const;
+  // Appends what is left of a running load at once.
+  void FinishLoad();
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& value);
 
@@ -252,6 +264,8 @@ public:
   TRichEditFindErrorEvent OnTextNotFound;
   TRichEditFindCloseEvent OnCloseFindDialog;
   TRichEditURLClickEvent OnURLClick;
+  // After each step of a load in slices, and when it ends.
+  TNotifyEvent OnLoadProgress;
 
 protected:
   virtual void TextNotFound(TFindDialog* dialog);
@@ -267,6 +281,11 @@ protected:
 
 private:
   friend class TRichEditStrings;
+  friend class TRichEditLoader;
+  // Stops a running load where it is.
+  void CancelLoad();
+  void StartLoad(std::unique_ptr<TRichEditLoader> loader);
+  void LoadProgressed();
   // Turns the control's change notification off or back on.
   void EnableChangeNotify(bool value);
   // Empties a control holding a long text by giving it a new window; false when the text is
@@ -308,6 +327,7 @@ private:
   bool truncated_ = false;
   // The file whose text was cut, when a file was loaded.
   std::string truncated_file_;
+  std::unique_ptr<TRichEditLoader> loader_;
   ComPtr<IRichEditOle> rich_edit_ole_;
   std::unique_ptr<TRichEditOleCallback> ole_callback_;
   bool reading_foreign_text_ = false;

@@ -6,6 +6,7 @@
 #include "framework/string_table.h"
 #include "framework/win/messages.h"
 #include "viewers/win/rich_edit.h"
+#include "viewers/win/rich_edit_loader.h"
 
 namespace tw {
 
@@ -19,11 +20,19 @@ struct StreamCookie {
   TStream* stream;
 };
 
-// The read callback's cookie is the chunker that holds the state between chunks.
+// What the read callback works with: the chunker that holds the state between chunks, and the
+// bytes it may still hand over (no bound when negative).
+struct ReadCookie {
+  TReadChunker* chunker;
+  std::int64_t quota;
+};
+
 DWORD CALLBACK ReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* count) {
-  auto* chunker = reinterpret_cast<TReadChunker*>(cookie);
+  auto* c = reinterpret_cast<ReadCookie*>(cookie);
   try {
-    *count = chunker->Next(reinterpret_cast<char*>(buffer), capacity);
+    if (c->quota >= 0) capacity = static_cast<LONG>(std::min<std::int64_t>(capacity, c->quota));
+    *count = c->chunker->Next(reinterpret_cast<char*>(buffer), capacity);
+    if (c->quota >= 0) c->quota -= *count;
     return 0;
   } catch (...) {
     *count = 0;
@@ -150,6 +159,8 @@ std::string TRichEditStrings::Get(int index) const {
 }
 
 void TRichEditStrings::ReplaceRange(int start, int end, const std::string& s) {
+  // Line edits apply to the whole file.
+  editor_.FinishLoad();
   HWND window = editor_.Handle();
   CHARRANGE range{start, end};
   SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
@@ -207,6 +218,7 @@ void TRichEditStrings::Delete(int index) {
 void TRichEditStrings::Clear() { editor_.Clear(); }
 
 void TRichEditStrings::SetText(const std::string& text) {
+  editor_.CancelLoad();
   editor_.EnableChangeNotify(false);
   try {
     TStrings::SetText(text);
@@ -258,10 +270,11 @@ WPARAM StreamFlags(TRichStreamFormat format, TRichStreamModes mode, bool plain_e
 
 }  // namespace
 
-bool TRichEditStrings::StreamIn(TReadChunker& chunker, WPARAM flags) {
+bool TRichEditStrings::StreamIn(TReadChunker& chunker, WPARAM flags, std::int64_t quota) {
   // The load replaces the whole text; a long one is better gone before (DropLongText).
   if (!(flags & SFF_SELECTION)) editor_.DropLongText();
-  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&chunker), 0, &ReadCallback};
+  ReadCookie cookie{&chunker, quota};
+  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &ReadCallback};
   SendMessageA(editor_.Handle(), EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
   return edit_stream.dwError == 0;
 }
@@ -274,6 +287,7 @@ void TRichEditStrings::LimitPlainText(TReadChunker& chunker, WPARAM flags) const
 }
 
 void TRichEditStrings::LoadStream(TStream& stream) {
+  editor_.CancelLoad();
   TConversion fallback;
   TConversion& conversion = conversion_ ? *conversion_ : fallback;
   const std::int64_t position = stream.Position();
@@ -281,7 +295,7 @@ void TRichEditStrings::LoadStream(TStream& stream) {
   auto attempt = [&](WPARAM flags) {
     TReadChunker chunker(conversion, stream);
     LimitPlainText(chunker, flags);
-    const bool loaded = StreamIn(chunker, flags);
+    const bool loaded = StreamIn(chunker, flags, -1);
     // Rich text cannot be counted on the way in: a text that reaches the limit counts as cut.
     cut = (flags & SF_RTF) ? TextLength(editor_.Handle()) >= editor_.TextLimit() : chunker.Cut();
     return loaded;
@@ -296,6 +310,21 @@ void TRichEditStrings::LoadStream(TStream& stream) {
   editor_.SetSelection(0, 0, true);
 }
 
+void TRichEditStrings::LoadInSlices(std::unique_ptr<TStream> file, const std::string& file_name, WPARAM flags) {
+  auto loader = std::make_unique<TRichEditLoader>(editor_, std::move(file), conversion_.get(), file_name);
+  LimitPlainText(loader->Chunker(), flags);
+  if (!StreamIn(loader->Chunker(), flags, kLoadSlice)) {
+    // What the control refuses as plain text goes the whole way, with its retry.
+    loader->File().SetPosition(0);
+    LoadStream(loader->File());
+    return;
+  }
+  editor_.truncated_ = false;
+  editor_.truncated_file_.clear();
+  editor_.SetSelection(0, 0, true);
+  editor_.StartLoad(std::move(loader));
+}
+
 std::int64_t TRichEditStrings::RoomForLoad(WPARAM flags) const {
   const std::int64_t limit = editor_.TextLimit();
   if (!(flags & SFF_SELECTION)) return limit;
@@ -305,6 +334,8 @@ std::int64_t TRichEditStrings::RoomForLoad(WPARAM flags) const {
 }
 
 void TRichEditStrings::SaveStream(TStream& stream) const {
+  // Never a part of a file: a running load ends first.
+  editor_.FinishLoad();
   TConversion fallback;
   TConversion* conversion = conversion_ ? conversion_.get() : &fallback;
   StreamCookie cookie{conversion, &stream};
@@ -336,14 +367,24 @@ void TRichEditStrings::WithFileFormat(const std::string& file_name, Action actio
 }
 
 void TRichEditStrings::LoadFile(const std::string& file_name) {
+  // Before anything may drop the conversion the running load reads through.
+  editor_.CancelLoad();
   WithFileFormat(file_name, [&] {
-    TFileStream file(file_name, fmOpenRead | fmShareDenyNone);
-    LoadStream(file);
+    auto file = std::make_unique<TFileStream>(file_name, fmOpenRead | fmShareDenyNone);
+    const WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), false);
+    // Plain text longer than a slice shows its first slice at once and gets the rest from the
+    // message loop. Rich text cannot be cut into slices safely: it loads in one go.
+    if ((flags & (SF_RTF | SFF_SELECTION)) || file->Size() <= kLoadSlice) {
+      LoadStream(*file);
+      if (editor_.truncated_) editor_.truncated_file_ = file_name;
+    } else {
+      LoadInSlices(std::move(file), file_name, flags);
+    }
   });
-  if (editor_.truncated_) editor_.truncated_file_ = file_name;
 }
 
 void TRichEditStrings::SaveFile(const std::string& file_name) {
+  editor_.FinishLoad();
   // Written back over its own file, a cut text would lose the file's end.
   if (editor_.truncated_ && !editor_.truncated_file_.empty() && SameFile(file_name, editor_.truncated_file_))
     throw EInvalidOperation(FmtLoadStr(SSaveTruncatedText, editor_.TextLimit(), file_name));

@@ -498,6 +498,27 @@ TEST_F(MainFormTest, ACutTextSaysSoAndIsNotSavedOverItsFile) {
   EXPECT_EQ(form_->StatusBar1->SimpleText(), "");
 }
 
+TEST_F(MainFormTest, ALongFileShowsHowFarItHasArrived) {
+  std::string text;
+  for (int i = 0; text.size() < (1u << 20); ++i) text += "line " + std::to_string(i) + " of a long log\r\n";
+  std::string path = folder_.Write("long.log", text);
+  ShowFolder(folder_.Path().string(), 1);
+  std::vector<std::string> shown;
+  auto progress = form_->Edit->OnLoadProgress;
+  form_->Edit->OnLoadProgress = [&](TObject* sender) {
+    progress(sender);
+    shown.push_back(form_->StatusBar1->SimpleText());
+  };
+  Select("long.log");
+  ASSERT_TRUE(PumpUntil([&] { return !form_->Edit->Loading(); }, 60000));
+  ASSERT_GT(shown.size(), 2u);
+  EXPECT_NE(shown[0].find(path), std::string::npos) << shown[0];
+  EXPECT_NE(shown[0].find('%'), std::string::npos) << shown[0];
+  EXPECT_EQ(shown.back(), "");
+  EXPECT_EQ(form_->StatusBar1->SimpleText(), "");
+  EXPECT_EQ(Line(0), "line 0 of a long log");
+}
+
 TEST_F(MainFormTest, SortButtonsAlwaysSortAscending) {
   folder_.Write("big.txt", std::string(3000, 'b'));
   folder_.Write("small.txt", "s");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/temp_folder.h"
+#include "tests/support/win/pump.h"
 #include "tests/viewers/win/rich_edit_test_support.h"
 
 namespace tw {
@@ -75,6 +76,8 @@ TEST_F(RichEditLoadTest, LoadOverALongTextGivesTheNewTextWithTheSettingsKept) {
   const Text second = MakeText(kLong, {"\n", "\r", "\r\n"}, 2);
   TempFolder folder;
   edit_->Lines().LoadFile(folder.Write("second.txt", second.bytes));
+  // Long enough to arrive in slices.
+  ASSERT_TRUE(test::PumpUntil([&] { return !edit_->Loading(); }, 60000));
   ExpectLines(*edit_, second);
   HWND w = edit_->Handle();
   EXPECT_TRUE(IsWindow(w));

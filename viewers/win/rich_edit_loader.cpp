@@ -1,0 +1,124 @@
+#include "viewers/win/rich_edit_loader.h"
+
+#include <windows.h>
+#include <richedit.h>
+
+#include "viewers/win/rich_edit.h"
+
+namespace tw {
+
+namespace {
+
+// The control appends slices for this long before the message loop gets its turn.
+constexpr double kStepMilliseconds = 30;
+// The timer's shortest period; the next step is due as soon as the queue is empty.
+constexpr unsigned kStepInterval = USER_TIMER_MINIMUM;
+
+double Milliseconds() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+LONG TextLength(HWND window) {
+  GETTEXTLENGTHEX query{GTL_NUMCHARS, CP_ACP};
+  return static_cast<LONG>(SendMessageA(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+}
+
+}  // namespace
+
+TRichEditLoader::TRichEditLoader(TTwCustomRichEdit& editor, std::unique_ptr<TStream> file, TConversion* conversion,
+                                 std::string file_name)
+    : editor_(editor),
+      file_(std::move(file)),
+      chunker_(conversion ? *conversion : copy_, *file_),
+      file_name_(std::move(file_name)),
+      size_(file_->Size()),
+      slice_(kLoadSlice + 1) {}
+
+TRichEditLoader::~TRichEditLoader() = default;
+
+void TRichEditLoader::Start() {
+  HWND window = editor_.Handle();
+  active_ = true;
+  change_notify_ = (SendMessageA(window, EM_GETEVENTMASK, 0, 0) & ENM_CHANGE) != 0;
+  editor_.EnableChangeNotify(false);
+  SendMessageA(window, EM_SETREADONLY, TRUE, 0);
+  timer_.SetInterval(kStepInterval);
+  timer_.SetOnTimer([this](TObject*) { Step(); });
+  timer_.SetEnabled(true);
+}
+
+int TRichEditLoader::Progress() const {
+  if (size_ <= 0) return 100;
+  return static_cast<int>(file_->Position() * 100 / size_);
+}
+
+void TRichEditLoader::Step() {
+  const double start = Milliseconds();
+  bool more = true;
+  do {
+    more = AppendSlice();
+  } while (more && Milliseconds() - start < kStepMilliseconds);
+  if (!more) End(true);
+  // Last: a handler of the event may start another load and so end this object.
+  editor_.LoadProgressed();
+}
+
+void TRichEditLoader::Finish() {
+  if (!active_) return;
+  while (AppendSlice()) {
+  }
+  End(true);
+}
+
+void TRichEditLoader::Cancel() {
+  if (active_) End(false);
+}
+
+bool TRichEditLoader::AppendSlice() {
+  const int length = chunker_.Next(slice_.data(), kLoadSlice);
+  if (length == 0) return false;
+  slice_[static_cast<size_t>(length)] = '\0';
+  HWND window = editor_.Handle();
+  // The slice goes in at the end while the user's selection and view stay, and without the
+  // events an edit raises.
+  CHARRANGE selection{};
+  SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+  POINT scroll{};
+  SendMessageA(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+  const LRESULT mask = SendMessageA(window, EM_GETEVENTMASK, 0, 0);
+  SendMessageA(window, EM_SETEVENTMASK, 0, mask & ~LRESULT{ENM_CHANGE | ENM_SELCHANGE});
+  SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+  const LONG end = TextLength(window);
+  CHARRANGE at_end{end, end};
+  SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at_end));
+  editor_.lines_updating_ = true;
+  SendMessageA(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(slice_.data()));
+  editor_.lines_updating_ = false;
+  SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+  SendMessageA(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+  SendMessageA(window, EM_SETMODIFY, FALSE, 0);
+  SendMessageA(window, EM_SETEVENTMASK, 0, mask);
+  SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(window, nullptr, FALSE);
+  return true;
+}
+
+void TRichEditLoader::End(bool whole) {
+  active_ = false;
+  timer_.SetEnabled(false);
+  // An editor being destroyed has nothing more to set.
+  if (!editor_.HandleAllocated()) return;
+  HWND window = editor_.Handle();
+  SendMessageA(window, EM_SETREADONLY, editor_.ReadOnly(), 0);
+  if (change_notify_) editor_.EnableChangeNotify(true);
+  if (!whole) return;
+  SendMessageA(window, EM_EMPTYUNDOBUFFER, 0, 0);
+  editor_.SetModified(false);
+  editor_.truncated_ = chunker_.Cut();
+  if (editor_.truncated_) editor_.truncated_file_ = file_name_;
+}
+
+}  // namespace tw
