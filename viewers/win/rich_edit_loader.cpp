@@ -58,9 +58,15 @@ int TRichEditLoader::Progress() const {
 void TRichEditLoader::Step() {
   const double start = Milliseconds();
   bool more = true;
-  do {
-    more = AppendSlice();
-  } while (more && Milliseconds() - start < kStepMilliseconds);
+  try {
+    do {
+      more = AppendSlice();
+    } while (more && Milliseconds() - start < kStepMilliseconds);
+  } catch (...) {
+    // A file that fails to read is reported once, by the timer, and read no further.
+    End(false);
+    throw;
+  }
   if (!more) End(true);
   // Last: a handler of the event may start another load and so end this object.
   editor_.LoadProgressed();
@@ -68,7 +74,12 @@ void TRichEditLoader::Step() {
 
 void TRichEditLoader::Finish() {
   if (!active_) return;
-  while (AppendSlice()) {
+  try {
+    while (AppendSlice()) {
+    }
+  } catch (...) {
+    End(false);
+    throw;
   }
   End(true);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/exception.h"
+#include "framework/win/application.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win/pump.h"
 #include "tests/viewers/win/rich_edit_test_support.h"
@@ -201,6 +202,28 @@ TEST_F(RichEditLoaderTest, ALongFileOverTheLimitIsCutWhereTheLimitIs) {
   EXPECT_TRUE(edit_->Truncated());
   EXPECT_EQ(TextLength(edit_->Handle()), 1 << 18);
   EXPECT_THROW(edit_->Lines().SaveFile(path), EInvalidOperation);
+}
+
+// Reads a few slices' worth and then fails, as a file on a vanished drive does.
+class FailingReadConversion : public TConversion {
+public:
+  int ConvertReadStream(TStream& stream, char* buffer, int count) override {
+    if (stream.Position() > 100000) throw EReadError("read failed");
+    return TConversion::ConvertReadStream(stream, buffer, count);
+  }
+};
+
+TEST_F(RichEditLoaderTest, AFileThatFailsMidwayIsReportedOnceAndReadNoFurther) {
+  RegisterConversionFormat("twbroken", true, [] { return std::make_unique<FailingReadConversion>(); });
+  std::vector<std::string> shown;
+  Application->OnException = [&](TObject*, const Exception& e) { shown.push_back(e.Message()); };
+  edit_->Lines().LoadFile(folder_.Write("long.twbroken", MakeText(kHalfAMegabyte, 'a').bytes));
+  ASSERT_TRUE(LoadEnds());
+  PumpPending();
+  Application->OnException = nullptr;
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], "read failed");
+  EXPECT_FALSE(GetWindowLongA(edit_->Handle(), GWL_STYLE) & ES_READONLY);
 }
 
 TEST_F(RichEditLoaderTest, ClosingDuringALoadStopsIt) {
