@@ -130,6 +130,17 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
   for (std::size_t i = 0; i < components_.size(); ++i) components_[i]->Notification(component, operation);
 }
 
+void TComponent::BeginLoad() {
+  state_ |= csLoading;
+  for (TComponent* c : components_) c->BeginLoad();
+}
+
+void TComponent::EndLoad() {
+  // Index loop: a Loaded step may make components.
+  for (std::size_t i = 0; i < components_.size(); ++i) components_[i]->EndLoad();
+  if (state_ & csLoading) Loaded();
+}
+
 void TComponent::Loaded() { state_ &= ~static_cast<unsigned>(csLoading); }
 
 }  // namespace tw

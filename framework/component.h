@@ -58,6 +58,13 @@ public:
   TComponentState ComponentState() const { return state_; }
   bool HasState(TComponentStateFlag flag) const { return (state_ & flag) != 0; }
 
+  // The load step of a component built in code, as reading it from a stream brackets it:
+  // BeginLoad marks this component and everything it owns (at every depth) as loading; EndLoad
+  // runs Loaded on every one still loading, the owned ones first in the order they were made,
+  // this one last. So links and stored values resolve once all the components exist.
+  void BeginLoad();
+  void EndLoad();
+
   // Marks this component and everything it owns as being destroyed. The destructor does it;
   // a derived destructor may call it first so that its own teardown sees the flag.
   void Destroying();

@@ -12,6 +12,7 @@
 #include "framework/win/status_bar.h"
 #include "framework/win/tool_bar.h"
 #include "shell/win/shell_list.h"
+#include "shell/win/shell_tree.h"
 
 namespace tw {
 
@@ -37,6 +38,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   Font().SetName("MS Sans Serif");
   Font().SetHeight(-11);
   SetShowHint(true);
+  // The components link up and fill once they all exist, as a form read from a stream does.
+  BeginLoad();
 
   ImageList1 = Make<TImageList>(this, "ImageList1", nullptr);
   ImageList2 = Make<TImageList>(this, "ImageList2", nullptr);
@@ -52,6 +55,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   CreateViewToolBar();
   CreateTextToolBar();
   SetWindowState(wsMaximized);
+  EndLoad();
 }
 
 void TMainForm::CreateLayout() {
@@ -62,10 +66,18 @@ void TMainForm::CreateLayout() {
   StatusBar1 = Make<TStatusBar>(this, "StatusBar1", this);
   StatusBar1->SetHeight(19);
 
-  // The tree pane; its path combo and folder tree join it later.
+  // The tree pane: the bar that holds the path combo, and the folder tree under it.
   Panel1 = Make<TPanel>(this, "Panel1", this);
   Panel1->SetAlign(alLeft);
   Panel1->SetWidth(201);
+  ToolBar2 = Make<TToolBar>(this, "ToolBar2", Panel1);
+  ToolBar2->SetAlign(alTop);
+  ToolBar2->SetHeight(26);
+  PTShellTree1 = Make<TPTShellTree>(this, "PTShellTree1", Panel1);
+  PTShellTree1->SetAlign(alClient);
+  PTShellTree1->SetShowRoot(false);
+  PTShellTree1->SetIndent(19);
+  PTShellTree1->SetParentColor(false);
 
   Splitter1 = Make<TSplitter>(this, "Splitter1", this);
   Splitter1->SetAlign(alLeft);
@@ -88,6 +100,8 @@ void TMainForm::CreateLayout() {
   PTShellList1->OnChange = [this](TObject* sender, TListItem* item, TItemChange change) {
     PTShellList1Change(sender, item, change);
   };
+  // The list follows the tree; the window never sets a folder itself.
+  PTShellTree1->SetShellList(PTShellList1);
 
   Splitter2 = Make<TSplitter>(this, "Splitter2", Panel2);
   Splitter2->SetAlign(alTop);

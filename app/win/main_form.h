@@ -1,6 +1,6 @@
 #pragma once
-// TMainForm: the program's one window. A tree pane on the left (its browsing controls join it
-// later), the folder list with its view and sort toolbar on the right, and under the list the
+// TMainForm: the program's one window. A tree pane on the left (the folder tree under the bar
+// that holds the path combo), the folder list with its view and sort toolbar on the right, and under the list the
 // preview with a "Text" page (editor and text toolbar) and a "Graphics" page (a picture in a
 // scroll box). The command toolbar on top runs the shell's verbs on the list's selection.
 //
@@ -24,6 +24,7 @@ class TOpenDialog;
 class TPageControl;
 class TPanel;
 class TPTShellList;
+class TPTShellTree;
 class TSaveDialog;
 class TScrollBox;
 class TSplitter;
@@ -57,6 +58,8 @@ public:
   TToolButton* ToolButton39;
   TToolButton* ToolButton36;
   TPanel* Panel1;
+  TToolBar* ToolBar2;
+  TPTShellTree* PTShellTree1;
   TSplitter* Splitter1;
   TPanel* Panel2;
   TPanel* Panel3;

@@ -7,6 +7,7 @@
 #include "framework/win/application.h"
 #include "framework/win/form.h"
 #include "shell/id_list_array.h"
+#include "shell/shell_attribute_masks.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_process.h"
@@ -240,9 +241,9 @@ DWORD DataObjectCapabilities(IDataObject* data) {
   if (!ReadIdListArray(block, GlobalSize(medium.hGlobal), parent_id, items)) return 0;
   ComPtr<IShellFolder> parent;
   CheckResult(BindToFolder(parent_id, parent));
-  SFGAOF attributes = 7;
+  SFGAOF attributes = kDropEffectAttributeRequest;
   CheckResult(parent->GetAttributesOf(static_cast<UINT>(items.size()), items.data(), &attributes));
-  return 7 & attributes;
+  return kDropEffectAttributeRequest & attributes;
 }
 
 }  // namespace tw

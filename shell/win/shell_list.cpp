@@ -78,8 +78,8 @@ TPTCustomShellList::~TPTCustomShellList() {
   Items().Clear();
   SetSmallImages(nullptr);
   SetLargeImages(nullptr);
-  SetLinkedTree(nullptr);
-  SetLinkedCombo(nullptr);
+  // The free notifications stay: the linked tree and combo hear of this list's end through them
+  // and drop their pointers to it.
   watcher_.reset();
 }
 

@@ -4,7 +4,9 @@
 #include <unordered_map>
 
 #include "framework/string_table.h"
+#include "shell/shell_attribute_masks.h"
 #include "shell/shell_list_texts.h"
+#include "shell/win/critical_errors_off.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_folders.h"
@@ -15,23 +17,6 @@
 
 namespace tw {
 namespace {
-
-constexpr DWORD kAcceptRequest = 0xF20B0000;
-
-// Adds SEM_FAILCRITICALERRORS to the process error mode, so that an empty floppy or CD drive
-// brings up no system dialog, and restores the old mode afterwards.
-class TCriticalErrorsOff {
-public:
-  TCriticalErrorsOff() : old_(SetErrorMode(SEM_FAILCRITICALERRORS)) {
-    SetErrorMode(old_ | SEM_FAILCRITICALERRORS);
-  }
-  ~TCriticalErrorsOff() { SetErrorMode(old_); }
-  TCriticalErrorsOff(const TCriticalErrorsOff&) = delete;
-  TCriticalErrorsOff& operator=(const TCriticalErrorsOff&) = delete;
-
-private:
-  UINT old_;
-};
 
 std::string UpperCase(std::string text) {
   if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
@@ -151,7 +136,7 @@ void TPTCustomShellList::FillFolder(IShellFolder* folder, const ItemIdList* abs_
 
 std::unique_ptr<TPTShListData> TPTCustomShellList::EnumeratedItem(IShellFolder* folder,
                                                                   ShellItemId id) {
-  DWORD attributes = kAcceptRequest;
+  DWORD attributes = kAddItemAttributeRequest;
   LPCITEMIDLIST items[] = {id.Get()};
   if (FAILED(folder->GetAttributesOf(1, items, &attributes))) return nullptr;
   if (!options_.Contains(ptsloNonFilesystemAncestors) &&

@@ -143,6 +143,44 @@ TEST(Component, DestroyingMarksOwnedComponentsAndDesigningStaysClear) {
   EXPECT_TRUE(Flags::seen_destroying);
 }
 
+// Logs its Loaded step with whether its partner was still loading at that moment.
+class LoadProbe : public TComponent {
+public:
+  LoadProbe(TComponent* owner, std::string label, std::vector<std::string>& log)
+      : TComponent(owner), label_(std::move(label)), log_(log) {}
+  std::string ClassName() const override { return "TLoadProbe"; }
+  TComponent* partner = nullptr;
+
+protected:
+  void Loaded() override {
+    TComponent::Loaded();
+    log_.push_back(label_ + (partner && partner->HasState(csLoading) ? " (partner loading)" : ""));
+  }
+
+private:
+  std::string label_;
+  std::vector<std::string>& log_;
+};
+
+TEST(Component, LoadBracketRunsLoadedOnceOnEveryOwnedComponentAfterAllExist) {
+  std::vector<std::string> log;
+  LoadProbe form(nullptr, "form", log);
+  auto* panel = new LoadProbe(&form, "panel", log);
+  auto* inner = new LoadProbe(panel, "inner", log);
+  auto* list = new LoadProbe(&form, "list", log);
+  inner->partner = list;
+  form.BeginLoad();
+  // Made after the bracket opened: not loading, so it has no Loaded step to run.
+  new LoadProbe(&form, "late", log);
+  EXPECT_TRUE(inner->HasState(csLoading));
+  form.EndLoad();
+  EXPECT_EQ(log, (std::vector<std::string>{"inner (partner loading)", "panel", "list", "form"}));
+  for (TComponent* c : std::vector<TComponent*>{&form, panel, inner, list})
+    EXPECT_FALSE(c->HasState(csLoading));
+  form.EndLoad();
+  EXPECT_EQ(log.size(), 4u) << "a second end runs no Loaded step again";
+}
+
 TEST(Persistent, DefaultAssignFailsNamingBothClasses) {
   TComponent a(nullptr), b(nullptr);
   try {

@@ -28,6 +28,7 @@
 #include "framework/win/tool_bar.h"
 #include "shell/win/shell_folders.h"
 #include "shell/win/shell_list.h"
+#include "shell/win/shell_tree.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win/pump.h"
 #include "tests/viewers/jpeg_test_pictures.h"
@@ -656,6 +657,35 @@ TEST_F(MainFormTest, LayoutPlacesThePanesAroundTheList) {
   EXPECT_TRUE(form_->Edit->PlainText());
   EXPECT_TRUE(form_->PTShellList1->MultiSelect());
   EXPECT_FALSE(form_->PTShellList1->ReadOnly());
+  EXPECT_EQ(form_->ToolBar2->Height(), 26);
+  EXPECT_EQ(form_->PTShellTree1->Top(), form_->ToolBar2->Top() + 26);
+  EXPECT_EQ(form_->PTShellTree1->Parent(), form_->Panel1);
+  EXPECT_EQ(form_->PTShellTree1->Left() * 2 + form_->PTShellTree1->Width(), 201)
+      << "the tree fills the pane inside its border";
+  EXPECT_FALSE(form_->PTShellTree1->ShowRoot());
+  EXPECT_EQ(form_->PTShellTree1->Indent(), 19);
+}
+
+TEST_F(MainFormTest, TheTreeAndTheListMoveEachOther) {
+  folder_.MakeFolder("outer\\inner");
+  TPTShellTree* tree = form_->PTShellTree1;
+  ASSERT_EQ(tree->ShellList(), form_->PTShellList1);
+  ASSERT_NE(tree->Items().GetFirstNode(), nullptr) << "the tree filled with the window";
+  // Opening a folder in the list selects it in the tree.
+  ShowFolder(folder_.File("outer"), 1);
+  ASSERT_NE(tree->Selected(), nullptr);
+  EXPECT_EQ(tree->Selected()->Text(), "outer");
+  // Choosing a folder in the tree moves the list.
+  TTreeNode* outer = tree->Selected();
+  outer->Expand(false);
+  ASSERT_NE(outer->GetFirstChild(), nullptr);
+  TTreeNode* inner = outer->GetFirstChild();
+  const RECT r = inner->DisplayRect(true);
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(tree->Handle(), WM_LBUTTONUP, 0, at);
+  SendMessageA(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  EXPECT_EQ(form_->PTShellList1->Folder().GetPath(), folder_.File("outer\\inner"));
+  EXPECT_TRUE(errors_.empty()) << errors_.front();
 }
 
 // A previewed file is untrusted: its embedded and linked objects must not start a server, load

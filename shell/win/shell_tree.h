@@ -1,0 +1,223 @@
+#pragma once
+// TPTCustomShellTree: a tree view of the shell namespace below a base folder (the desktop by
+// default). A node's children are enumerated from its folder the first time it expands, sorted
+// in the folder's own order; icons are asked for when a node is first painted. The tree keeps a
+// current folder, follows it when a linked list or combo changes it, and moves them when the
+// user selects a node (at once for a click or a program's move, after 500 ms of rest for the
+// keyboard). It renames folders in place and brings its nodes up to date with RefreshTree.
+// TPTShellTree only publishes its properties.
+//
+// The implementation is split by concern: shell_tree.cpp (life cycle, properties, links,
+// messages, custom draw), shell_tree_fill.cpp (filling, expanding, sorting, images),
+// shell_tree_sync.cpp (selection and the linked views, ExpandToIdList, GoUp),
+// shell_tree_refresh.cpp and shell_tree_rename.cpp.
+//
+// Change watching, OLE drag and drop, the node context menu and the command keys attach to the
+// protected steps under "Hooks" and to the state they name.
+
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <unordered_set>
+
+#include "framework/win/image_list.h"
+#include "framework/win/timer.h"
+#include "shell/shell_locator.h"
+#include "shell/shell_tree_options.h"
+#include "shell/win/context_menu.h"
+#include "shell/win/custom_tree_view.h"
+#include "shell/win/shell_list.h"
+#include "shell/win/shell_tree_data.h"
+
+namespace tw {
+
+// What a tree needs of the path combo linked to it.
+class TPTShellTreeComboLink {
+public:
+  virtual ~TPTShellTreeComboLink() = default;
+  // The component behind the link (the tree hears when it is destroyed).
+  virtual TComponent* LinkComponent() = 0;
+  // The tree selected the folder ABS_ID: show it, without moving the tree back.
+  virtual void SyncToIdList(const ItemIdList* abs_id) = 0;
+  // Carries out at once any action waiting on the combo's timer.
+  virtual void FlushPendingSync(bool flush_others) = 0;
+  // The combo's own folder, which a rename in the tree points at the new name.
+  virtual TPTShellLocator& CurrentFolderLocator() = 0;
+};
+
+using TPTShTreeDeleteItemEvent =
+    std::function<void(TObject* aSender, TTreeNode* aNode, TPTShTreeData* aShTreeData)>;
+using TPTShTvCustomDrawEvent = std::function<void(TObject* aSender, TPTCustomDraw& aCD,
+                                                  TTreeNode* aNode, TPTShTreeData* aData)>;
+
+class TPTCustomShellTree : public TPTCustomTreeView, public TPTShellListTreeLink {
+public:
+  explicit TPTCustomShellTree(TComponent* AOwner);
+  ~TPTCustomShellTree() override;
+
+  std::string ClassName() const override { return "TPTCustomShellTree"; }
+
+  // The root of the tree; setting it refills the tree (with ptstoAutoFill).
+  TPTShellLocator& BaseFolder() { return base_folder_; }
+  void SetBaseFolder(const TPTShellLocator& value);
+  // The folder of the selected node; setting it selects that folder.
+  TPTShellLocator& CurrentFolder() { return current_folder_; }
+  TPTCustomShellList* ShellList() const { return shell_list_; }
+  void SetShellList(TPTCustomShellList* value);
+  TPTShellTreeOptions Options() const { return options_; }
+  void SetOptions(TPTShellTreeOptions value);
+  // Link made by a combo (null unlinks); the tree hears when the combo goes.
+  void SetLinkedCombo(TPTShellTreeComboLink* combo);
+  TPTShellTreeComboLink* LinkedCombo() const { return combo_; }
+
+  // Discards every node and builds the tree again.
+  void FillTree();
+  // Brings the existing nodes up to date with the shell: gone items leave, new ones come.
+  void RefreshTree();
+  // Expands the nodes along ABS_ID and selects the deepest one that exists.
+  void ExpandToIdList(const ItemIdList* abs_id) override;
+  // The combo chose LOCATOR: select it (while loading or busy, only move the list).
+  void SetCurrentFolder(const TPTShellLocator& locator);
+  // Selects the ancestor LEVELS above the selected node (stopping at the top).
+  void GoUp(int Levels) override;
+  void FlushPendingSync(bool flushOthers) override;
+  // Runs the shell verb VERB on NODE's item; 1 for the root node, which has no parent folder.
+  HRESULT InvokeNodeVerb(TTreeNode* node, const std::string& verb);
+
+  // The record of NODE; null for a node without one (one added by other code).
+  TPTShTreeData* GetNodeData(const TTreeNode* node) const;
+  bool IsShellNode(const TTreeNode* node) const { return GetNodeData(node) != nullptr; }
+  TTreeNode* FirstShellRoot();
+  // The child of PARENT whose relative id the folder compares equal to REL_ID (PARENT null:
+  // the first shell root).
+  TTreeNode* FindChildNode(TTreeNode* parent, const ItemIdList* rel_id);
+
+  // The list link.
+  TComponent* LinkComponent() override { return this; }
+  TPTShellLocator& CurrentFolderLocator() override { return current_folder_; }
+
+  TPTShAddItemEvent OnAddItem;
+  TPTShTreeDeleteItemEvent OnDeleteItem;
+  TPTShPopupHintEvent OnPopupHint;
+  // Custom draw: at item pre-paint only, and at every stage.
+  TPTShTvCustomDrawEvent OnCustomDrawSh;
+  TPTShTvCustomDrawEvent OnCustomDrawShEx;
+  TNotifyEvent OnFillComplete;
+
+protected:
+  // Asks OnAddItem whether an enumerated item becomes a node.
+  virtual bool DoAddItem(IShellFolder* folder, const ItemIdList* parent_abs_id, DWORD attributes,
+                         const ItemIdList* rel_id);
+  // NODE is being deleted: raises OnDeleteItem and frees its record.
+  virtual void DoDeleteItem(TTreeNode* node);
+  // Enumerates FOLDER into NODE's children; a null NODE builds the root node and its children.
+  virtual void FillChildren(IShellFolder* folder, TTreeNode* node);
+  virtual void DoCustomDrawSh(TPTCustomDraw& draw, TTreeNode* node, TPTShTreeData* data);
+  // Fills NODE's children before its first expansion.
+  virtual void DoFillNode(TTreeNode* node);
+  virtual void DoFillComplete();
+
+  // Hooks. The tree itself watches nothing and registers no drop target; change watching and
+  // drag and drop override these. StartChangeWatch runs after every fill with
+  // ptstoDynamicRefresh on and when that option is switched on, StopChangeWatch when it is
+  // switched off; UpdateDropTarget when the window is made or goes and when ptstoOleDrop
+  // changes (REGISTER: whether the window should be a drop target now).
+  virtual void StartChangeWatch() {}
+  virtual void StopChangeWatch() {}
+  virtual void UpdateDropTarget(bool) {}
+  // A drag started here: refreshes wait until it ends (SetDragging(false) runs a waiting one).
+  bool Dragging() const { return dragging_; }
+  void SetDragging(bool value);
+  // Starts the sync timer for a refresh: 400 ms while the tree has the focus, else 2000 ms.
+  void ScheduleRefresh();
+  // Set by a rename: the change notice the rename causes is not to refresh the tree.
+  bool ignore_next_change_ = false;
+  // The context menu open on a node, for the menu messages.
+  ComPtr<IContextMenu> context_menu_;
+
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage& message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Loaded() override;
+  void DoNotify(const NMHDR& header, LRESULT& result) override;
+  bool CanExpand(TTreeNode* node) override;
+  void Change(TTreeNode* node) override;
+  bool CanEdit(TTreeNode* node) override;
+  bool Edit(TTreeNode* node, const char* text) override;
+  void GetImageIndex(TTreeNode* node) override;
+  void GetSelectedIndex(TTreeNode* node) override;
+  void Delete(TTreeNode* node) override;
+  std::unique_ptr<TPTCustomDraw> CustomDrawHook(NMTVCUSTOMDRAW& draw, LRESULT& result) override;
+
+private:
+  // Raises a busy counter for as long as it lives.
+  class TBusy {
+  public:
+    explicit TBusy(int& counter) : counter_(counter) { ++counter_; }
+    ~TBusy() { --counter_; }
+    TBusy(const TBusy&) = delete;
+    TBusy& operator=(const TBusy&) = delete;
+
+  private:
+    int& counter_;
+  };
+  enum TSyncJob : int { sjNone = 0, sjSyncViews = 1, sjRefresh = 2 };
+
+  bool Designing() const { return HasState(csDesigning); }
+  bool Loading() const { return loading_ || HasState(csLoading); }
+  HWND OwnerWindow();
+  void BaseFolderChanged();
+  void CurrentFolderChanged();
+  // Fills and hands the current folder to the list (window creation and load step).
+  void AutoFill();
+
+  // Adds the item REL_ID of FOLDER as the last child of PARENT, unless it is no candidate or is
+  // refused; a failing attribute request is returned.
+  HRESULT AddShellNode(IShellFolder* folder, const ItemIdList* rel_id, TTreeNode* parent,
+                       const ItemIdList* parent_abs_id);
+  // Sorts NODE's children (the top level for null) in their folder's order.
+  void SortChildren(TTreeNode* node);
+  static int CALLBACK CompareNodes(LPARAM node1, LPARAM node2, LPARAM tree);
+  // Whether FIRST sorts after SECOND in their parent folder's order.
+  bool SortsAfter(TTreeNode* first, TTreeNode* second);
+  DWORD EnumerationFlags() const;
+
+  // Selects NODE with the linked views following at once.
+  void SelectNow(TTreeNode* node);
+  // Moves the current folder, the list and the combo to NODE, with the busy counter raised.
+  void SyncViewsTo(TTreeNode* node);
+  void SyncTimerFired();
+  void RunSyncJob(int job);
+
+  void RefreshNow();
+  void RefreshNode(TTreeNode* node, TTreeNode*& selected);
+  // Forgets every descendant's cached ids and folders after NODE was renamed.
+  void ResetDescendantCaches(TTreeNode* node);
+
+  TPTShellLocator base_folder_;
+  TPTShellLocator current_folder_;
+  TTimer sync_timer_;
+  int sync_job_ = sjNone;
+  TPTCustomShellList* shell_list_ = nullptr;
+  TPTShellTreeOptions options_ = kDefaultShellTreeOptions;
+  TPTShellTreeComboLink* combo_ = nullptr;
+  bool immediate_sync_ = false;
+  int busy_ = 0;
+  bool loading_ = false;
+  bool dragging_ = false;
+  bool refresh_pending_ = false;
+  // The records the nodes hold, to tell them from other data a node may carry.
+  std::unordered_set<const void*> records_;
+  TImageList images_;
+};
+
+class TPTShellTree : public TPTCustomShellTree {
+public:
+  explicit TPTShellTree(TComponent* AOwner);
+  std::string ClassName() const override { return "TPTShellTree"; }
+};
+
+}  // namespace tw

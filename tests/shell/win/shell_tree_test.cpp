@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "shell/win/shell_names.h"
+#include "tests/shell/win/shell_tree_fixture.h"
+
+namespace tw::test {
+namespace {
+
+// A real folder that refuses enumeration as a drive without a medium does. Wine's folders
+// never refuse it (they enumerate a missing directory as empty), so the test gives a node one.
+class TNotReadyFolder : public IShellFolder {
+public:
+  explicit TNotReadyFolder(IShellFolder* real) : real_(real) {}
+  int enumerations = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IShellFolder) {
+      *object = this;
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --count_; }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList** list) override {
+    ++enumerations;
+    *list = nullptr;
+    return HRESULT_FROM_WIN32(ERROR_NOT_READY);
+  }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e,
+                                             PIDLIST_RELATIVE* p, ULONG* a) override {
+    return real_->ParseDisplayName(w, b, n, e, p, a);
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID i,
+                                         void** o) override {
+    return real_->BindToObject(p, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID i,
+                                          void** o) override {
+    return real_->BindToStorage(p, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM l, PCUIDLIST_RELATIVE a,
+                                       PCUIDLIST_RELATIVE b) override {
+    return real_->CompareIDs(l, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
+    return real_->CreateViewObject(w, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT n, PCUITEMID_CHILD_ARRAY a,
+                                            SFGAOF* f) override {
+    return real_->GetAttributesOf(n, a, f);
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT n, PCUITEMID_CHILD_ARRAY a, REFIID i,
+                                          UINT* r, void** o) override {
+    return real_->GetUIObjectOf(w, n, a, i, r, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD p, SHGDNF f, STRRET* s) override {
+    return real_->GetDisplayNameOf(p, f, s);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD p, LPCWSTR n, SHGDNF f,
+                                      PITEMID_CHILD* o) override {
+    return real_->SetNameOf(w, p, n, f, o);
+  }
+
+private:
+  IShellFolder* real_;
+  ULONG count_ = 1;
+};
+
+TEST_F(ShellTreeTest, DesktopTreeShowsTheDesktopExpandedWithoutRootLines) {
+  tree->SetParent(form);
+  form->Show();
+  tree->HandleNeeded();
+  ASSERT_NE(Root(), nullptr);
+  EXPECT_EQ(Root()->GetNextSibling(), nullptr);
+  EXPECT_EQ(IdListSize(tree->GetNodeData(Root())->AbsoluteId()), 2u) << "the desktop's empty id";
+  EXPECT_TRUE(Root()->Expanded());
+  EXPECT_NE(Root()->GetFirstChild(), nullptr) << "at least My Computer";
+  EXPECT_FALSE(GetWindowLongPtrA(tree->Handle(), GWL_STYLE) & TVS_LINESATROOT);
+  EXPECT_EQ(tree->Selected(), Root());
+  EXPECT_EQ(tree_fills, 1);
+  // The Control Panel's special-folder id differs in form from the one My Computer enumerates.
+  ShellItemId controls;
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_CONTROLS, controls), S_OK);
+  tree->ExpandToIdList(controls.Get());
+  EXPECT_EQ(tree->Selected()->Text(), DisplayNameOfAbsIdList(controls.Get()));
+  EXPECT_EQ(tree->Selected()->Level(), 2);
+}
+
+TEST_F(ShellTreeTest, FillShowsFoldersWithHiddenOnesSortedAndNoFiles) {
+  temp.MakeFolder("beta");
+  temp.MakeFolder("alpha\\inner");
+  MakeHidden(temp.MakeFolder(".secret"));
+  temp.Write("file.txt", "x");
+  ShowTree();
+  ASSERT_NE(Root(), nullptr);
+  EXPECT_EQ(Root()->Text(), temp.Path().filename().string());
+  EXPECT_TRUE(Root()->Expanded());
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{".secret", "alpha", "beta"}));
+  TTreeNode* alpha = Child(Root(), "alpha");
+  TTreeNode* beta = Child(Root(), "beta");
+  EXPECT_TRUE(alpha->HasChildren());
+  EXPECT_EQ(alpha->GetFirstChild(), nullptr) << "children wait for the first expansion";
+  alpha->Expand(false);
+  EXPECT_EQ(Texts(alpha), (std::vector<std::string>{"inner"}));
+  // A folder whose enumeration finds nothing loses its expand button at the first expansion.
+  beta->Expand(false);
+  EXPECT_FALSE(beta->HasChildren());
+  EXPECT_EQ(tree_fills, 3);
+}
+
+TEST_F(ShellTreeTest, IncludeNonFoldersAddsFilesAndButtonsOnEveryFolder) {
+  temp.Write("file.txt", "x");
+  temp.MakeFolder("empty");
+  tree->SetOptions(tree->Options().With(ptstoIncludeNonFolders).Without(ptstoShowHidden));
+  MakeHidden(temp.MakeFolder(".secret"));
+  ShowTree();
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"empty", "file.txt"}));
+  EXPECT_TRUE(Child(Root(), "empty")->HasChildren());
+  EXPECT_FALSE(Child(Root(), "file.txt")->HasChildren());
+}
+
+TEST_F(ShellTreeTest, ExpandToIdListStopsAtTheDeepestExistingFolderAndTheDesktopSelectsTheRoot) {
+  temp.MakeFolder("a\\b\\c");
+  ShellItemId deep = IdOf(temp.File("a\\b\\c"));
+  std::filesystem::remove_all(temp.Path() / "a" / "b");
+  ShowTree();
+  tree->ExpandToIdList(deep.Get());
+  ASSERT_NE(tree->Selected(), nullptr);
+  EXPECT_EQ(tree->Selected()->Text(), "a");
+  EXPECT_FALSE(tree->Selected()->HasChildren()) << "its expansion found nothing";
+  tree->ExpandToIdList(nullptr);
+  EXPECT_EQ(tree->Selected(), Root());
+}
+
+TEST_F(ShellTreeTest, SelectingANodeMovesTheListAndTheListMovesTheTree) {
+  temp.MakeFolder("one\\two");
+  AddList();
+  ShowTree();
+  EXPECT_EQ(ListPath(), temp.Path().string());
+  const int fills = list_fills;
+  // The list opening a folder moves the tree, which fills the list once.
+  list->NavigateTo(IdOf(temp.File("one\\two")).Get());
+  EXPECT_EQ(tree->Selected()->Text(), "two");
+  EXPECT_EQ(ListPath(), temp.File("one\\two"));
+  EXPECT_EQ(list_fills, fills + 1);
+  // Going up in the list goes up in the tree.
+  list->GoUp(1);
+  EXPECT_EQ(tree->Selected()->Text(), "one");
+  EXPECT_EQ(ListPath(), temp.File("one"));
+  EXPECT_EQ(list_fills, fills + 2);
+  // The list's folder set from outside selects it in the tree, without a loop.
+  list->Folder().SetIdList(IdOf(temp.File("one\\two")).Get());
+  EXPECT_EQ(tree->Selected()->Text(), "two");
+  EXPECT_EQ(list_fills, fills + 3);
+}
+
+TEST_F(ShellTreeTest, ArrowKeysMoveTheListOnceAfterRestingAndAClickAtOnce) {
+  for (int i = 0; i < 12; ++i) temp.MakeFolder("f" + std::to_string(10 + i));
+  AddList();
+  ShowTree();
+  tree->SetFocus();
+  const int fills = list_fills;
+  for (int i = 0; i < 10; ++i) SendMessageA(tree->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(tree->Selected()->Text(), "f19");
+  EXPECT_EQ(list_fills, fills) << "the keyboard's moves wait";
+  EXPECT_TRUE(PumpUntil([&] { return list_fills > fills; }, 3000));
+  PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(list_fills, fills + 1);
+  EXPECT_EQ(ListPath(), temp.File("f19"));
+
+  TTreeNode* target = Child(Root(), "f12");
+  const RECT r = target->DisplayRect(true);
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(tree->Handle(), WM_LBUTTONUP, 0, at);
+  SendMessageA(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  EXPECT_EQ(tree->Selected(), target);
+  EXPECT_EQ(ListPath(), temp.File("f12")) << "a click moves the list at once";
+}
+
+TEST_F(ShellTreeTest, AListThatHidesFoldersGetsTheLastFolderExpandedInTheTree) {
+  temp.MakeFolder("outer\\inner");
+  temp.Write("outer\\file.txt", "x");
+  AddList();
+  list->SetOptions(list->Options().With(ptsloHideFoldersWhenLinkedToTree));
+  ShowTree();
+  list->Folder().SetIdList(IdOf(temp.File("outer")).Get());
+  // Wine marks every folder a file-system ancestor, which the list keeps: both items stay.
+  EXPECT_EQ(list->Items().Count(), 2);
+  EXPECT_TRUE(tree->Selected()->Expanded()) << "the tree shows what the list leaves out";
+}
+
+TEST_F(ShellTreeTest, LinksGoWhenTheLinkedComponentIsFreed) {
+  AddList();
+  ShowTree();
+  EXPECT_EQ(list->LinkedTree(), tree);
+  delete list;
+  EXPECT_EQ(tree->ShellList(), nullptr);
+  AddList();
+  delete tree;
+  tree = nullptr;
+  EXPECT_EQ(list->LinkedTree(), nullptr);
+  list->GoUp(1);
+  EXPECT_EQ(ListPath(), temp.Path().parent_path().string()) << "the list goes up by itself";
+}
+
+TEST_F(ShellTreeTest, RenameToATakenNameLeavesTheNodeAndARenameMovesTheList) {
+  temp.MakeFolder("old\\sub");
+  temp.MakeFolder("taken");
+  AddList();
+  ShowTree();
+  TTreeNode* node = Child(Root(), "old");
+  tree->ExpandToIdList(IdOf(temp.File("old")).Get());
+  auto rename = [&](const std::string& text) {
+    ASSERT_TRUE(node->EditText());
+    HWND edit = TreeView_GetEditControl(tree->Handle());
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, text.c_str());
+    node->EndEdit(false);
+  };
+  rename("taken");
+  EXPECT_EQ(node->Text(), "old");
+  EXPECT_EQ(ListPath(), temp.File("old"));
+  // The edit control holds at most 259 characters: a longer name can only come in a notice.
+  ASSERT_TRUE(node->EditText());
+  std::string long_name(300, 'n');
+  NMTVDISPINFOA notice{};
+  notice.hdr = {tree->Handle(), 0, TVN_ENDLABELEDITA};
+  notice.item.mask = TVIF_TEXT;
+  notice.item.hItem = node->ItemId();
+  notice.item.lParam = reinterpret_cast<LPARAM>(node);
+  notice.item.pszText = long_name.data();
+  SendMessageA(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+  node->EndEdit(true);
+  EXPECT_EQ(node->Text(), "old") << "a name too long is refused, not cut";
+  EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "old"));
+
+  const int tree_fills_before = tree_fills;
+  rename("new");
+  EXPECT_EQ(node->Text(), "new");
+  EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "new" / "sub"));
+  EXPECT_EQ(ListPath(), temp.File("new"));
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp.File("new"));
+  EXPECT_TRUE(tree->IgnoresNextChange()) << "its own change notice refreshes nothing";
+  EXPECT_EQ(tree_fills, tree_fills_before);
+  // The children's cached ids follow the new name.
+  node->Expand(false);
+  TTreeNode* sub = Child(node, "sub");
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(IdListToPath(tree->GetNodeData(sub)->AbsoluteId()), temp.File("new\\sub"));
+}
+
+TEST_F(ShellTreeTest, RefreshDropsGoneFoldersSelectingTheParentAndAddsNewOnesSorted) {
+  temp.MakeFolder("keep\\gone");
+  temp.MakeFolder("m");
+  AddList();
+  ShowTree();
+  tree->ExpandToIdList(IdOf(temp.File("keep\\gone")).Get());
+  ASSERT_EQ(tree->Selected()->Text(), "gone");
+  std::filesystem::remove(temp.Path() / "keep" / "gone");
+  temp.MakeFolder("b");
+  MakeHidden(temp.MakeFolder(".new"));
+  temp.MakeFolder("z");
+  tree->RefreshTree();
+  TTreeNode* keep = Child(Root(), "keep");
+  EXPECT_EQ(tree->Selected(), keep);
+  EXPECT_EQ(keep->GetFirstChild(), nullptr);
+  EXPECT_FALSE(keep->HasChildren());
+  EXPECT_EQ(ListPath(), temp.File("keep"));
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{".new", "b", "keep", "m", "z"}));
+}
+
+TEST_F(ShellTreeTest, OnAddItemRefusalsHoldInFillsAndRefreshes) {
+  temp.MakeFolder("shown");
+  temp.MakeFolder("x-hidden");
+  int asked = 0;
+  tree->OnAddItem = [&](TObject*, IShellFolder* folder, const ItemIdList* parent,
+                        const ItemIdList* item, int attributes, BOOL& allow) {
+    ++asked;
+    EXPECT_NE(parent, nullptr);
+    EXPECT_TRUE(attributes & SFGAO_FOLDER);
+    allow = GetDisplayName(folder, item, dnkInFolder).rfind("x-", 0) != 0;
+  };
+  ShowTree();
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"shown"}));
+  temp.MakeFolder("x-later");
+  temp.MakeFolder("later");
+  tree->RefreshTree();
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"later", "shown"}));
+  EXPECT_EQ(asked, 2 + 3) << "a refused item is asked again in a refresh, a node's is not";
+}
+
+TEST_F(ShellTreeTest, AFolderThatRefusesEnumerationKeepsItsButtonQuietly) {
+  temp.MakeFolder("drive\\sub");
+  ShowTree();
+  TTreeNode* drive = Child(Root(), "drive");
+  TPTShTreeData* data = tree->GetNodeData(drive);
+  TNotReadyFolder not_ready(data->Folder());
+  data->SetFolder(&not_ready);
+  drive->Expand(false);
+  EXPECT_TRUE(drive->HasChildren());
+  EXPECT_EQ(drive->GetFirstChild(), nullptr);
+  EXPECT_FALSE(drive->Expanded());
+  drive->Expand(false);
+  EXPECT_EQ(not_ready.enumerations, 2) << "each expansion tries again";
+  data->ResetCaches();
+  drive->Expand(false);
+  EXPECT_EQ(Texts(drive), (std::vector<std::string>{"sub"})) << "a medium put in shows";
+}
+
+TEST_F(ShellTreeTest, LoadStepFillsOnceEverythingExistsAndLinksTheList) {
+  temp.MakeFolder("sub");
+  form->BeginLoad();
+  tree->SetParent(form);
+  form->Show();
+  tree->HandleNeeded();
+  EXPECT_EQ(Root(), nullptr) << "nothing fills while loading";
+  AddList();
+  ShellItemId base = IdOf(temp.Path().string());
+  tree->BaseFolder().SetIdList(base.Get());
+  form->EndLoad();
+  ASSERT_NE(Root(), nullptr);
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"sub"}));
+  EXPECT_EQ(ListPath(), temp.Path().string());
+}
+
+}  // namespace
+}  // namespace tw::test
