@@ -312,6 +312,48 @@ TEST_F(ShellTreeTest, AFolderThatRefusesEnumerationKeepsItsButtonQuietly) {
   EXPECT_EQ(Texts(drive), (std::vector<std::string>{"sub"})) << "a medium put in shows";
 }
 
+TEST_F(ShellTreeTest, IconsComeAtTheFirstPaintAndCustomDrawNamesTheNodeData) {
+  temp.MakeFolder("folder\\inner");
+  ShowTree();
+  TTreeNode* folder = Child(Root(), "folder");
+  folder->Expand(false);
+  TTreeNode* inner = folder->GetFirstChild();
+  EXPECT_LT(inner->ImageIndex(), 0) << "no icon before the node is painted";
+  UpdateWindow(tree->Handle());
+  EXPECT_EQ(inner->ImageIndex(),
+            SystemIconIndex(tree->GetNodeData(inner)->AbsoluteId(), SHGFI_SMALLICON));
+  EXPECT_GE(inner->SelectedIndex(), 0);
+
+  std::vector<std::pair<int, TPTShTreeData*>> every, item_pre_paint;
+  tree->OnCustomDrawShEx = [&](TObject*, TPTCustomDraw& draw, TTreeNode*, TPTShTreeData* data) {
+    every.push_back({draw.Stage(), data});
+  };
+  tree->OnCustomDrawSh = [&](TObject*, TPTCustomDraw& draw, TTreeNode*, TPTShTreeData* data) {
+    item_pre_paint.push_back({draw.Stage(), data});
+  };
+  HDC dc = GetDC(tree->Handle());
+  auto notify = [&](DWORD stage, TTreeNode* node) {
+    NMTVCUSTOMDRAW record{};
+    record.nmcd.hdr = {tree->Handle(), static_cast<UINT_PTR>(GetDlgCtrlID(tree->Handle())),
+                       static_cast<UINT>(NM_CUSTOMDRAW)};
+    record.nmcd.dwDrawStage = stage;
+    record.nmcd.hdc = dc;
+    record.nmcd.dwItemSpec = node ? reinterpret_cast<DWORD_PTR>(node->ItemId()) : 0;
+    return SendMessageA(form->Handle(), WM_NOTIFY, record.nmcd.hdr.idFrom,
+                        reinterpret_cast<LPARAM>(&record));
+  };
+  EXPECT_EQ(notify(CDDS_PREPAINT, nullptr) & CDRF_NOTIFYITEMDRAW, CDRF_NOTIFYITEMDRAW);
+  notify(CDDS_ITEMPREPAINT, folder);
+  notify(CDDS_ITEMPOSTPAINT, folder);
+  ReleaseDC(tree->Handle(), dc);
+  TPTShTreeData* data = tree->GetNodeData(folder);
+  using Seen = std::vector<std::pair<int, TPTShTreeData*>>;
+  EXPECT_EQ(every, (Seen{{TPTCustomDraw::cdsPrePaint, nullptr},
+                         {TPTCustomDraw::cdsItemPrePaint, data},
+                         {TPTCustomDraw::cdsItemPostPaint, data}}));
+  EXPECT_EQ(item_pre_paint, (Seen{{TPTCustomDraw::cdsItemPrePaint, data}}));
+}
+
 TEST_F(ShellTreeTest, LoadStepFillsOnceEverythingExistsAndLinksTheList) {
   temp.MakeFolder("sub");
   form->BeginLoad();
