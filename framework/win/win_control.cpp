@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 #include "framework/exception.h"
 #include "framework/string_table.h"
@@ -25,6 +27,16 @@ const bool kRegistered = TTypeRegistry::Class<TWinControl>("TWinControl", "TCont
 namespace {
 
 constexpr char kObjectProperty[] = "TwControl";
+
+// The object of every bound window, for the lookup each message makes. The window property
+// stays with the window, but reading it is a request to the window server (under Wine),
+// which cost more than many messages' whole work; the lock covers a window that another
+// thread unbinds.
+std::mutex g_bound_mutex;
+std::unordered_map<HWND, TWinControl*>& BoundControls() {
+  static std::unordered_map<HWND, TWinControl*> bound;
+  return bound;
+}
 
 // The system-class control whose CreateWindowEx call is running: its window sends its parent
 // notifications (WM_MEASUREITEM for owner-drawn combos) before the object is bound to it.
@@ -49,7 +61,9 @@ TWinControl::~TWinControl() {
 
 TWinControl* TWinControl::FindControl(HWND window) {
   if (!window) return nullptr;
-  return static_cast<TWinControl*>(GetPropA(window, kObjectProperty));
+  std::lock_guard<std::mutex> lock(g_bound_mutex);
+  const auto found = BoundControls().find(window);
+  return found == BoundControls().end() ? nullptr : found->second;
 }
 
 HWND TWinControl::Handle() {
@@ -140,11 +154,19 @@ void TWinControl::Bind(HWND window) {
   handle_ = window;
   default_proc_ = &DefWindowProcA;
   SetPropA(window, kObjectProperty, this);
+  std::lock_guard<std::mutex> lock(g_bound_mutex);
+  BoundControls()[window] = this;
 }
 
 void TWinControl::Unbind() {
   if (!handle_) return;
   RemovePropA(handle_, kObjectProperty);
+  {
+    std::lock_guard<std::mutex> lock(g_bound_mutex);
+    if (auto found = BoundControls().find(handle_);
+        found != BoundControls().end() && found->second == this)
+      BoundControls().erase(found);
+  }
   subclass_.Release();
   handle_ = nullptr;
   default_proc_ = nullptr;
