@@ -82,6 +82,11 @@ enum StringId : int {
   SNotPrinting = 65472,
   SAddNewShellItemFailed = 65480,
   SRecursiveSortPidls = 65481,
+  // embedded objects of the text page
+  SObjectPropertiesCaption = 65490,
+  SLinkPropertiesCaption = 65491,
+  SInvalidLinkSource = 65492,
+  SBreakLinkNotSupported = 65493,
 };
 
 // The text of a string id; an unknown id gives an empty string.

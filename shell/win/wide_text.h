@@ -1,12 +1,12 @@
 #pragma once
-// Text crossing the shell and OLE boundary: the program's 8-bit text is in the system code page.
+// Text crossing the shell boundary: the conversions of the class library, and paths for the
+// shell's fixed buffers.
 
 #include <string>
 
-namespace tw {
+#include "framework/win/wide_text.h"
 
-std::wstring ToWide(const std::string& text);
-std::string FromWide(const wchar_t* text);
+namespace tw {
 
 // TEXT as a wide path; false when it is longer than MAX_PATH characters, which the shell's
 // fixed path buffers cannot hold.

@@ -7,8 +7,10 @@
 //
 // The implementation is split by concern: rich_edit.cpp (library, creation, properties,
 // notifications), rich_edit_strings.cpp (lines, streams, files), rich_edit_search.cpp
-// (selection, search, dialogs), rich_edit_print.cpp (printing). Its character and paragraph
-// formats are read and written through TTwTextAttributes and TTwParaAttributes.
+// (selection, search, dialogs), rich_edit_print.cpp (printing), rich_edit_objects.cpp (the
+// embedded objects' verb menu and properties dialog). Its character and paragraph formats are
+// read and written through TTwTextAttributes and TTwParaAttributes; TRichEditOleCallback is the
+// control's container callback for embedded objects.
 
 #include <windows.h>
 #include <richedit.h>
@@ -33,6 +35,7 @@ namespace tw {
 
 class TRichEditLoader;
 class TTwCustomRichEdit;
+class TPopupMenu;
 class TRichEditOleCallback;
 class TTwParaAttributes;
 class TTwTextAttributes;
@@ -167,6 +170,12 @@ public:
 
   TRichEditStrings& Lines() override { return *lines_; }
   void SetLines(const TStrings& value) { lines_->Assign(value); }
+
+  // The context menu: PopupMenu, with the verbs and the properties of a selected embedded
+  // object added while AutoVerbMenu is on.
+  TPopupMenu* GetPopupMenu() override;
+  // Opens the system's properties dialog on the selected object; true when the user confirmed.
+  bool ObjectPropertiesDialog();
 
   // Closes every embedded object, empties the text and clears the modified flag.
   void Clear() override;
@@ -330,6 +339,8 @@ private:
   std::unique_ptr<TRichEditLoader> loader_;
   ComPtr<IRichEditOle> rich_edit_ole_;
   std::unique_ptr<TRichEditOleCallback> ole_callback_;
+  // The menu of the selected object's verbs, made anew for each context menu.
+  std::unique_ptr<TPopupMenu> verb_menu_;
   bool reading_foreign_text_ = false;
   bool reading_carried_text_ = false;
   // A link pressed and not yet released: its range and button.
