@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/persistent.h"
-#include "framework/win/memo.h"
+#include "framework/win/control.h"
 
 namespace tw {
 
