@@ -10,8 +10,8 @@
 #include "framework/win/handles.h"
 #include "framework/win/messages.h"
 #include "framework/win/popup_menu.h"
-#include "viewers/win/rich_edit_loader.h"
 #include "viewers/win/para_attributes.h"
+#include "viewers/win/rich_edit_loader.h"
 #include "viewers/win/rich_edit_ole_callback.h"
 #include "viewers/win/text_attributes.h"
 
