@@ -11,6 +11,7 @@
 #include "framework/win/splitter.h"
 #include "framework/win/status_bar.h"
 #include "framework/win/tool_bar.h"
+#include "shell/win/shell_combo.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree.h"
 
@@ -38,8 +39,6 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   Font().SetName("MS Sans Serif");
   Font().SetHeight(-11);
   SetShowHint(true);
-  // The components link up and fill once they all exist, as a form read from a stream does.
-  BeginLoad();
 
   ImageList1 = Make<TImageList>(this, "ImageList1", nullptr);
   ImageList2 = Make<TImageList>(this, "ImageList2", nullptr);
@@ -55,6 +54,11 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   CreateViewToolBar();
   CreateTextToolBar();
   SetWindowState(wsMaximized);
+  CreateFormStorage();
+  // The load step runs once every component exists, as for a form read from a stream: the
+  // links settle and the stored layout's lines find their components. (A component made after
+  // BeginLoad would not be loading and would get no Loaded step.)
+  BeginLoad();
   EndLoad();
 }
 
@@ -69,10 +73,13 @@ void TMainForm::CreateLayout() {
   // The tree pane: the bar that holds the path combo, and the folder tree under it.
   Panel1 = Make<TPanel>(this, "Panel1", this);
   Panel1->SetAlign(alLeft);
-  Panel1->SetWidth(201);
+  Panel1->SetWidth(kTreePaneWidth);
   ToolBar2 = Make<TToolBar>(this, "ToolBar2", Panel1);
   ToolBar2->SetAlign(alTop);
   ToolBar2->SetHeight(26);
+  PTShellCombo1 = Make<TPTShellCombo>(this, "PTShellCombo1", ToolBar2);
+  PTShellCombo1->SetBounds(0, 0, 193, 22);
+  Panel1->OnResize = [this](TObject* sender) { Panel1Resize(sender); };
   PTShellTree1 = Make<TPTShellTree>(this, "PTShellTree1", Panel1);
   PTShellTree1->SetAlign(alClient);
   PTShellTree1->SetShowRoot(false);
@@ -90,7 +97,7 @@ void TMainForm::CreateLayout() {
 
   Panel3 = Make<TPanel>(this, "Panel3", Panel2);
   Panel3->SetAlign(alTop);
-  Panel3->SetHeight(192);
+  Panel3->SetHeight(kListPaneHeight);
   ToolBar3 = NewToolBar("ToolBar3", Panel3);
   PTShellList1 = Make<TPTShellList>(this, "PTShellList1", Panel3);
   PTShellList1->SetAlign(alClient);
@@ -100,8 +107,9 @@ void TMainForm::CreateLayout() {
   PTShellList1->OnChange = [this](TObject* sender, TListItem* item, TItemChange change) {
     PTShellList1Change(sender, item, change);
   };
-  // The list follows the tree; the window never sets a folder itself.
+  // The combo moves the tree and the tree the list; the window never sets a folder itself.
   PTShellTree1->SetShellList(PTShellList1);
+  PTShellCombo1->SetShellTree(PTShellTree1);
 
   Splitter2 = Make<TSplitter>(this, "Splitter2", Panel2);
   Splitter2->SetAlign(alTop);

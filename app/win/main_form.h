@@ -1,13 +1,17 @@
 #pragma once
-// TMainForm: the program's one window. A tree pane on the left (the folder tree under the bar
-// that holds the path combo), the folder list with its view and sort toolbar on the right, and under the list the
+// TMainForm: the program's one window. A tree pane on the left (the path combo above the folder
+// tree), the folder list with its view and sort toolbar on the right, and under the list the
 // preview with a "Text" page (editor and text toolbar) and a "Graphics" page (a picture in a
-// scroll box). The command toolbar on top runs the shell's verbs on the list's selection.
+// scroll box). The command toolbar on top runs the shell's verbs on the list's selection. The
+// combo moves the tree and the tree the list, and each of them moves the others; the window
+// never sets a folder itself. The pane sizes, the view and the "Explore" toggle are kept in the
+// registry from one run to the next.
 //
 // The implementation is split by concern: main_form.cpp (components and layout),
 // main_form_toolbars.cpp (buttons, hints and glyphs), main_form_commands.cpp (the list's
-// commands), main_form_text.cpp (the text page: its editor and commands) and
-// main_form_preview.cpp (showing the selected file).
+// commands), main_form_text.cpp (the text page: its editor and commands),
+// main_form_preview.cpp (showing the selected file) and main_form_storage.cpp (the stored
+// layout).
 
 #include <string>
 
@@ -24,7 +28,9 @@ class TOpenDialog;
 class TPageControl;
 class TPanel;
 class TPTShellList;
+class TPTShellCombo;
 class TPTShellTree;
+class TFormStorage;
 class TSaveDialog;
 class TScrollBox;
 class TSplitter;
@@ -59,6 +65,7 @@ public:
   TToolButton* ToolButton36;
   TPanel* Panel1;
   TToolBar* ToolBar2;
+  TPTShellCombo* PTShellCombo1;
   TPTShellTree* PTShellTree1;
   TSplitter* Splitter1;
   TPanel* Panel2;
@@ -94,6 +101,7 @@ public:
   TStatusBar* StatusBar1;
   TOpenDialog* OpenDialog1;
   TSaveDialog* SaveDialog;
+  TFormStorage* FormStorage1;
 
   // Command toolbar.
   void ToolButton1Click(TObject* Sender);
@@ -128,6 +136,12 @@ public:
   void ToolButton33Click(TObject* Sender);
   void ToolButton35Click(TObject* Sender);
 
+  // The tree pane's OnResize: the combo stays 5 pixels narrower than the pane.
+  void Panel1Resize(TObject* Sender);
+  // FormStorage1's OnRestorePlacement: the first start opens maximised, and a pane whose stored
+  // size no splitter can make (a damaged value) gets its design size back.
+  void FormStorage1RestorePlacement(TObject* Sender);
+
   // The list's OnChange: previews the selected file while "Explore" is down.
   void PTShellList1Change(TObject* Sender, TListItem* Item, TItemChange Change);
 
@@ -136,12 +150,16 @@ public:
 
 private:
   using THandler = void (TMainForm::*)(TObject*);
+  // The design sizes of the tree pane and the list pane.
+  static constexpr int kTreePaneWidth = 201;
+  static constexpr int kListPaneHeight = 192;
 
   void CreateLayout();
   void CreateCommandToolBar();
   void CreateViewToolBar();
   void CreateTextToolBar();
   void CreateEditor();
+  void CreateFormStorage();
   TToolBar* NewToolBar(const char* name, TWinControl* parent);
   TToolButton* AddButton(TToolBar* bar, const char* name, const char* hint, TGlyph glyph, THandler handler);
   void AddSeparator(TToolBar* bar, const char* name);

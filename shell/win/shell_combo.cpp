@@ -17,6 +17,8 @@ PTypeInfo ShellComboOptionsType() {
 using C = TPTShellCombo;
 const bool kRegistered =
     TTypeRegistry::Class<TPTShellCombo>("TPTShellCombo", "TPTCustomImageCombo")
+        .Object<TPTCustomShellTree>("ShellTree", "TPTCustomShellTree", &C::ShellTree,
+                                    &C::SetShellTree)
         .Object<TPTCustomShellList>("ShellList", "TPTCustomShellList", &C::ShellList,
                                     &C::SetShellList)
         .Set("Options", ShellComboOptionsType(), [](C& c) { return c.Options().Bits(); },
@@ -41,12 +43,27 @@ TPTCustomShellCombo::~TPTCustomShellCombo() {
   Destroying();
   // The entries go while this object can still free their records.
   if (HandleAllocated()) DeleteAllItems();
+  SetShellTree(nullptr);
   SetShellList(nullptr);
   SetImages(nullptr);
 }
 
+void TPTCustomShellCombo::SetShellTree(TPTCustomShellTree* value) {
+  // The list accepts a tree and a combo at once: the combo moves one of them, never both.
+  if (value == tree_ || (value && list_)) return;
+  if (tree_) {
+    tree_->SetLinkedCombo(nullptr);
+    tree_->RemoveFreeNotification(this);
+  }
+  tree_ = value;
+  if (tree_) {
+    tree_->FreeNotification(this);
+    tree_->SetLinkedCombo(this);
+  }
+}
+
 void TPTCustomShellCombo::SetShellList(TPTCustomShellList* value) {
-  if (value == list_) return;
+  if (value == list_ || (value && tree_)) return;
   if (list_) {
     list_->SetLinkedCombo(nullptr);
     list_->RemoveFreeNotification(this);
@@ -60,7 +77,9 @@ void TPTCustomShellCombo::SetShellList(TPTCustomShellList* value) {
 
 void TPTCustomShellCombo::Notification(TComponent* AComponent, TOperation Operation) {
   TPTCustomImageCombo::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == list_) list_ = nullptr;
+  if (Operation != opRemove) return;
+  if (AComponent == tree_) tree_ = nullptr;
+  if (AComponent == list_) list_ = nullptr;
 }
 
 TPTShComboData* TPTCustomShellCombo::DataAt(int index) {
@@ -79,10 +98,17 @@ void TPTCustomShellCombo::CreateWnd() {
 
 void TPTCustomShellCombo::Loaded() {
   TPTCustomImageCombo::Loaded();
-  if (!options_.Contains(ptscoAutofill)) return;
+  // Without a window yet, the combo fills when its window is made, as the tree and list do.
+  if (!options_.Contains(ptscoAutofill) || !HandleAllocated()) return;
   TCounterScope busy(busy_);
   FillCombo();
-  if (list_) list_->SetFolder(current_folder_);
+  if (tree_) {
+    tree_->SetCurrentFolder(current_folder_);
+    // Fills the tree when it is still empty: a tree with a combo leaves its filling to it.
+    tree_->RefreshTree();
+  } else if (list_) {
+    list_->SetFolder(current_folder_);
+  }
 }
 
 void TPTCustomShellCombo::SelEndOk() {
@@ -93,7 +119,10 @@ void TPTCustomShellCombo::SelEndOk() {
 void TPTCustomShellCombo::FolderChanged() {
   if (busy_ > 0) return;
   TCounterScope busy(busy_);
-  if (list_) list_->Folder().SetIdList(current_folder_.GetIdList());
+  if (tree_)
+    tree_->SetCurrentFolder(current_folder_);
+  else if (list_)
+    list_->Folder().SetIdList(current_folder_.GetIdList());
   FillCombo();
 }
 
@@ -110,7 +139,11 @@ void TPTCustomShellCombo::GoUp(int levels) {
 
 void TPTCustomShellCombo::FlushPendingSync(bool flush_others) {
   // The combo box has no delayed work of its own.
-  if (flush_others && list_) list_->FlushPendingSync(false);
+  if (!flush_others) return;
+  if (tree_) tree_->FlushPendingSync(false);
+  if (list_) list_->FlushPendingSync(false);
 }
+
+void TPTCustomShellCombo::SyncToIdList(const ItemIdList* abs_id) { current_folder_.SetIdList(abs_id); }
 
 }  // namespace tw

@@ -20,16 +20,22 @@
 #include "shell/win/image_combo.h"
 #include "shell/win/shell_combo_data.h"
 #include "shell/win/shell_list.h"
+#include "shell/win/shell_tree.h"
 
 namespace tw {
 
-class TPTCustomShellCombo : public TPTCustomImageCombo, public TPTShellListLink {
+class TPTCustomShellCombo : public TPTCustomImageCombo,
+                            public TPTShellListLink,
+                            public TPTShellTreeComboLink {
 public:
   explicit TPTCustomShellCombo(TComponent* AOwner);
   ~TPTCustomShellCombo() override;
 
   std::string ClassName() const override { return "TPTCustomShellCombo"; }
 
+  TPTCustomShellTree* ShellTree() const { return tree_; }
+  // Ignored while a list is linked.
+  void SetShellTree(TPTCustomShellTree* value);
   TPTCustomShellList* ShellList() const { return list_; }
   // Ignored while a tree is linked.
   void SetShellList(TPTCustomShellList* value);
@@ -47,9 +53,11 @@ public:
   void GoUp(int levels) override;
   void FlushPendingSync(bool flush_others) override;
 
-  // TPTShellListLink.
+  // The links of the list and the tree.
   TComponent* LinkComponent() override { return this; }
   TPTShellLocator& CurrentFolderLocator() override { return current_folder_; }
+  // The tree selected the folder ABS_ID: show it (the tree is busy, so it is not moved back).
+  void SyncToIdList(const ItemIdList* abs_id) override;
 
 protected:
   // A hook for descendants: whether the item REL_ID of FOLDER becomes an entry.
@@ -78,6 +86,7 @@ private:
   void SelectLastEntry() { SetItemIndex(ItemCount() - 1); }
 
   int busy_ = 0;
+  TPTCustomShellTree* tree_ = nullptr;
   TPTCustomShellList* list_ = nullptr;
   TPTShellLocator current_folder_;
   TPTShellComboOptions options_ = kDefaultShellComboOptions;

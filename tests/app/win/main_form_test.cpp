@@ -23,9 +23,12 @@
 #include "framework/win/image.h"
 #include "framework/win/image_list.h"
 #include "framework/win/page_control.h"
+#include "framework/win/registry.h"
+#include "framework/win/splitter.h"
 #include "framework/win/panel.h"
 #include "framework/win/status_bar.h"
 #include "framework/win/tool_bar.h"
+#include "shell/win/shell_combo.h"
 #include "shell/win/shell_folders.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree.h"
@@ -134,6 +137,8 @@ protected:
     Application->OnException = [this](TObject*, const Exception& e) {
       errors_.push_back(e.Message());
     };
+    // Every test starts as a first start and leaves no layout behind.
+    DeleteRegistryTree(HKEY_CURRENT_USER, kLayoutKey);
     form_ = new TMainForm(nullptr);
     form_->Show();
     PumpPending();
@@ -142,7 +147,10 @@ protected:
     delete form_;
     PumpPending();
     Application->OnException = nullptr;
+    DeleteRegistryTree(HKEY_CURRENT_USER, kLayoutKey);
   }
+
+  static constexpr char kLayoutKey[] = "Software\\Tarn_Wick";
 
   // Shows FOLDER in the list and waits until it holds COUNT items.
   void ShowFolder(const std::string& folder, int count) {
@@ -685,6 +693,26 @@ TEST_F(MainFormTest, TheTreeAndTheListMoveEachOther) {
   PostMessageA(tree->Handle(), WM_LBUTTONUP, 0, at);
   SendMessageA(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
   EXPECT_EQ(form_->PTShellList1->Folder().GetPath(), folder_.File("outer\\inner"));
+  EXPECT_TRUE(errors_.empty()) << errors_.front();
+}
+
+TEST_F(MainFormTest, TheComboFollowsTheTreePanesWidthAndTheFolderOfTreeAndList) {
+  folder_.MakeFolder("outer");
+  TPTShellCombo* combo = form_->PTShellCombo1;
+  EXPECT_EQ(combo->Parent(), form_->ToolBar2);
+  EXPECT_EQ(combo->ShellTree(), form_->PTShellTree1);
+  EXPECT_EQ(combo->Width(), 196) << "a tree pane 201 wide";
+  HWND splitter = form_->Splitter1->Handle();
+  SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+  SendMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(51, 10));
+  SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(51, 10));
+  EXPECT_EQ(form_->Panel1->Width(), 251);
+  EXPECT_EQ(combo->Width(), 246);
+
+  ShowFolder(folder_.File("outer"), 0);
+  ASSERT_GE(combo->ItemIndex(), 0);
+  EXPECT_EQ(IdListToPath(combo->DataAt(combo->ItemIndex())->AbsoluteId()), folder_.File("outer"));
+  EXPECT_EQ(form_->PTShellTree1->Selected()->Text(), "outer");
   EXPECT_TRUE(errors_.empty()) << errors_.front();
 }
 

@@ -16,7 +16,10 @@
 #include "shell/win/pidl.h"
 #include "shell/win/shell_folders.h"
 #include "shell/win/shell_list.h"
+#include "shell/win/shell_tree.h"
+#include "tests/support/win/pump.h"
 #include "shell/win/shell_names.h"
+#include "shell/win/sort_pidls.h"
 #include "tests/support/temp_folder.h"
 
 namespace tw::test {
@@ -270,6 +273,135 @@ TEST_F(ShellComboTest, TheListsFolderIsStoredOnlyWhileNoComboDrivesIt) {
   combo->SetShellList(nullptr);
   EXPECT_EQ(list->LinkedCombo(), nullptr);
   EXPECT_TRUE(stores_folder());
+}
+
+TEST_F(ShellComboTest, AFolderChosenInAnyOfTheThreeMovesTheOtherTwoWithOneFillEach) {
+  const std::string a = temp.MakeFolder("A");
+  const std::string b = temp.MakeFolder("A\\B");
+  auto* tree = new TPTShellTree(form);
+  tree->SetBounds(0, 30, 150, 250);
+  tree->SetParent(form);
+  auto* list = new TPTShellList(form);
+  list->SetBounds(160, 30, 220, 250);
+  list->SetOptions(list->Options().Without(ptsloDynamicRefresh));
+  list->SetParent(form);
+  int list_fills = 0;
+  list->OnFillComplete = [&](TObject*) { ++list_fills; };
+  tree->SetShellList(list);
+  combo->SetShellTree(tree);
+  EXPECT_EQ(tree->LinkedCombo(), combo);
+  // The list takes a tree and a combo; the combo drives one of them only.
+  combo->SetShellList(list);
+  EXPECT_EQ(combo->ShellList(), nullptr);
+  EXPECT_EQ(list->LinkedCombo(), nullptr);
+  tree->HandleNeeded();
+  list->HandleNeeded();
+  TTreeNode* root = tree->Items().GetFirstNode();
+  ASSERT_NE(root, nullptr);
+  auto tree_path = [&] { return IdListToPath(tree->GetNodeData(tree->Selected())->AbsoluteId()); };
+
+  // The combo moves the tree, which moves the list.
+  int fills = combo->fills;
+  MoveTo(b);
+  EXPECT_EQ(tree_path(), b);
+  EXPECT_EQ(IdListToPath(list->FolderId()), b);
+  EXPECT_EQ(combo->fills, fills + 1);
+  EXPECT_EQ(list_fills, 1);
+  Choose(combo->ItemIndex() - 1);
+  EXPECT_EQ(tree_path(), a);
+  EXPECT_EQ(IdListToPath(list->FolderId()), a);
+  EXPECT_EQ(SelectedPath(), a);
+  EXPECT_EQ(combo->fills, fills + 2);
+  EXPECT_EQ(list_fills, 2);
+
+  // A click in the tree moves the list and the combo.
+  TTreeNode* node_b = tree->Selected()->GetFirstChild();
+  ASSERT_NE(node_b, nullptr);
+  const RECT r = node_b->DisplayRect(true);
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(tree->Handle(), WM_LBUTTONUP, 0, at);
+  SendMessageA(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  EXPECT_EQ(tree_path(), b);
+  EXPECT_EQ(IdListToPath(list->FolderId()), b);
+  EXPECT_EQ(SelectedPath(), b);
+  EXPECT_EQ(combo->fills, fills + 3);
+  EXPECT_EQ(list_fills, 3);
+
+  // Going up in the list moves the tree and the combo.
+  list->GoUp(1);
+  EXPECT_EQ(tree_path(), a);
+  EXPECT_EQ(SelectedPath(), a);
+  EXPECT_EQ(combo->fills, fills + 4);
+  EXPECT_EQ(list_fills, 4);
+  EXPECT_EQ(tree->Items().GetFirstNode(), root) << "the tree was never filled again";
+
+  delete tree;
+  EXPECT_EQ(combo->ShellTree(), nullptr) << "a freed tree is let go";
+  combo->SetShellList(list);
+  EXPECT_EQ(list->LinkedCombo(), combo);
+}
+
+// A folder whose comparison starts another sort, as a folder that pumps messages
+// into code that sorts again would.
+class TReentrantFolder : public IShellFolder {
+public:
+  explicit TReentrantFolder(IShellFolder* folder) : folder_(folder) {}
+  std::string failure;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, LPITEMIDLIST*, ULONG*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override {
+    std::vector<ShellItemId> inner;
+    inner.push_back(CopyIdList(a));
+    try {
+      SortPidls(folder_, inner);
+    } catch (const Exception& e) {
+      failure = e.Message();
+    }
+    return folder_->CompareIDs(column, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, LPCITEMIDLIST*, SFGAOF*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, SHGDNF, LPITEMIDLIST*) override {
+    return E_NOTIMPL;
+  }
+
+private:
+  IShellFolder* folder_;
+};
+
+TEST_F(ShellComboTest, ASortStartedWhileOneRunsIsRefusedAndTheOuterSortStillOrders) {
+  std::vector<ShellItemId> items;
+  for (const char* name : {"c", "a", "b"}) {
+    temp.MakeFolder(name);
+    ShellItemId id = IdOf(temp.File(name));
+    items.push_back(CopyIdList(TPTIdListArray(id.Get()).Items(TPTIdListArray(id.Get()).Count() - 1)));
+  }
+  ComPtr<IShellFolder> parent;
+  ASSERT_EQ(BindToFolder(IdOf(temp.Path().string()).Get(), parent), S_OK);
+  TReentrantFolder in_temp(parent.Get());
+  SortPidls(&in_temp, items);
+  EXPECT_EQ(in_temp.failure, "Recursive call to SortPidls");
+  std::vector<std::string> names;
+  for (const ShellItemId& item : items) names.push_back(GetDisplayName(parent.Get(), item.Get(), dnkInFolder));
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c"}));
+  std::vector<ShellItemId> again;
+  again.push_back(CopyIdList(items[0].Get()));
+  EXPECT_NO_THROW(SortPidls(parent.Get(), again)) << "the slot is free after a sort";
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+// The stored layout: the pane sizes, the list's view, the view buttons and the "Explore" toggle
+// under HKEY_CURRENT_USER\Software\Tarn_Wick, section "Window", and the combo that follows the
+// tree pane's width.
+#include <cstdlib>
+
+#include "app/win/main_form.h"
+#include "framework/win/panel.h"
+#include "framework/win/splitter.h"
+#include "settings/win/form_storage.h"
+#include "shell/win/shell_combo.h"
+
+namespace tw {
+namespace {
+
+// Whether TEXT is a show command the placement restores a state from (1, 5, 9 normal; 2, 6, 7
+// minimised; 3 maximised), in decimal or "0x" hexadecimal as the registry store reads it.
+bool IsRestoredShowCommand(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* digits = text.c_str() + (hex ? 2 : 0);
+  char* end = nullptr;
+  const long value = std::strtol(digits, &end, hex ? 16 : 10);
+  if (end == digits || *end != '\0') return false;
+  switch (value) {
+    case 1: case 2: case 3: case 5: case 6: case 7: case 9: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+void TMainForm::CreateFormStorage() {
+  FormStorage1 = new TFormStorage(this);
+  FormStorage1->SetName("FormStorage1");
+  FormStorage1->SetIniFileName("Software\\Tarn_Wick");
+  FormStorage1->SetIniSection("Window");
+  FormStorage1->SetUseRegistry(true);
+  for (const char* line : {"Panel1.Width", "Panel3.Height", "PTShellList1.ViewStyle", "ToolButton15.Down",
+                           "ToolButton16.Down", "ToolButton17.Down", "ToolButton18.Down",
+                           "ToolButton39.Down"})
+    FormStorage1->StoredProps().Add(line);
+  FormStorage1->OnRestorePlacement = [this](TObject* sender) { FormStorage1RestorePlacement(sender); };
+}
+
+void TMainForm::FormStorage1RestorePlacement(TObject*) {
+  // The placement restores a normal state when it finds no show command: that is the first
+  // start, which opens maximised as designed.
+  if (!IsRestoredShowCommand(FormStorage1->ReadPlacementString(FormStorage1->IniSection(), "ShowCmd", "")))
+    SetWindowState(wsMaximized);
+  // An unreadable number is restored as 0, a size no splitter drag can make.
+  if (Panel1->Width() < Splitter1->MinSize()) Panel1->SetWidth(kTreePaneWidth);
+  if (Panel3->Height() < Splitter2->MinSize()) Panel3->SetHeight(kListPaneHeight);
+}
+
+void TMainForm::Panel1Resize(TObject*) { PTShellCombo1->SetWidth(Panel1->Width() - 5); }
+
+}  // namespace tw
