@@ -24,20 +24,37 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+struct ClassSearch {
+  std::string class_name;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOfClass(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<ClassSearch*>(data);
+  if (ClassOf(window) == s->class_name) s->found.push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> Descendants(HWND parent, const std::string& class_name) {
-  struct Search {
-    std::string class_name;
-    std::vector<HWND> found;
-  } search{class_name, {}};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (ClassOf(window) == s->class_name) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ClassSearch search{class_name, {}};
+  EnumChildWindows(parent, CollectOfClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+struct MainWindowSearch {
+  DWORD process;
+  HWND window;
+};
+
+BOOL CALLBACK MatchMainWindow(HWND window, LPARAM data) {
+  auto* f = reinterpret_cast<MainWindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char text[64] = {};
+  GetWindowTextA(window, text, sizeof(text));
+  if (owner != f->process || std::string(text) != "Tarnwick 1.1") return TRUE;
+  f->window = window;
+  return FALSE;
 }
 
 RECT WindowRect(HWND window) {
@@ -152,22 +169,8 @@ public:
 
 private:
   HWND FindMainWindow() const {
-    struct Found {
-      DWORD process;
-      HWND window;
-    } found{process_.dwProcessId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* f = reinterpret_cast<Found*>(data);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          char text[64] = {};
-          GetWindowTextA(window, text, sizeof(text));
-          if (owner != f->process || std::string(text) != "Tarnwick 1.1") return TRUE;
-          f->window = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    MainWindowSearch found{process_.dwProcessId, nullptr};
+    EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&found));
     return found.window;
   }
   // Sends MSG with a pointer to a T in the program's memory and reads the T back.
