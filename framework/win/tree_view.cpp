@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "framework/type_info.h"
+#include "framework/win/image_list_link.h"
 
 namespace tw {
 namespace {
@@ -141,16 +142,7 @@ void TCustomTreeView::SetIndent(int value) {
 }
 
 void TCustomTreeView::SetImages(TCustomImageList* value) {
-  if (images_ == value) return;
-  if (images_) {
-    images_->UnRegisterChanges(image_change_link_);
-    images_->RemoveFreeNotification(this);
-  }
-  images_ = value;
-  if (images_) {
-    images_->RegisterChanges(image_change_link_);
-    images_->FreeNotification(this);
-  }
+  if (!AttachImageList(images_, value, image_change_link_, this)) return;
   ApplyImages();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "framework/type_info.h"
+#include "framework/win/image_list_link.h"
 #include "framework/win/form.h"
 #include "framework/win/handles.h"
 
@@ -99,16 +100,7 @@ void TPTCustomImageCombo::WndProc(TMessage& message) {
 }
 
 void TPTCustomImageCombo::SetImages(TCustomImageList* value) {
-  if (images_ == value) return;
-  if (images_) {
-    images_->UnRegisterChanges(image_change_link_);
-    images_->RemoveFreeNotification(this);
-  }
-  images_ = value;
-  if (images_) {
-    images_->RegisterChanges(image_change_link_);
-    images_->FreeNotification(this);
-  }
+  if (!AttachImageList(images_, value, image_change_link_, this)) return;
   Invalidate();
   if (!HasState(csLoading) && !IsDestroying()) UpdateItemHeight(Font().Handle());
 }
