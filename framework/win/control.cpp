@@ -294,7 +294,10 @@ void TControl::WndProc(TMessage& message) {
 void TControl::Dispatch(TMessage& message) {
   int x = GET_X_LPARAM(message.LParam);
   int y = GET_Y_LPARAM(message.LParam);
-  TShiftState shift = MouseShiftState(message.WParam);
+  // Only mouse messages carry a shift state; asking for the Alt key's state is a request to
+  // the window server under Wine, which would cost every other message more than its work.
+  const bool mouse = (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MBUTTONDBLCLK);
+  const TShiftState shift = mouse ? MouseShiftState(message.WParam) : TShiftState{0};
   switch (message.Msg) {
     case WM_LBUTTONDOWN:
       mouse_captured_click_ = true;
