@@ -89,6 +89,7 @@ void TCustomTreeView::DestroyWnd() {
   }
   saving_nodes_ = false;
   for (auto& [key, node] : items_->nodes_) node->item_ = nullptr;
+  items_->by_item_.clear();
 }
 
 void TCustomTreeView::SaveNodes() {
@@ -229,6 +230,7 @@ bool TCustomTreeView::CustomSort(PFNTVCOMPARE compare, LPARAM data, bool recurse
   TVSORTCB sort{TVI_ROOT, compare, data};
   bool sorted =
       SendMessageA(Handle(), TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort)) != 0;
+  items_->RelinkChildren(nullptr);
   if (recurse)
     for (TTreeNode* node = items_->GetFirstNode(); node; node = node->GetNextSibling())
       node->CustomSort(compare, data, true);

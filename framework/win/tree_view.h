@@ -6,6 +6,10 @@
 // (reflected by the parent) and go through overridable steps (CanExpand, Change, Edit,
 // GetImageIndex, ...), so that derived views can take them over.
 //
+// The nodes also keep the hierarchy themselves (parent, children, siblings), following every
+// insert, sort and deletion of the control, so that walking the tree sends no message: under
+// Wine each item message looks the item up among all items first.
+//
 // Images are asked for on demand (I_IMAGECALLBACK): the first paint of a node asks
 // GetImageIndex / GetSelectedIndex, which raise OnGetImageIndex / OnGetSelectedIndex and then
 // use the node's ImageIndex / SelectedIndex.
@@ -26,6 +30,14 @@ namespace tw {
 
 class TCustomTreeView;
 class TTreeNodes;
+
+// What a node shows from its first insert on, so that it is made with one message.
+struct TTreeNodeMarks {
+  bool has_children = false;
+  // Overlay image (0-based); -1 for none.
+  int overlay_index = -1;
+  bool cut = false;
+};
 
 class TTreeNode : public TPersistent {
 public:
@@ -99,7 +111,6 @@ private:
   void ExpandItem(bool expand, bool recurse);
   // Writes the node's attributes to its item.
   void UpdateItem(UINT mask);
-  TTreeNode* Node(HTREEITEM item) const;
 
   TTreeNodes* owner_;
   HTREEITEM item_ = nullptr;
@@ -109,8 +120,16 @@ private:
   int selected_index_ = -1;
   int overlay_index_ = -1;
   bool has_children_ = false;
-  // The remembered item state while the window is re-created.
+  // The item state to make the item with (the remembered one while the window is re-created).
   UINT saved_state_ = 0;
+  // The hierarchy as the control holds it; a node whose parent went before it is an orphan,
+  // linked to nothing.
+  TTreeNode* parent_ = nullptr;
+  TTreeNode* first_child_ = nullptr;
+  TTreeNode* last_child_ = nullptr;
+  TTreeNode* prev_ = nullptr;
+  TTreeNode* next_ = nullptr;
+  bool orphan_ = false;
 };
 
 // The nodes of one tree view. Nodes are made and freed here; a node is freed after the view's
@@ -136,6 +155,8 @@ public:
   // A new last child of PARENT (top level when PARENT is null).
   TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
   TTreeNode* AddChildObject(TTreeNode* parent, const std::string& text, void* data);
+  TTreeNode* AddChildObject(TTreeNode* parent, const std::string& text, void* data,
+                            const TTreeNodeMarks& marks);
   TTreeNode* AddChildFirst(TTreeNode* parent, const std::string& text);
   // A new node before SIBLING.
   TTreeNode* Insert(TTreeNode* sibling, const std::string& text);
@@ -147,8 +168,18 @@ public:
 private:
   friend class TTreeNode;
   friend class TCustomTreeView;
-  TTreeNode* InsertNode(HTREEITEM parent, HTREEITEM after, const std::string& text, void* data);
+  // AFTER: TVI_FIRST, TVI_LAST or the item of a child of PARENT (null: top level).
+  TTreeNode* InsertNode(TTreeNode* parent, HTREEITEM after, const std::string& text, void* data,
+                        const TTreeNodeMarks& marks = {});
   void InsertItem(TTreeNode& node, HTREEITEM parent, HTREEITEM after);
+  // Puts NODE into PARENT's children (top level for null) after AFTER (first for null).
+  void Link(TTreeNode* node, TTreeNode* parent, TTreeNode* after);
+  // Takes NODE out of its siblings; its children stay with it.
+  void Detach(TTreeNode* node);
+  // Takes NODE out of the hierarchy for good; children still linked to it become orphans.
+  void Unlink(TTreeNode* node);
+  // Takes PARENT's children (top level for null) in the control's order after a sort.
+  void RelinkChildren(TTreeNode* parent);
   // NODE's item is being deleted (ITEM_ALIVE) or is gone: the view's Delete step runs, then
   // the node is freed.
   void ItemDeleted(TTreeNode* node, bool item_alive);
@@ -156,6 +187,9 @@ private:
 
   TCustomTreeView* owner_;
   std::unordered_map<const TTreeNode*, std::unique_ptr<TTreeNode>> nodes_;
+  std::unordered_map<HTREEITEM, TTreeNode*> by_item_;
+  TTreeNode* first_ = nullptr;
+  TTreeNode* last_ = nullptr;
   int update_count_ = 0;
 };
 

@@ -13,8 +13,6 @@ TTreeNode::~TTreeNode() = default;
 
 TCustomTreeView* TTreeNode::TreeView() const { return owner_->Owner(); }
 
-TTreeNode* TTreeNode::Node(HTREEITEM item) const { return owner_->GetNode(item); }
-
 bool TTreeNode::GetState(UINT mask) const {
   if (!item_) return (saved_state_ & mask) != 0;
   return (static_cast<UINT>(SendMessageA(owner_->Handle(), TVM_GETITEMSTATE,
@@ -88,31 +86,15 @@ void TTreeNode::SetSelected(bool value) {
     TreeView()->SetSelected(nullptr);
 }
 
-TTreeNode* TTreeNode::Parent() const {
-  if (!item_) return nullptr;
-  return Node(TreeView_GetParent(owner_->Handle(), item_));
-}
+TTreeNode* TTreeNode::Parent() const { return parent_; }
 
-TTreeNode* TTreeNode::GetFirstChild() const {
-  if (!item_) return nullptr;
-  return Node(TreeView_GetChild(owner_->Handle(), item_));
-}
+TTreeNode* TTreeNode::GetFirstChild() const { return first_child_; }
 
-TTreeNode* TTreeNode::GetLastChild() const {
-  TTreeNode* node = GetFirstChild();
-  for (TTreeNode* next = node; next; next = next->GetNextSibling()) node = next;
-  return node;
-}
+TTreeNode* TTreeNode::GetLastChild() const { return last_child_; }
 
-TTreeNode* TTreeNode::GetNextSibling() const {
-  if (!item_) return nullptr;
-  return Node(TreeView_GetNextSibling(owner_->Handle(), item_));
-}
+TTreeNode* TTreeNode::GetNextSibling() const { return next_; }
 
-TTreeNode* TTreeNode::GetPrevSibling() const {
-  if (!item_) return nullptr;
-  return Node(TreeView_GetPrevSibling(owner_->Handle(), item_));
-}
+TTreeNode* TTreeNode::GetPrevSibling() const { return prev_; }
 
 TTreeNode* TTreeNode::GetNext() const {
   if (TTreeNode* child = GetFirstChild()) return child;
@@ -205,6 +187,7 @@ bool TTreeNode::CustomSort(PFNTVCOMPARE compare, LPARAM data, bool recurse) {
   TVSORTCB sort{item_, compare, data};
   bool sorted = SendMessageA(owner_->Handle(), TVM_SORTCHILDRENCB, 0,
                              reinterpret_cast<LPARAM>(&sort)) != 0;
+  owner_->RelinkChildren(this);
   if (recurse)
     for (TTreeNode* child = GetFirstChild(); child; child = child->GetNextSibling())
       child->CustomSort(compare, data, true);
@@ -223,18 +206,59 @@ TTreeNodes::~TTreeNodes() = default;
 HWND TTreeNodes::Handle() const { return owner_->Handle(); }
 
 TTreeNode* TTreeNodes::GetNode(HTREEITEM item) const {
-  if (!item || !owner_->HandleAllocated()) return nullptr;
-  TVITEMA query{};
-  query.mask = TVIF_PARAM | TVIF_HANDLE;
-  query.hItem = item;
-  if (!SendMessageA(owner_->Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
-    return nullptr;
-  return reinterpret_cast<TTreeNode*>(query.lParam);
+  const auto found = item ? by_item_.find(item) : by_item_.end();
+  return found == by_item_.end() ? nullptr : found->second;
 }
 
-TTreeNode* TTreeNodes::GetFirstNode() const {
-  if (!owner_->HandleAllocated()) return nullptr;
-  return GetNode(TreeView_GetRoot(owner_->Handle()));
+TTreeNode* TTreeNodes::GetFirstNode() const { return first_; }
+
+void TTreeNodes::Link(TTreeNode* node, TTreeNode* parent, TTreeNode* after) {
+  TTreeNode*& first = parent ? parent->first_child_ : first_;
+  TTreeNode*& last = parent ? parent->last_child_ : last_;
+  node->parent_ = parent;
+  node->prev_ = after;
+  node->next_ = after ? after->next_ : first;
+  (node->prev_ ? node->prev_->next_ : first) = node;
+  (node->next_ ? node->next_->prev_ : last) = node;
+}
+
+void TTreeNodes::Detach(TTreeNode* node) {
+  TTreeNode* parent = node->parent_;
+  (node->prev_ ? node->prev_->next_ : parent ? parent->first_child_ : first_) = node->next_;
+  (node->next_ ? node->next_->prev_ : parent ? parent->last_child_ : last_) = node->prev_;
+  node->parent_ = node->prev_ = node->next_ = nullptr;
+}
+
+void TTreeNodes::Unlink(TTreeNode* node) {
+  // Children still here lose their parent: the control deletes them too, or already has.
+  for (TTreeNode* child = node->first_child_; child;) {
+    TTreeNode* next = child->next_;
+    child->parent_ = child->prev_ = child->next_ = nullptr;
+    child->orphan_ = true;
+    child = next;
+  }
+  node->first_child_ = node->last_child_ = nullptr;
+  if (!node->orphan_) Detach(node);
+  node->orphan_ = true;
+}
+
+void TTreeNodes::RelinkChildren(TTreeNode* parent) {
+  if (!owner_->HandleAllocated()) return;
+  HWND handle = Handle();
+  TTreeNode* after = nullptr;
+  for (HTREEITEM item = parent ? TreeView_GetChild(handle, parent->item_)
+                               : TreeView_GetRoot(handle);
+       item; item = TreeView_GetNextSibling(handle, item)) {
+    TTreeNode* node = GetNode(item);
+    if (!node || node->prev_ == after) {
+      if (node) after = node;
+      continue;
+    }
+    // Moved: taken out of its place (its children stay with it) and put after AFTER.
+    Detach(node);
+    Link(node, parent, after);
+    after = node;
+  }
 }
 
 TTreeNode* TTreeNodes::Item(int index) const {
@@ -260,25 +284,30 @@ void TTreeNodes::InsertItem(TTreeNode& node, HTREEITEM parent, HTREEITEM after) 
                (node.saved_state_ & TVIS_EXPANDED);
   node.item_ = reinterpret_cast<HTREEITEM>(
       SendMessageA(Handle(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+  if (node.item_) by_item_[node.item_] = &node;
 }
 
-TTreeNode* TTreeNodes::InsertNode(HTREEITEM parent, HTREEITEM after, const std::string& text,
-                                  void* data) {
+TTreeNode* TTreeNodes::InsertNode(TTreeNode* parent, HTREEITEM after, const std::string& text,
+                                  void* data, const TTreeNodeMarks& marks) {
   Handle();
   auto made = std::make_unique<TTreeNode>(this);
   TTreeNode* node = made.get();
   node->text_ = text;
   node->data_ = data;
+  node->has_children_ = marks.has_children;
+  node->overlay_index_ = marks.overlay_index;
+  node->saved_state_ = marks.cut ? TVIS_CUT : 0;
   nodes_.emplace(node, std::move(made));
-  InsertItem(*node, parent, after);
+  InsertItem(*node, parent ? parent->item_ : TVI_ROOT, after);
   if (!node->item_) {
     nodes_.erase(node);
     throw EOutOfResources(LoadStr(SOutOfResources));
   }
+  node->saved_state_ = 0;
+  TTreeNode* last = parent ? parent->last_child_ : last_;
+  Link(node, parent, after == TVI_FIRST ? nullptr : after == TVI_LAST ? last : GetNode(after));
   // A parent shows its expand button once it has a child.
-  if (TTreeNode* parent_node = parent && parent != TVI_ROOT ? GetNode(parent) : nullptr;
-      parent_node && !parent_node->has_children_)
-    parent_node->SetHasChildren(true);
+  if (parent && !parent->has_children_) parent->SetHasChildren(true);
   return node;
 }
 
@@ -287,13 +316,11 @@ TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const std::string& text) {
 }
 
 TTreeNode* TTreeNodes::AddObject(TTreeNode* sibling, const std::string& text, void* data) {
-  TTreeNode* parent = sibling ? sibling->Parent() : nullptr;
-  return InsertNode(parent ? parent->item_ : TVI_ROOT, TVI_LAST, text, data);
+  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_LAST, text, data);
 }
 
 TTreeNode* TTreeNodes::AddFirst(TTreeNode* sibling, const std::string& text) {
-  TTreeNode* parent = sibling ? sibling->Parent() : nullptr;
-  return InsertNode(parent ? parent->item_ : TVI_ROOT, TVI_FIRST, text, nullptr);
+  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_FIRST, text, nullptr);
 }
 
 TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
@@ -301,19 +328,22 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
 }
 
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const std::string& text, void* data) {
-  return InsertNode(parent ? parent->item_ : TVI_ROOT, TVI_LAST, text, data);
+  return InsertNode(parent, TVI_LAST, text, data);
+}
+
+TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const std::string& text, void* data,
+                                      const TTreeNodeMarks& marks) {
+  return InsertNode(parent, TVI_LAST, text, data, marks);
 }
 
 TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* parent, const std::string& text) {
-  return InsertNode(parent ? parent->item_ : TVI_ROOT, TVI_FIRST, text, nullptr);
+  return InsertNode(parent, TVI_FIRST, text, nullptr);
 }
 
 TTreeNode* TTreeNodes::Insert(TTreeNode* sibling, const std::string& text) {
   if (!sibling) return Add(nullptr, text);
-  TTreeNode* parent = sibling->Parent();
   TTreeNode* previous = sibling->GetPrevSibling();
-  return InsertNode(parent ? parent->item_ : TVI_ROOT, previous ? previous->item_ : TVI_FIRST,
-                    text, nullptr);
+  return InsertNode(sibling->Parent(), previous ? previous->item_ : TVI_FIRST, text, nullptr);
 }
 
 void TTreeNodes::ItemDeleted(TTreeNode* node, bool item_alive) {
@@ -323,8 +353,12 @@ void TTreeNodes::ItemDeleted(TTreeNode* node, bool item_alive) {
   std::unique_ptr<TTreeNode> owned = std::move(it->second);
   nodes_.erase(it);
   if (owner_->edit_node_ == node) owner_->edit_node_ = nullptr;
+  const HTREEITEM item = owned->item_;
   if (!item_alive) owned->item_ = nullptr;
   owner_->Delete(owned.get());
+  if (auto found = by_item_.find(item); found != by_item_.end() && found->second == node)
+    by_item_.erase(found);
+  Unlink(node);
   owned->item_ = nullptr;
 }
 
@@ -342,6 +376,8 @@ void TTreeNodes::Delete(TTreeNode* node) {
 void TTreeNodes::Clear() {
   if (owner_->HandleAllocated()) TreeView_DeleteAllItems(owner_->Handle());
   while (!nodes_.empty()) ItemDeleted(const_cast<TTreeNode*>(nodes_.begin()->first), false);
+  by_item_.clear();
+  first_ = last_ = nullptr;
 }
 
 void TTreeNodes::BeginUpdate() {

@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "framework/win/image_list.h"
 #include "framework/win/timer.h"
@@ -174,15 +175,23 @@ private:
   // Fills and hands the current folder to the list (window creation and load step).
   void AutoFill();
 
-  // Adds the item REL_ID of FOLDER as the last child of PARENT, unless it is no candidate or is
-  // refused; a failing attribute request is returned.
-  HRESULT AddShellNode(IShellFolder* folder, const ItemIdList* rel_id, TTreeNode* parent,
-                       const ItemIdList* parent_abs_id);
+  // An enumerated item that is to become a node.
+  struct TNewNode {
+    ShellItemId id;
+    std::string text;
+    SFGAOF attributes;
+  };
+  // Adds the item REL_ID of FOLDER to NODES unless it is no candidate or is refused; a failing
+  // attribute request is returned.
+  HRESULT CollectShellNode(IShellFolder* folder, ShellItemId rel_id,
+                           const ItemIdList* parent_abs_id, std::vector<TNewNode>& nodes);
+  // Sorts NODES in FOLDER's order and adds them as the last children of PARENT, each made with
+  // its marks in one insert.
+  void AddShellNodes(IShellFolder* folder, TTreeNode* parent, std::vector<TNewNode>& nodes);
+  TTreeNodeMarks NodeMarks(SFGAOF attributes) const;
   // Sorts NODE's children (the top level for null) in their folder's order.
   void SortChildren(TTreeNode* node);
   static int CALLBACK CompareNodes(LPARAM node1, LPARAM node2, LPARAM tree);
-  // Whether FIRST sorts after SECOND in their parent folder's order.
-  bool SortsAfter(TTreeNode* first, TTreeNode* second);
   DWORD EnumerationFlags() const;
 
   // Selects NODE with the linked views following at once.

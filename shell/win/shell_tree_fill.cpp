@@ -1,5 +1,7 @@
 // Building the tree, filling a node's children at its first expansion, sorting them in their
 // folder's order, and the icons the control asks for when it first paints a node.
+#include <algorithm>
+
 #include "framework/exception.h"
 #include "shell/shell_attribute_masks.h"
 #include "shell/win/critical_errors_off.h"
@@ -11,6 +13,15 @@
 #include "shell/win/shell_tree.h"
 
 namespace tw {
+namespace {
+
+// FOLDER's order of two of its items; a failed comparison makes them equal.
+int CompareIds(IShellFolder* folder, const ItemIdList* first, const ItemIdList* second) {
+  const HRESULT hr = folder->CompareIDs(0, first, second);
+  return FAILED(hr) ? 0 : static_cast<short>(HRESULT_CODE(hr));
+}
+
+}  // namespace
 
 void TPTCustomShellTree::FillTree() {
   if (!HandleAllocated()) return;
@@ -70,45 +81,68 @@ void TPTCustomShellTree::FillChildren(IShellFolder* folder, TTreeNode* node) {
     throw EAbort();
   }
   HRESULT next = S_FALSE;
+  HRESULT collected = S_OK;
+  std::vector<TNewNode> found;
   if (items) {
     for (;;) {
       ShellItemId item;
       next = items->Next(1, PidlOut(item), nullptr);
       if (next != S_OK) break;
-      CheckResult(AddShellNode(folder, item.Get(), node, parent_abs_id.Get()));
+      collected = CollectShellNode(folder, std::move(item), parent_abs_id.Get(), found);
+      if (FAILED(collected)) break;
     }
   }
+  // The children come in their final order, so the control never sorts them.
+  AddShellNodes(folder, node, found);
+  CheckResult(collected);
   if (!node->GetFirstChild()) node->SetHasChildren(false);
   if (next != S_FALSE) RaiseShellError(next);
-  SortChildren(node);
   if (!node->Parent()) node->Expand(false);
   DoFillComplete();
 }
 
-HRESULT TPTCustomShellTree::AddShellNode(IShellFolder* folder, const ItemIdList* rel_id,
-                                         TTreeNode* parent, const ItemIdList* parent_abs_id) {
+HRESULT TPTCustomShellTree::CollectShellNode(IShellFolder* folder, ShellItemId rel_id,
+                                             const ItemIdList* parent_abs_id,
+                                             std::vector<TNewNode>& nodes) {
   SFGAOF attributes = kAddItemAttributeRequest;
-  LPCITEMIDLIST ids[] = {rel_id};
+  LPCITEMIDLIST ids[] = {rel_id.Get()};
   if (const HRESULT hr = folder->GetAttributesOf(1, ids, &attributes); FAILED(hr)) return hr;
   const bool candidate = options_.Contains(ptstoVirtualFolders) ||
                          (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR));
-  if (!candidate || !DoAddItem(folder, parent_abs_id, attributes, rel_id)) return S_OK;
-  const std::string text = GetDisplayNameOrShowError(folder, rel_id, SHGDN_INFOLDER);
-  auto data = std::make_unique<TPTShTreeData>(this, GetNodeData(parent), rel_id);
-  TTreeNode* node = Items().AddChildObject(parent, text, data.get());
-  records_.insert(data.release());
-  const bool has_children =
-      options_.Contains(ptstoIncludeNonFolders)
-          ? (attributes & (SFGAO_HASSUBFOLDER | SFGAO_FOLDER)) != 0
-          : (attributes & (SFGAO_HASSUBFOLDER | SFGAO_FOLDER)) ==
-                (SFGAO_HASSUBFOLDER | SFGAO_FOLDER);
-  if (has_children) node->SetHasChildren(true);
-  if (attributes & SFGAO_SHARE)
-    node->SetOverlayIndex(0);
-  else if (attributes & SFGAO_LINK)
-    node->SetOverlayIndex(1);
-  if (attributes & SFGAO_GHOSTED) node->SetCut(true);
+  if (!candidate || !DoAddItem(folder, parent_abs_id, attributes, rel_id.Get())) return S_OK;
+  std::string text = GetDisplayNameOrShowError(folder, rel_id.Get(), SHGDN_INFOLDER);
+  nodes.push_back({std::move(rel_id), std::move(text), attributes});
   return S_OK;
+}
+
+void TPTCustomShellTree::AddShellNodes(IShellFolder* folder, TTreeNode* parent,
+                                       std::vector<TNewNode>& nodes) {
+  auto before = [folder](const TNewNode& first, const TNewNode& second) {
+    return CompareIds(folder, first.id.Get(), second.id.Get()) < 0;
+  };
+  // Most folders enumerate in their own order already: then one comparison per item.
+  if (!std::is_sorted(nodes.begin(), nodes.end(), before))
+    std::stable_sort(nodes.begin(), nodes.end(), before);
+  TPTShTreeData* parent_data = GetNodeData(parent);
+  for (const TNewNode& item : nodes) {
+    auto data = std::make_unique<TPTShTreeData>(this, parent_data, item.id.Get());
+    Items().AddChildObject(parent, item.text, data.get(), NodeMarks(item.attributes));
+    records_.insert(data.release());
+  }
+}
+
+TTreeNodeMarks TPTCustomShellTree::NodeMarks(SFGAOF attributes) const {
+  constexpr SFGAOF kSubfolders = SFGAO_HASSUBFOLDER | SFGAO_FOLDER;
+  TTreeNodeMarks marks;
+  marks.has_children = options_.Contains(ptstoIncludeNonFolders)
+                           ? (attributes & kSubfolders) != 0
+                           : (attributes & kSubfolders) == kSubfolders;
+  if (attributes & SFGAO_SHARE)
+    marks.overlay_index = 0;
+  else if (attributes & SFGAO_LINK)
+    marks.overlay_index = 1;
+  marks.cut = (attributes & SFGAO_GHOSTED) != 0;
+  return marks;
 }
 
 bool TPTCustomShellTree::DoAddItem(IShellFolder* folder, const ItemIdList* parent_abs_id,
@@ -141,18 +175,14 @@ void TPTCustomShellTree::DoFillNode(TTreeNode* node) {
   FillChildren(data->Folder(), node);
 }
 
-bool TPTCustomShellTree::SortsAfter(TTreeNode* first, TTreeNode* second) {
-  return CompareNodes(reinterpret_cast<LPARAM>(first), reinterpret_cast<LPARAM>(second),
-                      reinterpret_cast<LPARAM>(this)) > 0;
-}
-
 void TPTCustomShellTree::SortChildren(TTreeNode* node) {
-  // Children already in order (as many folders enumerate) cost one comparison each.
+  // Children already in order cost one comparison each.
   TTreeNode* child = node ? node->GetFirstChild() : Items().GetFirstNode();
   bool sorted = true;
   for (TTreeNode* next = child ? child->GetNextSibling() : nullptr; next && sorted;
        child = next, next = next->GetNextSibling())
-    sorted = !SortsAfter(child, next);
+    sorted = CompareNodes(reinterpret_cast<LPARAM>(child), reinterpret_cast<LPARAM>(next),
+                          reinterpret_cast<LPARAM>(this)) <= 0;
   if (sorted) return;
   if (node)
     node->CustomSort(&CompareNodes, reinterpret_cast<LPARAM>(this));
@@ -166,9 +196,7 @@ int CALLBACK TPTCustomShellTree::CompareNodes(LPARAM node1, LPARAM node2, LPARAM
   TPTShTreeData* second = self->GetNodeData(reinterpret_cast<TTreeNode*>(node2));
   if (!first || !second) return 0;
   IShellFolder* folder = first->ParentFolder();
-  if (!folder) return 0;
-  const HRESULT hr = folder->CompareIDs(0, first->RelativeId(), second->RelativeId());
-  return FAILED(hr) ? 0 : static_cast<short>(HRESULT_CODE(hr));
+  return folder ? CompareIds(folder, first->RelativeId(), second->RelativeId()) : 0;
 }
 
 void TPTCustomShellTree::GetImageIndex(TTreeNode* node) {

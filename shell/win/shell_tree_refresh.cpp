@@ -89,7 +89,8 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& selected) {
     if (SUCCEEDED(folder->GetAttributesOf(1, ids, &attributes)) &&
         (!enumerated || find_present(child_data->RelativeId()))) {
       constexpr SFGAOF kSubfolders = SFGAO_HASSUBFOLDER | SFGAO_FOLDER;
-      if (!child->GetFirstChild() && (attributes & kSubfolders) == kSubfolders)
+      if (!child->GetFirstChild() && !child->HasChildren() &&
+          (attributes & kSubfolders) == kSubfolders)
         child->SetHasChildren(true);
       continue;
     }
@@ -104,15 +105,14 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& selected) {
     }
   }
 
-  bool added = false;
-  for (std::size_t i = 0; i < present.size(); ++i) {
-    if (has_node[i]) continue;
-    // A new item the filters refuse, or one gone again, adds no node.
-    TTreeNode* last = node->GetLastChild();
-    AddShellNode(folder, present[i].Get(), node, data->AbsoluteId());
-    added = added || node->GetLastChild() != last;
+  // A new item the filters refuse, or one gone again, adds no node.
+  std::vector<TNewNode> found;
+  for (std::size_t i = 0; i < present.size(); ++i)
+    if (!has_node[i]) CollectShellNode(folder, std::move(present[i]), data->AbsoluteId(), found);
+  if (!found.empty()) {
+    AddShellNodes(folder, node, found);
+    SortChildren(node);
   }
-  if (added) SortChildren(node);
 
   for (TTreeNode* child = node->GetFirstChild(); child; child = next) {
     next = child->GetNextSibling();

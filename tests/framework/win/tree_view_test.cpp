@@ -257,6 +257,56 @@ TEST_F(TreeViewTest, RecreatingTheWindowKeepsNodesStateAndSelection) {
             static_cast<UINT>(INDEXTOOVERLAYMASK(2)));
 }
 
+// The nodes' own links against the control's hierarchy, asked of the control item by item:
+// "parent(child)child..." for each level, or a note of the first disagreement.
+std::string ControlShape(HWND window, TTreeNodes& nodes, HTREEITEM parent, TTreeNode* parent_node) {
+  std::string shape;
+  TTreeNode* expected = parent_node ? parent_node->GetFirstChild() : nodes.GetFirstNode();
+  for (HTREEITEM item = parent ? TreeView_GetChild(window, parent) : TreeView_GetRoot(window);
+       item; item = TreeView_GetNextSibling(window, item)) {
+    TTreeNode* node = nodes.GetNode(item);
+    if (!node || node != expected || node->Parent() != parent_node)
+      return shape + "<links differ at " + (node ? node->Text() : "?") + ">";
+    if (node->GetNextSibling() == nullptr && TreeView_GetNextSibling(window, item))
+      return shape + "<list ends early after " + node->Text() + ">";
+    shape += node->Text();
+    if (TreeView_GetChild(window, item))
+      shape += "(" + ControlShape(window, nodes, item, node) + ")";
+    else if (node->GetFirstChild())
+      return shape + "<children the control lacks>";
+    expected = node->GetNextSibling();
+  }
+  return expected ? shape + "<node the control lacks: " + expected->Text() + ">" : shape;
+}
+
+TEST_F(TreeViewTest, NodesFollowTheControlsHierarchyThroughEveryChange) {
+  Build();
+  auto shape = [&] { return ControlShape(tree->Handle(), tree->Items(), nullptr, nullptr); };
+  EXPECT_EQ(shape(), "A(A1A2(A2x))B");
+  tree->Items().AddChildFirst(a, "A0");
+  tree->Items().Insert(a2, "A15");
+  tree->Items().AddFirst(b, "Z");
+  tree->Items().Insert(a, "Y");
+  EXPECT_EQ(shape(), "ZYA(A0A1A15A2(A2x))B");
+  int calls = 0;
+  a->CustomSort(&ByTextDescending, reinterpret_cast<LPARAM>(&calls));
+  tree->CustomSort(&ByTextDescending, reinterpret_cast<LPARAM>(&calls), false);
+  EXPECT_EQ(shape(), "ZYBA(A2(A2x)A15A1A0)");
+  // Deletions the control makes by itself, not through the nodes.
+  TreeView_DeleteItem(tree->Handle(), a2->ItemId());
+  EXPECT_EQ(shape(), "ZYBA(A15A1A0)");
+  TreeView_Expand(tree->Handle(), a->ItemId(), TVE_COLLAPSE | TVE_COLLAPSERESET);
+  EXPECT_EQ(shape(), "ZYBA");
+  tree->Items().AddChild(a, "A9");
+  tree->Items().Delete(tree->Items().GetFirstNode());
+  tree->SetShowLines(false);
+  EXPECT_EQ(shape(), "YBA(A9)") << "after the window was made again";
+  tree->Items().Clear();
+  EXPECT_EQ(tree->Items().GetFirstNode(), nullptr);
+  tree->Items().Add(nullptr, "New");
+  EXPECT_EQ(shape(), "New");
+}
+
 TEST_F(TreeViewTest, HitTestFindsTheNodeUnderAPoint) {
   Build();
   RECT r = b->DisplayRect(true);
