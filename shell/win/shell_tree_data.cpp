@@ -10,6 +10,10 @@ TPTShTreeData::TPTShTreeData(TPTCustomShellTree* tree, TPTShTreeData* parent,
                              const ItemIdList* relative_id)
     : tree_(tree), parent_(parent), relative_id_(CopyIdList(relative_id)) {}
 
+TPTShTreeData::TPTShTreeData(TPTCustomShellTree* tree, TPTShTreeData* parent,
+                             ShellItemId relative_id)
+    : tree_(tree), parent_(parent), relative_id_(std::move(relative_id)) {}
+
 const ItemIdList* TPTShTreeData::AbsoluteId() {
   if (!absolute_id_)
     absolute_id_ = parent_ ? ConcatIdLists(parent_->AbsoluteId(), relative_id_.Get())

@@ -16,6 +16,8 @@ class TPTShTreeData {
 public:
   // PARENT is the parent node's record (null for the root); RELATIVE_ID is copied.
   TPTShTreeData(TPTCustomShellTree* tree, TPTShTreeData* parent, const ItemIdList* relative_id);
+  // Takes RELATIVE_ID over (an id the enumeration made, kept without a copy).
+  TPTShTreeData(TPTCustomShellTree* tree, TPTShTreeData* parent, ShellItemId relative_id);
   TPTShTreeData(const TPTShTreeData&) = delete;
   TPTShTreeData& operator=(const TPTShTreeData&) = delete;
 

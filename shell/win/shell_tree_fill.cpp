@@ -124,8 +124,8 @@ void TPTCustomShellTree::AddShellNodes(IShellFolder* folder, TTreeNode* parent,
   if (!std::is_sorted(nodes.begin(), nodes.end(), before))
     std::stable_sort(nodes.begin(), nodes.end(), before);
   TPTShTreeData* parent_data = GetNodeData(parent);
-  for (const TNewNode& item : nodes) {
-    auto data = std::make_unique<TPTShTreeData>(this, parent_data, item.id.Get());
+  for (TNewNode& item : nodes) {
+    auto data = std::make_unique<TPTShTreeData>(this, parent_data, std::move(item.id));
     Items().AddChildObject(parent, item.text, data.get(), NodeMarks(item.attributes));
     records_.insert(data.release());
   }
