@@ -106,6 +106,13 @@ void WriteInfoHeader(TStream& stream, const TBitmapInfoHeader& h) {
   stream.WriteBuffer(b, sizeof b);
 }
 
+bool DecodedPictureFits(std::int64_t width, std::int64_t height, int bpp, std::int64_t extra) {
+  if (width < 0 || height < 0 || extra < 0 || extra > kMaxDecodeBytes) return false;
+  if (height == 0) return true;
+  const std::int64_t stride = TDib::RowBytes(width, std::max(bpp, 24));
+  return stride <= (kMaxDecodeBytes - extra) / height;
+}
+
 std::int64_t TDib::RowBytes(std::int64_t width, int bpp) { return (width * bpp + 31) / 32 * 4; }
 
 TDib::TDib(int width, int height, int bits_per_pixel) {
@@ -234,6 +241,7 @@ void TDib::LoadInfoAndBits(TStream& stream, std::int64_t consumed, std::int64_t 
   const std::int64_t source_stride = RowBytes(width, bpp);
   CheckImageSize(source_stride, height);
   CheckImageSize(RowBytes(width, target_bpp), height);
+  if (!DecodedPictureFits(width, height, target_bpp)) InvalidBitmap();
 
   std::vector<TRGBQuad> palette;
   const int entry_size = core ? 3 : 4;

@@ -60,6 +60,17 @@ struct TBitmapInfoHeader {
 void WriteFileHeader(TStream& stream, const TBitmapFileHeader& header);
 void WriteInfoHeader(TStream& stream, const TBitmapInfoHeader& header);
 
+// The most memory one decoded picture may take, whatever its format (bitmap files, GIF frames,
+// animated cursors, JPEG): a quarter of the 2 GiB a 32-bit process can address, which leaves
+// room for the copy that drawing makes. Decoders refuse a larger picture as not valid before
+// they allocate anything for it.
+inline constexpr std::int64_t kMaxDecodeBytes = std::int64_t{512} << 20;
+
+// Whether a WIDTH x HEIGHT picture fits kMaxDecodeBytes with EXTRA bytes the decoder keeps
+// besides. Its rows count at 24 bits per pixel (what drawing turns them into), or at BPP when
+// that is deeper. 64-bit arithmetic, safe for any pair of 32-bit sizes.
+bool DecodedPictureFits(std::int64_t width, std::int64_t height, int bpp = 24, std::int64_t extra = 0);
+
 class TDib {
 public:
   // The largest pixel buffer a TDib will allocate; larger sizes fail with EOutOfResources.

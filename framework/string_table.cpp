@@ -91,6 +91,9 @@ const std::unordered_map<int, const char*>& Table() {
       {SNotPrinting, "Printer is not currently printing"},
       {SAddNewShellItemFailed, "Exception in AddNewShellItem"},
       {SRecursiveSortPidls, "Recursive call to SortPidls"},
+      {SPngIconNotDrawable, "This icon image is stored as PNG, which cannot be drawn without the system's imaging component"},
+      {SImagingFailed, "The picture cannot be decoded (imaging component error %.8x)"},
+      {SImagingUnknownFormat, "No imaging decoder reads this picture: its format is unknown or its header is not valid"},
   };
   return table;
 }

@@ -87,6 +87,10 @@ enum StringId : int {
   SLinkPropertiesCaption = 65491,
   SInvalidLinkSource = 65492,
   SBreakLinkNotSupported = 65493,
+  // pictures
+  SPngIconNotDrawable = 65494,
+  SImagingFailed = 65495,
+  SImagingUnknownFormat = 65496,
 };
 
 // The text of a string id; an unknown id gives an empty string.

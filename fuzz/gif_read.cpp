@@ -17,14 +17,18 @@ TW_FUZZ_TARGET(GifRead) {
   }
   bool all_decoded = true;
   for (int i = 0; i < image.FrameCount(); ++i) {
-    // A few bytes can claim a picture of up to 65535 x 65535; decoding those only measures how
-    // fast memory is cleared, so the fuzzer keeps to pictures of at most 16 million pixels.
+    // A few bytes can claim a picture of up to 65535 x 65535: one beyond the decoders' bound
+    // must be refused without its pixels being made.
     const auto& item = *image.FrameAt(i).Item;
-    if (static_cast<std::int64_t>(item.ImageWidth) * item.ImageHeight > (std::int64_t{1} << 24)) return;
+    const bool fits = tw::DecodedPictureFits(item.ImageWidth, item.ImageHeight, 8);
     try {
       const tw::TDib& pixels = image.FrameAt(i).FrameBitmap();
-      if (pixels.Width() != image.FrameAt(i).Item->ImageWidth) std::abort();
+      if (!fits || pixels.Width() != item.ImageWidth) std::abort();
+    } catch (const tw::EInvalidGraphicOperation&) {
+      if (!fits && !image.FrameAt(i).Bitmap->Empty()) std::abort();
+      all_decoded = false;
     } catch (const tw::Exception&) {
+      if (!fits) std::abort();
       all_decoded = false;
     }
   }

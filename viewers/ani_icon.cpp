@@ -1,6 +1,7 @@
 #include "viewers/ani_icon.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "framework/exception.h"
 #include "framework/stream.h"
@@ -34,10 +35,36 @@ struct ImageLayout {
   std::int64_t mask_stride = 0;
 };
 
+std::uint32_t Get32BigEndian(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
+}
+
+constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// The signature, then the header chunk: its length, "IHDR", width and height (big-endian).
+constexpr std::size_t kPngHeaderEnd = 8 + 8 + 8;
+
+bool IsPng(const std::vector<std::uint8_t>& bytes, std::uint64_t offset, std::uint64_t size) {
+  return size >= sizeof kPngSignature && std::equal(std::begin(kPngSignature), std::end(kPngSignature),
+                                                    bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+// A PNG image: its size from its header chunk, which must come first.
+bool ReadPngLayout(const std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t size, ImageLayout& out) {
+  if (size < kPngHeaderEnd || std::memcmp(&bytes[offset + 12], "IHDR", 4) != 0) return false;
+  const std::uint32_t width = Get32BigEndian(bytes, offset + 16);
+  const std::uint32_t height = Get32BigEndian(bytes, offset + 20);
+  if (width < 1 || width > kMaxIconSide || height < 1 || height > kMaxIconSide) return false;
+  out.info = {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size), static_cast<int>(width),
+              static_cast<int>(height), 32, true};
+  return true;
+}
+
 bool ReadLayout(const std::vector<std::uint8_t>& bytes, std::size_t entry, ImageLayout& out) {
   const std::uint64_t size = Get32(bytes, entry + 8);
   const std::uint64_t offset = Get32(bytes, entry + 12);
-  if (offset + size > bytes.size() || size < kInfoHeaderSize) return false;
+  if (offset + size > bytes.size()) return false;
+  if (IsPng(bytes, offset, size)) return ReadPngLayout(bytes, offset, size, out);
+  if (size < kInfoHeaderSize) return false;
   const std::uint32_t header_size = Get32(bytes, offset);
   if (header_size < kInfoHeaderSize || header_size > size) return false;
   const auto width = static_cast<std::int32_t>(Get32(bytes, offset + 4));
@@ -125,9 +152,42 @@ void TIconImage::Assign(const TPersistent& source) {
   TPersistent::Assign(source);
 }
 
+TIconPngDecoder& IconPngDecoder() {
+  static TIconPngDecoder decoder;
+  return decoder;
+}
+
+namespace {
+
+// Blends 32-bit pixels with straight alpha over TARGET (24 bits) at (X0, Y0), clipped.
+void BlendOnto(const TDib& pixels, TDib& target, int x0, int y0) {
+  for (int y = 0; y < pixels.Height(); ++y) {
+    const int ty = y0 + y;
+    if (ty < 0 || ty >= target.Height()) continue;
+    const std::uint8_t* in = pixels.ScanLine(y);
+    std::uint8_t* out = target.ScanLine(ty);
+    for (int x = 0; x < pixels.Width(); ++x) {
+      const int tx = x0 + x;
+      if (tx < 0 || tx >= target.Width()) continue;
+      const std::uint8_t* p = in + 4 * x;
+      std::uint8_t* d = out + 3 * tx;
+      for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((p[c] * p[3] + d[c] * (255 - p[3]) + 127) / 255);
+    }
+  }
+}
+
+}  // namespace
+
 void TIconImage::DrawOnto(TDib& target, int x0, int y0) const {
   if (bytes_.empty() || target.BitsPerPixel() != 24) return;
   const ImageLayout layout = ReadLayouts(bytes_).front();
+  if (layout.info.Png) {
+    const auto& decode = IconPngDecoder();
+    if (!decode) throw EInvalidGraphic(LoadStr(SPngIconNotDrawable));
+    const TDib pixels = decode(bytes_.data() + layout.info.Offset, layout.info.Size);
+    if (pixels.BitsPerPixel() != 32) throw EInvalidGraphic(LoadStr(SInvalidImage));
+    return BlendOnto(pixels, target, x0, y0);
+  }
   const int w = layout.info.Width;
   const int h = layout.info.Height;
   const int bpp = layout.info.BitCount;

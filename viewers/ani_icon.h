@@ -4,6 +4,7 @@
 // of icon lists are these. The Windows side turns the same bytes into icon handles.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "framework/dib.h"
@@ -31,7 +32,8 @@ public:
 
   // Takes BYTES as an icon file image. Anything the icon reader cannot use (another directory
   // type, no images, an image outside the data, a compressed or implausible image header) fails
-  // with EInvalidGraphic "Invalid image" and leaves this icon unchanged.
+  // with EInvalidGraphic "Invalid image" and leaves this icon unchanged. Images may be device-
+  // independent bitmaps or PNG files.
   void LoadFromBytes(std::vector<std::uint8_t> bytes);
   // The bytes from the stream's position to its end.
   void LoadFromStream(TStream& stream);
@@ -43,7 +45,8 @@ public:
 
   // Draws the first image with its transparency mask over TARGET (24 bits per pixel) with its
   // top-left corner at (X, Y); parts outside TARGET are clipped. Images of 32 bits with an
-  // alpha channel are blended by it instead.
+  // alpha channel are blended by it instead, and so are PNG images, decoded by IconPngDecoder
+  // (without one they fail with EInvalidGraphic).
   void DrawOnto(TDib& target, int x, int y) const;
 
   // Raised after every change of the icon's image.
@@ -64,7 +67,15 @@ struct TIconEntryInfo {
   int Width = 0;
   int Height = 0;  // of the colour image, half the header's height
   int BitCount = 0;
+  // The image is a PNG file (what current icon and cursor themes store their large images as);
+  // its size is that of the PNG header, its bit count 32.
+  bool Png = false;
 };
+
+// Decodes a PNG file held in an icon into 32-bit pixels (blue, green, red and straight alpha).
+// The Windows side sets it; where it is empty, drawing a PNG image fails with EInvalidGraphic.
+using TIconPngDecoder = std::function<TDib(const std::uint8_t* data, std::size_t size)>;
+TIconPngDecoder& IconPngDecoder();
 
 // The images of an icon file image with directory type 1 or 2, each checked to lie inside the
 // data with a plausible uncompressed header; empty when BYTES is not such a file.

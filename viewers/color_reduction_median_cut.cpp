@@ -128,6 +128,9 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
   for (int n = 0; n < kBuckets; ++n)
     if (buckets[n].count) boxes[0].buckets.push_back(static_cast<std::uint16_t>(n));
   boxes[0].total = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+  std::fill(palette.begin(), palette.end(), TRGBQuad{});
+  // A picture without pixels has no colours to average.
+  if (boxes[0].buckets.empty()) return 0;
 
   // Per box, its largest extent (-1 when it cannot be split) and the first channel with it, kept
   // up to date for the two boxes a split changes.
@@ -152,7 +155,6 @@ std::uint32_t MedianCut(const std::uint8_t* source, std::uint8_t* target, int wi
     measure(boxes.size() - 1);
   }
 
-  std::fill(palette.begin(), palette.end(), TRGBQuad{});
   for (std::size_t k = 0; k < boxes.size(); ++k) {
     unsigned sum[3] = {0, 0, 0};
     for (std::uint16_t n : boxes[k].buckets) {

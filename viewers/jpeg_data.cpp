@@ -38,10 +38,10 @@ std::int64_t CoefficientBytes(const jpeg_decompress_struct& info) {
 void ReadCheckedHeader(TJPEGDecompressSession& session) {
   jpeg_decompress_struct& info = session.Info();
   session.Guard([&] { jpeg_read_header(&info, TRUE); });
-  // Both terms are at most 65500 x 65500 x a few bytes, far from overflowing 64 bits.
-  std::int64_t bytes = TDib::RowBytes(info.image_width, 24) * info.image_height;
-  if (jpeg_has_multiple_scans(&info)) bytes += CoefficientBytes(info);
-  if (bytes > kJPEGMaxDecodeBytes) throw EJPEG(LoadStr(SBitmapTooLarge));
+  // libjpeg keeps every coefficient of a file of several scans besides the rows.
+  const std::int64_t coefficients = jpeg_has_multiple_scans(&info) ? CoefficientBytes(info) : 0;
+  if (!DecodedPictureFits(info.image_width, info.image_height, 24, coefficients))
+    throw EJPEG(LoadStr(SBitmapTooLarge));
 }
 
 bool TJPEGData::LoadFromStream(TStream& stream, std::int64_t size) {

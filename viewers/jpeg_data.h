@@ -37,12 +37,6 @@ struct TJPEGSettings {
 // picture class (8 bits on a palette screen); nothing else changes them.
 extern TJPEGSettings JpegDefaults;
 
-// The decoded picture needs at most this much memory at once: its 24-bit rows at full size
-// plus, for a file of several scans, libjpeg's buffer of all coefficients. A quarter of the
-// 2 GiB a 32-bit Windows process can address, leaving room for the copy made for drawing. A
-// header that asks for more is refused before anything is allocated for it.
-inline constexpr std::int64_t kJPEGMaxDecodeBytes = std::int64_t{512} << 20;
-
 // One progress report of a coding step. While decoding, R spans the output rows decoded since
 // the previous report (full width, Bottom exclusive); compressing reports an empty rectangle.
 struct TJPEGProgress {
@@ -107,7 +101,8 @@ public:
   // Takes the bytes from STREAM's position to its end (at least SIZE bytes when SIZE >= 0,
   // else fails with EReadError) and, when there is at least one, reads the header. Returns
   // whether the file has several scans. Fails with EJPEG on a malformed header or one whose
-  // picture exceeds kJPEGMaxDecodeBytes; the data is then left as it was.
+  // picture, with libjpeg's buffer of all coefficients for a file of several scans, does not fit
+  // the decoders' bound (DecodedPictureFits); the data is then left as it was.
   bool LoadFromStream(TStream& stream, std::int64_t size = -1);
   // Writes the compressed data as it is (nothing without data).
   void SaveToStream(TStream& stream) const;

@@ -116,8 +116,8 @@ private:
   std::vector<std::uint8_t> buffer_;
 };
 
-// Reads the header (jpeg_read_header) and refuses, with EJPEG, a picture whose decoding would
-// need more than kJPEGMaxDecodeBytes.
+// Reads the header (jpeg_read_header) and refuses, with EJPEG, a picture whose decoding
+// would not fit the decoders' bound (DecodedPictureFits).
 void ReadCheckedHeader(TJPEGDecompressSession& session);
 
 }  // namespace tw

@@ -183,4 +183,35 @@ private:
   HGDIOBJ old_;
 };
 
+// Saves a device context's state (SaveDC) and restores it on destruction, also when an
+// exception passes, so that clipping and origins set for one part never reach the next.
+class ScopedSaveDC {
+public:
+  explicit ScopedSaveDC(HDC dc) noexcept : dc_(dc), saved_(SaveDC(dc)) {}
+  ScopedSaveDC(const ScopedSaveDC&) = delete;
+  ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
+  ~ScopedSaveDC() {
+    if (saved_) RestoreDC(dc_, saved_);
+  }
+
+private:
+  HDC dc_;
+  int saved_;
+};
+
+// BeginPaint for its lifetime and EndPaint on destruction, however painting ends.
+class ScopedPaint {
+public:
+  explicit ScopedPaint(HWND window) noexcept : window_(window), dc_(BeginPaint(window, &ps_)) {}
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+  ~ScopedPaint() { EndPaint(window_, &ps_); }
+  HDC Get() const noexcept { return dc_; }
+
+private:
+  HWND window_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
 }  // namespace tw

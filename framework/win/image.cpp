@@ -1,6 +1,7 @@
 #include "framework/win/image.h"
 
 #include "framework/type_info.h"
+#include "framework/win/handles.h"
 
 namespace tw {
 namespace {
@@ -57,14 +58,13 @@ TRect TImage::DestRect() const {
 void TImage::PaintControl(HDC dc) {
   TGraphic* graphic = picture_.Graphic();
   if (!graphic || graphic->Empty()) return;
+  // The control's area on the parent is its only surface.
+  ScopedSaveDC saved(dc);
+  IntersectClipRect(dc, 0, 0, Width(), Height());
+  // The canvas lets the borrowed context go (deselecting its objects) before it is restored.
   TCanvas canvas;
   canvas.SetHandle(dc);
-  // The control's area on the parent is its only surface.
-  const int saved = SaveDC(dc);
-  IntersectClipRect(dc, 0, 0, Width(), Height());
   canvas.StretchDraw(DestRect(), *graphic);
-  RestoreDC(dc, saved);
-  canvas.SetHandle(nullptr);
 }
 
 }  // namespace tw

@@ -11,6 +11,7 @@
 #include "framework/win/application.h"
 #include "framework/type_info.h"
 #include "framework/win/form.h"
+#include "framework/win/handles.h"
 #include "framework/win/messages.h"
 #include "framework/win/os_error.h"
 
@@ -559,23 +560,23 @@ bool TWinControl::ReflectToChild(HWND child, TMessage& message) {
 }
 
 void TWinControl::WMPaint(TMessage& message) {
-  PAINTSTRUCT ps;
-  HDC dc = reinterpret_cast<HDC>(message.WParam);
-  bool own_dc = dc == nullptr;
-  if (own_dc) dc = BeginPaint(handle_, &ps);
-  PaintWindow(dc);
-  PaintWindowlessChildren(dc);
-  if (own_dc) EndPaint(handle_, &ps);
+  if (HDC given = reinterpret_cast<HDC>(message.WParam)) {
+    PaintWindow(given);
+    PaintWindowlessChildren(given);
+    return;
+  }
+  ScopedPaint paint(handle_);
+  PaintWindow(paint.Get());
+  PaintWindowlessChildren(paint.Get());
 }
 
 void TWinControl::PaintWindowlessChildren(HDC dc) {
   for (TControl* c : controls_) {
     if (c->IsWindowed() || !c->Visible()) continue;
-    int saved = SaveDC(dc);
+    ScopedSaveDC saved(dc);
     IntersectClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
     SetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
     c->PaintControl(dc);
-    RestoreDC(dc, saved);
   }
 }
 

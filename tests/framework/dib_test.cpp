@@ -7,6 +7,7 @@
 
 #include "framework/exception.h"
 #include "framework/stream.h"
+#include "framework/string_table.h"
 
 namespace tw {
 namespace {
@@ -87,6 +88,28 @@ TEST(DibTest, SizesThatCannotBeAllocatedFailInsteadOfWrapping) {
   EXPECT_THROW(TDib(-1, 4, 8), EInvalidGraphic);
   EXPECT_THROW(TDib(4, 4, 16), EInvalidGraphic);
   EXPECT_TRUE(TDib(0, 5, 24).Empty());
+}
+
+TEST(DibTest, DecodedPicturesAreBoundedAt24BitsPerPixelOrTheirOwnDepth) {
+  // 21845 pixels at 24 bits make a row of 65536 bytes; 8192 of them are exactly the bound.
+  EXPECT_TRUE(DecodedPictureFits(21845, 8192, 8));
+  EXPECT_FALSE(DecodedPictureFits(21846, 8192, 8));
+  EXPECT_FALSE(DecodedPictureFits(21845, 8193, 1));
+  EXPECT_FALSE(DecodedPictureFits(21845, 8192, 24, 1));
+  EXPECT_TRUE(DecodedPictureFits(16384, 8192, 32));
+  EXPECT_FALSE(DecodedPictureFits(16385, 8192, 32));
+  EXPECT_TRUE(DecodedPictureFits(0x7FFFFFFF, 0, 8));
+  EXPECT_FALSE(DecodedPictureFits(0x7FFFFFFF, 0x7FFFFFFF, 1));
+}
+
+TEST(DibTest, ABitmapHeaderBeyondTheDecodeBoundIsRefusedAsNotValid) {
+  // 16384 x 16384 x 24 bits is 768 MiB: under the allocation cap, over the decode bound.
+  try {
+    Load(HandMadeFile(16384, 16384, 24, 0, {}, {}));
+    ADD_FAILURE() << "loaded";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), LoadStr(SInvalidBitmap));
+  }
 }
 
 TEST(DibTest, ScanLineCountsFromTheTopOfBottomUpRows) {
@@ -209,9 +232,9 @@ TEST(DibTest, TruncatedFilesFailWithReadErrorAtEveryLength) {
 }
 
 TEST(DibTest, HugeDimensionsInATinyFileAllocateNothing) {
-  // 60000 x 60000 x 24 bits is ~10 GB; 30000 x 30000 x 8 bits is under the cap but absent.
+  // 60000 x 60000 x 24 bits is ~10 GB; 12000 x 12000 x 8 bits is within the bounds but absent.
   EXPECT_THROW(Load(HandMadeFile(60000, 60000, 24, 0, {}, {0, 0, 0, 0})), EOutOfResources);
-  EXPECT_THROW(Load(HandMadeFile(30000, 30000, 8, 0, {}, {0, 0, 0, 0})), EReadError);
+  EXPECT_THROW(Load(HandMadeFile(12000, 12000, 8, 0, {}, {0, 0, 0, 0})), EReadError);
 }
 
 TEST(DibTest, PackedDibRoundTripAndTwentyFourBitCopy) {

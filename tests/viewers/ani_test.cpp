@@ -2,6 +2,8 @@
 
 #include "framework/exception.h"
 #include "framework/stream.h"
+#include "framework/string_table.h"
+#include "tests/support/png_file.h"
 #include "tests/support/temp_folder.h"
 #include "tests/viewers/ani_test_support.h"
 #include "viewers/animated_cursor.h"
@@ -53,6 +55,49 @@ TEST(AnimatedCursor, ReadsFramesRatesTextsAndColours) {
     EXPECT_EQ(f.ChunkHeader[0], 'i');
   }
   EXPECT_NE(cursor.FrameIcon(0)->Bytes(), cursor.FrameIcon(1)->Bytes());
+}
+
+// A cursor theme's frame: a 256 x 256 and a 96 x 96 image, both PNG, hot at the last entry.
+Bytes PngCursorFrame(std::uint8_t shade, int hot) {
+  auto png = [&](int side) {
+    png_test::PngSpec spec;
+    spec.width = spec.height = side;
+    spec.color_type = png_test::kRgba;
+    return png_test::PngFile(spec, [&](int x, int y) {
+      return std::array<std::uint8_t, 4>{shade, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 255};
+    });
+  };
+  return PngIconFile(2, {{png(256), 256, 256, 128, 128}, {png(96), 96, 96, hot, hot + 1}});
+}
+
+TEST(AnimatedCursor, FramesOfPngImagesAreReadAndRefuseOnlyToDrawWithoutADecoder) {
+  TAnimatedCursorImage cursor;
+  Load(cursor, Riff({Anih(2, 2, 5), Chunk("rate", Values({4, 8})), Chunk("seq ", Values({1, 0})),
+                     FramList({PngCursorFrame(10, 30), PngCursorFrame(200, 40)})}));
+  ASSERT_EQ(cursor.FrameCount(), 2);
+  const int keys[] = {1, 0}, rates[] = {4, 8}, hot[] = {40, 30};
+  for (int i = 0; i < 2; ++i) {
+    const TIconFrame& frame = cursor.Frame(i);
+    EXPECT_EQ(frame.Key, keys[i]);
+    EXPECT_EQ(frame.Rate, rates[i]);
+    EXPECT_FALSE(frame.IsIcon);
+    EXPECT_EQ(frame.HotSpot, Point(hot[i], hot[i] + 1)) << i;
+    EXPECT_EQ(frame.Icon->Width(), 256);
+    EXPECT_EQ(frame.Icon->Height(), 256);
+  }
+  const auto entries = ReadIconDirectory(cursor.FrameIcon(0)->Bytes());
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_TRUE(entries[1].Png);
+  EXPECT_EQ(entries[1].Width, 96);
+
+  // This build has no PNG decoder: drawing the frame says so, reading did not.
+  TDib target(8, 8, 24);
+  try {
+    cursor.FrameIcon(0)->DrawOnto(target, 0, 0);
+    ADD_FAILURE() << "drawn";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), LoadStr(SPngIconNotDrawable));
+  }
 }
 
 TEST(AnimatedCursor, RefusesFramesStoredAsRawBitmaps) {

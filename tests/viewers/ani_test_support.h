@@ -104,6 +104,36 @@ inline Bytes IconFile(const IconSpec& s) {
   return b;
 }
 
+// An icon or cursor directory whose images are the PNG files given, each with its hot spot.
+struct PngEntry {
+  Bytes png;
+  int width = 0;  // as the directory gives it: 256 is stored as 0
+  int height = 0;
+  int hot_x = 0;
+  int hot_y = 0;
+};
+
+inline Bytes PngIconFile(int type, const std::vector<PngEntry>& entries) {
+  Bytes b;
+  Put16(b, 0);
+  Put16(b, static_cast<unsigned>(type));
+  Put16(b, static_cast<unsigned>(entries.size()));
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * entries.size());
+  for (const auto& e : entries) {
+    b.push_back(static_cast<std::uint8_t>(e.width & 255));
+    b.push_back(static_cast<std::uint8_t>(e.height & 255));
+    b.push_back(0);
+    b.push_back(0);
+    Put16(b, static_cast<unsigned>(e.hot_x));
+    Put16(b, static_cast<unsigned>(e.hot_y));
+    Put32(b, static_cast<std::uint32_t>(e.png.size()));
+    Put32(b, offset);
+    offset += static_cast<std::uint32_t>(e.png.size());
+  }
+  for (const auto& e : entries) Append(b, e.png);
+  return b;
+}
+
 inline Bytes Chunk(const std::string& id, const Bytes& payload) {
   Bytes b(id.begin(), id.end());
   Put32(b, static_cast<std::uint32_t>(payload.size()));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <cstdint>
 #include <map>
 #include <numeric>
@@ -212,6 +214,18 @@ TEST(ColorReductionTest, MedianCutOfOneColourMakesOneAndDarkBoxesAreBlack) {
   EXPECT_EQ(dark.dib.Palette()[0], TRGBQuad{});
   const Reduced almost = Reduce(Picture(1, {{16, 0, 0}}), rmMedianCut);
   EXPECT_EQ(almost.dib.Palette()[0], (TRGBQuad{15, 15, 31, 0}));
+}
+
+TEST(ColorReductionTest, APictureWithoutPixelsGivesAnEmptyResult) {
+  for (auto [width, height] : {std::pair{0, 0}, std::pair{5, 0}, std::pair{0, 3}}) {
+    std::array<TRGBQuad, 256> palette;
+    palette.fill(TRGBQuad{1, 2, 3, 4});
+    EXPECT_EQ(ReducePixels(nullptr, nullptr, width, height, rmMedianCut, palette), 0u) << width;
+    EXPECT_EQ(palette[0], TRGBQuad{});
+    EXPECT_EQ(palette[255], TRGBQuad{});
+    for (ReductionMethod method : {rmPopularity, rmLevels784, rmLevels666, rmChannelDither, rmGray})
+      ReducePixels(nullptr, nullptr, width, height, method, palette);
+  }
 }
 
 TEST(ColorReductionTest, MedianCutSplitsAtTheMedianAlongTheWidestChannel) {

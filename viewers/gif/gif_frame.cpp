@@ -76,6 +76,9 @@ TDib TGIFFrame::DecodePixels() {
     bit_count = 8;
   else
     throw EInvalidGraphicOperation(LoadStr(SGIFBadColorCount));
+  // A few hundred bytes can declare a frame of 65535 x 65535.
+  if (!DecodedPictureFits(item.ImageWidth, item.ImageHeight, bit_count))
+    throw EInvalidGraphicOperation(LoadStr(SGIFBadData));
   TDib pixels(item.ImageWidth, item.ImageHeight, bit_count);
   auto& palette = pixels.Palette();
   for (int i = 0; i < static_cast<int>(palette.size()); ++i) {
@@ -110,6 +113,7 @@ std::unique_ptr<TMemoryStream> TGIFFrame::DecodeToDib() {
 TDib& TGIFFrame::FrameBitmap() {
   if (Bitmap && !Bitmap->Empty()) return *Bitmap;
   Bitmap = std::make_unique<TDib>();
+  DrawCache.reset();
   if (Item->HasCode()) *Bitmap = DecodePixels();
   return *Bitmap;
 }
@@ -161,6 +165,7 @@ void TGIFFrame::DrawFrame(TCanvas& canvas, const TRect& rect, bool transparent) 
 void TGIFFrame::AssignNothing() {
   ResetFrame();
   Bitmap.reset();
+  DrawCache.reset();
   if (Owner) Owner->RecalcLogicalSize();
 }
 
@@ -168,6 +173,7 @@ void TGIFFrame::AssignPixels(const TDib& pixels, TColor key) {
   if (pixels.Empty()) return AssignNothing();
   ResetFrame();
   Bitmap = std::make_unique<TDib>(pixels);
+  DrawCache.reset();
   KeyColor = key;
   if (Owner) Owner->RecalcLogicalSize();
 }
@@ -181,6 +187,7 @@ void TGIFFrame::Assign(const TPersistent& source) {
     Interlaced = frame->Interlaced;
     // Without pixels of the source the shared code is what this frame shows.
     Bitmap = frame->Bitmap ? std::make_unique<TDib>(*frame->Bitmap) : nullptr;
+    DrawCache.reset();
     KeyColor = frame->KeyColor;
     DelayMs = frame->DelayMs;
     DisposalCode = frame->DisposalCode;

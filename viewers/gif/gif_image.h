@@ -87,6 +87,13 @@ public:
 // black.
 TColor GifColorToRGB(TColor color);
 
+// What the platform keeps to draw a frame again without converting its pixels at every paint.
+// It is made from the frame's Bitmap and dropped whenever the frame replaces its Bitmap.
+class TGifDrawCache {
+public:
+  virtual ~TGifDrawCache() = default;
+};
+
 class TGIFFrame : public TPersistent {
 public:
   explicit TGIFFrame(TGIFImage* owner = nullptr);
@@ -100,6 +107,8 @@ public:
   // Bitmap and Extensions stay.
   void ResetFrame();
   // The frame's pixels, decoded from the code stream on first use; empty when there is nothing.
+  // A frame whose pixels would not fit the decoders' bound (DecodedPictureFits) fails with
+  // EInvalidGraphicOperation 61094 before anything is allocated for it.
   TDib& FrameBitmap();
   // 0 without pixels and code; else the size of FrameBitmap.
   int Width();
@@ -127,6 +136,7 @@ public:
 
   TGIFImage* Owner = nullptr;
   std::unique_ptr<TDib> Bitmap;
+  std::unique_ptr<TGifDrawCache> DrawCache;
   TSharedImageRef<TGIFItem> Item;
   // Only graphic control and comment extensions are kept; empty means absent.
   std::vector<std::unique_ptr<TExtension>> Extensions;

@@ -11,26 +11,48 @@
 #include "framework/win/icon.h"
 #include "viewers/animated_cursor.h"
 #include "viewers/gif/gif_image.h"
+#include "viewers/win/imaging_decoder.h"
 
 namespace tw {
 namespace {
 
 unsigned gif_clipboard_format = 0;
 
-// The frame's pixels as a bitmap handle owner, transparent with the key colour when asked.
-void DrawFrame(TGIFFrame& frame, TCanvas& canvas, const TRect& rect, bool transparent) {
-  const TDib& pixels = frame.FrameBitmap();
-  if (pixels.Empty()) return;
+// The frame's pixels as a bitmap, made once from the decoded pixels and kept with the frame.
+class TFrameBitmapCache : public TGifDrawCache {
+public:
+  explicit TFrameBitmapCache(const TDib& pixels) : source(&pixels) { bitmap.AssignDib(pixels); }
+  const TDib* source;
   TBitmap bitmap;
-  bitmap.AssignDib(pixels);
-  if (transparent && frame.KeyColor != clNone) {
-    bitmap.SetTransparentColor(frame.KeyColor);
-    bitmap.SetTransparent(true);
+};
+
+TBitmap& FrameDrawingBitmap(TGIFFrame& frame) {
+  const TDib& pixels = frame.FrameBitmap();
+  auto* cache = dynamic_cast<TFrameBitmapCache*>(frame.DrawCache.get());
+  if (!cache || cache->source != &pixels) {
+    frame.DrawCache = std::make_unique<TFrameBitmapCache>(pixels);
+    cache = static_cast<TFrameBitmapCache*>(frame.DrawCache.get());
   }
+  return cache->bitmap;
+}
+
+void DrawFrame(TGIFFrame& frame, TCanvas& canvas, const TRect& rect, bool transparent) {
+  TBitmap& bitmap = FrameDrawingBitmap(frame);
+  if (bitmap.Empty()) return;
+  const bool keyed = transparent && frame.KeyColor != clNone;
+  if (keyed) bitmap.SetTransparentColor(frame.KeyColor);
+  bitmap.SetTransparent(keyed);
   TRect target = rect;
-  if (target.Width() < 1) target.Right = target.Left + pixels.Width();
-  if (target.Height() < 1) target.Bottom = target.Top + pixels.Height();
+  if (target.Width() < 1) target.Right = target.Left + bitmap.Width();
+  if (target.Height() < 1) target.Bottom = target.Top + bitmap.Height();
   canvas.StretchDraw(target, bitmap);
+}
+
+// The palette of the current frame's drawing bitmap, which owns it (none for true colour).
+std::uintptr_t FramePalette(TGIFImage& image) {
+  image.CurrentBitmap();
+  const int index = image.CurrentFrame() >= 0 && image.CurrentFrame() < image.FrameCount() ? image.CurrentFrame() : 0;
+  return FrameDrawingBitmap(image.FrameAt(index)).Palette();
 }
 
 // Bitmaps give their pixels and transparent colour; other graphics are drawn over fuchsia,
@@ -87,6 +109,7 @@ void LoadFromClipboard(TGIFImage& image, unsigned format, std::uintptr_t data, s
         TBitmap bitmap;
         bitmap.LoadFromClipboardFormat(CF_BITMAP, reinterpret_cast<std::uintptr_t>(GetClipboardData(CF_BITMAP)), 0);
         image.FrameAt(0).Bitmap = std::make_unique<TDib>(bitmap.ToDib());
+        image.FrameAt(0).DrawCache.reset();
       }
     }
     return;
@@ -151,12 +174,14 @@ void InitGifImageModule() {
   gif_clipboard_format = ::RegisterClipboardFormatA("GIF Image");
   TGifPlatform& platform = GifPlatform();
   platform.DrawFrame = DrawFrame;
+  platform.Palette = FramePalette;
   platform.GraphicToPixels = GraphicToPixels;
   platform.FrameToGraphic = FrameToGraphic;
   platform.LoadFromClipboardFormat = LoadFromClipboard;
   platform.SaveToClipboardFormat = SaveToClipboard;
   platform.ColorToRGB = [](TColor color) { return static_cast<TColor>(ColorToRGB(color)); };
   AnimatedCursorPlatformAssign() = CursorToGraphic;
+  IconPngDecoder() = [](const std::uint8_t* data, std::size_t size) { return DecodeWithImaging(data, size, false); };
   RegisterGifImage(gif_clipboard_format);
   if (const unsigned icon_format = ::RegisterClipboardFormatA("Vireo Icon"))
     RegisterGraphicClipboardFormat(icon_format, TIcon::Class());

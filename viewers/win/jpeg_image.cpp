@@ -110,7 +110,10 @@ void TJPEGImage::Decode() {
   try {
     result = data_->Decode(target, request);
   } catch (...) {
-    bitmap_.reset();
+    // The failure is reported once; until the data or the decoding settings change the
+    // picture is an empty bitmap, which draws nothing, rather than a decode failing at every
+    // paint.
+    bitmap_ = std::make_unique<TBitmap>();
     throw;
   }
   if (result.PaletteModified) {

@@ -43,7 +43,8 @@ public:
   void SetBlockSmoothing(bool value) { ChangeDecoding(settings_.BlockSmoothing, value); }
 
   const TJPEGData& SharedData() const { return *data_; }
-  // The decoded picture: decodes the data on first use.
+  // The decoded picture: decodes the data on first use. A decode that fails raises once and
+  // leaves an empty bitmap, so that the picture draws nothing afterwards.
   TBitmap& Bitmap();
   bool Decoded() const { return bitmap_ != nullptr; }
   // The output size at the current scale.

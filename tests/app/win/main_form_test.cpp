@@ -26,6 +26,7 @@
 #include "framework/win/registry.h"
 #include "framework/win/splitter.h"
 #include "framework/win/panel.h"
+#include "framework/win/scroll_box.h"
 #include "framework/win/status_bar.h"
 #include "framework/win/tool_bar.h"
 #include "shell/win/shell_combo.h"
@@ -743,6 +744,38 @@ TEST_F(MainFormTest, PreviewedObjectsStartNoServerAndFollowNoLink) {
   EXPECT_NE(EditText().find("before"), std::string::npos) << "the file was previewed";
   EXPECT_EQ(ObjectCount(), 0);
   for (DWORD id : ProcessIds()) EXPECT_TRUE(before.count(id)) << "process " << id << " was started";
+}
+
+// FILE with the first component of its first scan sent to a Huffman table that the file never
+// defines: the header reads well, the body fails when decoding starts.
+std::vector<unsigned char> WithUndefinedHuffmanTable(std::vector<unsigned char> file) {
+  for (std::size_t i = 2; i + 6 < file.size(); ++i)
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) {
+      file[i + 6] = 0x33;
+      return file;
+    }
+  ADD_FAILURE() << "no scan";
+  return file;
+}
+
+TEST_F(MainFormTest, APictureThatFailsToDecodeReportsOnceAndRepaintsCleanly) {
+  folder_.Write("bad.jpg", WithUndefinedHuffmanTable(JpegPhoto(40, 30)));
+  ShowFolder(folder_.Path().string(), 1);
+  Select("bad.jpg");
+  ASSERT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet2);
+  HWND page = form_->ScrollBox1->Handle();
+  auto repaint = [&] {
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpPending();
+  };
+  repaint();
+  ASSERT_EQ(errors_.size(), 1u);
+  const DWORD gdi_objects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  for (int i = 0; i < 4; ++i) repaint();
+  EXPECT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi_objects);
+  // Painting ended each time: nothing is left to paint.
+  EXPECT_FALSE(GetUpdateRect(page, nullptr, FALSE));
 }
 
 }  // namespace

@@ -198,6 +198,21 @@ TEST(GifRead, TheBackgroundColourComesFromTheGlobalTable) {
   EXPECT_EQ(image.BackColor(), clNone);
 }
 
+TEST(GifRead, AFrameBeyondTheDecodeBoundIsRefusedBeforeItsPixelsExist) {
+  // Under a kilobyte declaring 65535 x 16383 pixels with 256 colours: just under 1 GiB.
+  const Bytes bomb = GifBuilder(65535, 16383, 8).Image(1, 1, 8, 0, 0, 0, 65535, 16383).Trailer().bytes;
+  ASSERT_LT(bomb.size(), 1024u);
+  TGIFImage image;
+  EXPECT_EQ(MessageOf([&] { Load(image, bomb); }), LoadStr(SGIFBadData));
+  EXPECT_EQ(image.FrameCount(), 0);
+
+  TMemoryStream stream(bomb);
+  image.ReadGif(stream.Size(), stream, false);
+  ASSERT_EQ(image.FrameCount(), 1);
+  EXPECT_EQ(MessageOf([&] { image.FrameAt(0).FrameBitmap(); }), LoadStr(SGIFBadData));
+  EXPECT_TRUE(image.FrameAt(0).Bitmap->Empty());
+}
+
 TEST(GifRead, SizingIsRefused) {
   TGIFImage image;
   EXPECT_EQ(MessageOf([&] { image.SetWidth(3); }), LoadStr(SGIFCannotResize));

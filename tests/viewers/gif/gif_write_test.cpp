@@ -177,16 +177,32 @@ TEST(GifWrite, PropertyDataCarriesItsLength) {
   const Bytes data = filer.written.at("Data");
   ASSERT_GT(data.size(), 4u);
   EXPECT_EQ(data[0] | data[1] << 8, static_cast<int>(data.size() - 4));
+  // An empty image stores nothing; reading the stored data into it restores the frame and
+  // stops at the data's end.
   TGIFImage copy;
-  Bytes followed = data;
-  followed.push_back(0xEE);
-  TMemoryStream stream(followed);
-  filer.readers.at("Data")(stream);
-  EXPECT_EQ(copy.FrameCount(), 0);
-  EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(data.size()));
   RecordingFiler into_copy;
   copy.DefineProperties(into_copy);
   EXPECT_TRUE(into_copy.written.empty());
+  ASSERT_TRUE(into_copy.readers.empty());
+  struct ReaderOnly : TFiler {
+    void DefineBinaryProperty(const std::string& name, TStreamProc read, TStreamProc, bool) override {
+      readers[name] = read;
+    }
+    std::map<std::string, TStreamProc> readers;
+  } reader;
+  copy.DefineProperties(reader);
+  Bytes followed = data;
+  followed.push_back(0xEE);
+  TMemoryStream stream(followed);
+  reader.readers.at("Data")(stream);
+  EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(data.size()));
+  ASSERT_EQ(copy.FrameCount(), 1);
+  const TDib& restored = copy.FrameAt(0).FrameBitmap();
+  const TDib& original = image.FrameAt(0).FrameBitmap();
+  ASSERT_EQ(restored.Width(), 5);
+  ASSERT_EQ(restored.Height(), 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(restored.PixelColor(x, y), original.PixelColor(x, y)) << x << "," << y;
 }
 
 TEST(GifAssign, ImagesShareTheirDataAndFramesTheirItems) {

@@ -1,9 +1,14 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "framework/picture.h"
 #include "framework/picture_registry.h"
 #include "framework/win/bitmap.h"
 #include "framework/win/icon.h"
+#include "tests/support/png_file.h"
 #include "tests/support/temp_folder.h"
 #include "tests/viewers/ani_test_support.h"
 #include "viewers/animated_cursor.h"
@@ -93,6 +98,59 @@ TEST_F(GifImageWin, CursorsGiveIconsStripsAndIconFrames) {
   image.AppendFrame(icon);
   EXPECT_EQ(image.FrameAt(0).KeyColor, clFuchsia);
   EXPECT_EQ(image.FrameAt(0).FrameBitmap().Width(), 4);
+}
+
+TEST_F(GifImageWin, FramesAreConvertedForDrawingOnceAndGiveTheirPalette) {
+  TGIFImage image;
+  image.AppendFrame(TwoColours());
+  TBitmap target;
+  target.SetPixelFormat(pf24bit);
+  target.SetSize(4, 2);
+  target.Canvas().Draw(0, 0, image);
+  const TGifDrawCache* made = image.FrameAt(0).DrawCache.get();
+  ASSERT_NE(made, nullptr);
+  target.Canvas().Draw(0, 0, image);
+  EXPECT_EQ(image.FrameAt(0).DrawCache.get(), made);
+
+  const auto palette = reinterpret_cast<HPALETTE>(image.Palette());
+  ASSERT_NE(palette, nullptr);
+  PALETTEENTRY entries[2] = {};
+  ASSERT_EQ(GetPaletteEntries(palette, 0, 2, entries), 2u);
+  EXPECT_EQ(RGB(entries[0].peRed, entries[0].peGreen, entries[0].peBlue), RGB(255, 0, 0));
+  EXPECT_EQ(RGB(entries[1].peRed, entries[1].peGreen, entries[1].peBlue), RGB(0, 255, 0));
+
+  // New pixels are converted again.
+  image.FrameAt(0).AssignPixels(TwoColours());
+  EXPECT_EQ(image.FrameAt(0).DrawCache, nullptr);
+}
+
+TEST_F(GifImageWin, CursorFramesOfPngImagesDrawThroughTheImagingComponent) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  png_test::PngSpec spec;
+  spec.width = 3;
+  spec.height = 2;
+  spec.color_type = png_test::kRgba;
+  // Opaque red, green and blue above, then half-transparent white, clear, opaque black.
+  const png_test::Bytes png = png_test::PngFile(spec, [](int x, int y) -> std::array<std::uint8_t, 4> {
+    if (y == 0) return {static_cast<std::uint8_t>(x == 0 ? 255 : 0), static_cast<std::uint8_t>(x == 1 ? 255 : 0),
+                        static_cast<std::uint8_t>(x == 2 ? 255 : 0), 255};
+    if (x == 0) return {255, 255, 255, 128};
+    return {0, 0, 0, static_cast<std::uint8_t>(x == 1 ? 0 : 255)};
+  });
+  TAnimatedCursorImage cursor;
+  TMemoryStream file(ani_test::Riff(
+      {ani_test::Anih(1, 1, 6),
+       ani_test::List("fram", {ani_test::Chunk("icon", ani_test::PngIconFile(2, {{png, 3, 2, 1, 1}}))})}));
+  cursor.LoadFromStream(file);
+  const TDib strip = cursor.FrameStrip(false, RGBToColor(0, 0, 100));
+  CoUninitialize();
+  ASSERT_EQ(strip.Width(), 3);
+  EXPECT_EQ(strip.PixelColor(0, 0), RGBToColor(255, 0, 0));
+  EXPECT_EQ(strip.PixelColor(1, 0), RGBToColor(0, 255, 0));
+  EXPECT_EQ(strip.PixelColor(2, 0), RGBToColor(0, 0, 255));
+  EXPECT_EQ(strip.PixelColor(0, 1), RGBToColor(128, 128, 178));
+  EXPECT_EQ(strip.PixelColor(1, 1), RGBToColor(0, 0, 100));
+  EXPECT_EQ(strip.PixelColor(2, 1), RGBToColor(0, 0, 0));
 }
 
 }  // namespace

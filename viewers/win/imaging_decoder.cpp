@@ -1,0 +1,79 @@
+#include "viewers/win/imaging_decoder.h"
+
+#include <windows.h>
+#include <initguid.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/exception.h"
+#include "framework/string_table.h"
+#include "framework/win/com_ptr.h"
+
+namespace tw {
+namespace {
+
+// A picture no decoder takes has a message of its own; other failures the system's text for HR
+// when it has one (Wine has none for the imaging component's codes), else the code.
+[[noreturn]] void ImagingFailure(HRESULT hr) {
+  if (hr == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) throw EInvalidGraphic(LoadStr(SImagingUnknownFormat));
+  char* text = nullptr;
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message(text ? text : "", length);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  if (message.empty()) message = FmtLoadStr(SImagingFailed, static_cast<unsigned>(hr));
+  throw EInvalidGraphic(message);
+}
+
+void Check(HRESULT hr) {
+  if (FAILED(hr)) ImagingFailure(hr);
+}
+
+ComPtr<IWICImagingFactory> Factory() {
+  ComPtr<IWICImagingFactory> factory;
+  Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                         factory.ReceiveVoid()));
+  return factory;
+}
+
+}  // namespace
+
+TDib DecodeWithImaging(const void* data, std::size_t size, bool premultiplied) {
+  if (static_cast<std::uint64_t>(size) > 0xFFFFFFFFu) throw EInvalidGraphic(LoadStr(SBitmapTooLarge));
+  ComPtr<IWICImagingFactory> factory = Factory();
+  ComPtr<IWICStream> stream;
+  Check(factory->CreateStream(stream.Receive()));
+  Check(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), static_cast<DWORD>(size)));
+  ComPtr<IWICBitmapDecoder> decoder;
+  Check(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Receive()));
+  ComPtr<IWICBitmapFrameDecode> frame;
+  Check(decoder->GetFrame(0, frame.Receive()));
+  UINT width = 0, height = 0;
+  Check(frame->GetSize(&width, &height));
+  // The header's size is checked before the decoder makes a single pixel.
+  if (!DecodedPictureFits(width, height, 32)) throw EInvalidGraphic(LoadStr(SBitmapTooLarge));
+  ComPtr<IWICFormatConverter> converter;
+  Check(factory->CreateFormatConverter(converter.Receive()));
+  Check(converter->Initialize(frame.Get(), premultiplied ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGRA,
+                              WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom));
+  TDib pixels(static_cast<int>(width), static_cast<int>(height), 32);
+  const auto stride = static_cast<UINT>(pixels.Stride());
+  Check(converter->CopyPixels(nullptr, stride, static_cast<UINT>(pixels.ImageSize()), pixels.Bits()));
+  // The decoder delivers the rows from the top; a TDib keeps them from the bottom.
+  std::vector<std::uint8_t> row(stride);
+  for (UINT top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+    std::uint8_t* a = pixels.Bits() + std::size_t{top} * stride;
+    std::uint8_t* b = pixels.Bits() + std::size_t{bottom} * stride;
+    std::memcpy(row.data(), a, stride);
+    std::memcpy(a, b, stride);
+    std::memcpy(b, row.data(), stride);
+  }
+  return pixels;
+}
+
+}  // namespace tw
