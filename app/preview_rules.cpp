@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "framework/picture_registry.h"
 #include "framework/text.h"
 
 namespace tw {
@@ -34,7 +35,7 @@ bool IsPictureFile(std::string_view path) {
   for (std::string_view known : kPictureExtensions) {
     if (extension == known) return true;
   }
-  return false;
+  return extension.size() > 1 && FindGraphicClassForExtension(extension.substr(1)).has_value();
 }
 
 }  // namespace tw

@@ -17,7 +17,9 @@ std::string_view FileNamePart(std::string_view path);
 std::string_view FolderPart(std::string_view path);
 
 // A picture is a path whose upper-cased extension is one of ".BMP", ".JPG", ".JPEG", ".ICO",
-// ".WMF", ".EMF" and ".GIF" exactly; everything else, a name without an extension too, is text.
+// ".WMF", ".EMF" and ".GIF" exactly, or one that a picture format is registered for (the
+// formats of the platform's imaging decoders); everything else, a name without an extension
+// too, is text.
 bool IsPictureFile(std::string_view path);
 
 }  // namespace tw

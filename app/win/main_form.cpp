@@ -14,6 +14,7 @@
 #include "shell/win/shell_combo.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree.h"
+#include "viewers/win/picture_player.h"
 
 namespace tw {
 
@@ -139,6 +140,8 @@ void TMainForm::CreateLayout() {
   Image->SetLeft(8);
   Image->SetTop(8);
   Image->SetAutoSize(true);
+  // Animated GIFs shown on the page play.
+  new TPicturePlayer(this, Image);
 
   PageControl1->SetActivePage(TabSheet1);
 }

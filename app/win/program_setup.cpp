@@ -5,11 +5,13 @@
 #include <objbase.h>
 
 #include "app/win/archive_libraries.h"
+#include "framework/exception.h"
 #include "framework/win/platform_pictures.h"
 #include "shell/win/shell_process.h"
 #include "viewers/win/gif_image_win.h"
 #include "viewers/win/jpeg_image.h"
 #include "viewers/win/rich_edit.h"
+#include "viewers/win/wic_image.h"
 
 namespace tw {
 
@@ -23,6 +25,11 @@ TProgramSetup::TProgramSetup() {
   RegisterPlatformPictureFormats();
   RegisterJPEGImage();
   InitGifImageModule();
+  // Without the imaging component the program still shows the formats it decodes itself.
+  try {
+    RegisterImagingFormats();
+  } catch (const Exception&) {
+  }
   archives_ = std::make_unique<TArchiveLibraries>();
 }
 

@@ -22,15 +22,26 @@ TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner) {
 TImage::~TImage() { picture_.OnChange = nullptr; }
 
 void TImage::PictureChanged() {
-  if (auto_size_ && picture_.Width() > 0 && picture_.Height() > 0)
-    SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+  FitAndRepaint();
+  if (OnPictureChange) OnPictureChange(this);
+}
+
+void TImage::FitAndRepaint() {
+  const int w = shown_ ? shown_->Width() : picture_.Width(), h = shown_ ? shown_->Height() : picture_.Height();
+  if (auto_size_ && w > 0 && h > 0) SetBounds(Left(), Top(), w, h);
   Invalidate();
+}
+
+void TImage::SetShownGraphic(TGraphic* graphic) {
+  if (graphic == shown_) return;
+  shown_ = graphic;
+  FitAndRepaint();
 }
 
 void TImage::SetAutoSize(bool value) {
   if (auto_size_ == value) return;
   auto_size_ = value;
-  PictureChanged();
+  FitAndRepaint();
 }
 
 void TImage::SetStretch(bool value) {
@@ -47,7 +58,7 @@ void TImage::SetCenter(bool value) {
 
 TRect TImage::DestRect() const {
   if (stretch_) return TRect{0, 0, Width(), Height()};
-  const int w = picture_.Width(), h = picture_.Height();
+  const int w = shown_ ? shown_->Width() : picture_.Width(), h = shown_ ? shown_->Height() : picture_.Height();
   if (center_) {
     const int x = (Width() - w) / 2, y = (Height() - h) / 2;
     return TRect{x, y, x + w, y + h};
@@ -56,7 +67,7 @@ TRect TImage::DestRect() const {
 }
 
 void TImage::PaintControl(HDC dc) {
-  TGraphic* graphic = picture_.Graphic();
+  TGraphic* graphic = shown_ ? shown_ : picture_.Graphic();
   if (!graphic || graphic->Empty()) return;
   // The control's area on the parent is its only surface.
   ScopedSaveDC saved(dc);

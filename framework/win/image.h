@@ -24,14 +24,24 @@ public:
   bool Center() const { return center_; }
   void SetCenter(bool value);
 
-  // Where the picture is drawn, in the control's co-ordinates.
+  // A graphic shown in place of the picture while set (the current screen of an animation the
+  // picture holds); not owned. With AutoSize the control takes its size.
+  TGraphic* ShownGraphic() const { return shown_; }
+  void SetShownGraphic(TGraphic* graphic);
+
+  // Where the picture (or the shown graphic) is drawn, in the control's co-ordinates.
   TRect DestRect() const;
   void PaintControl(HDC dc) override;
 
+  // Raised after the picture changed and the control took its size.
+  TNotifyEvent OnPictureChange;
+
 private:
   void PictureChanged();
+  void FitAndRepaint();
 
   TPicture picture_;
+  TGraphic* shown_ = nullptr;
   bool auto_size_ = false;
   bool stretch_ = false;
   bool center_ = false;

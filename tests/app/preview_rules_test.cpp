@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/graphic.h"
+#include "framework/picture_registry.h"
+
 namespace tw {
 namespace {
 
@@ -21,6 +24,15 @@ TEST(PreviewRulesTest, OnlyTheLastExtensionOfTheFileNameCounts) {
   }
   // A name that is only an extension still has one.
   EXPECT_TRUE(IsPictureFile("C:\\dir\\.gif"));
+}
+
+TEST(PreviewRulesTest, ExtensionsWithARegisteredPictureFormatArePictures) {
+  EXPECT_FALSE(IsPictureFile("C:\\pics\\scan.Tiff"));
+  RegisterFileFormat("tiff", "TIFF", {"TRegisteredPicture", [] { return std::unique_ptr<TGraphic>(); }});
+  EXPECT_TRUE(IsPictureFile("C:\\pics\\scan.Tiff"));
+  EXPECT_FALSE(IsPictureFile("C:\\pics\\scan.tif"));
+  UnregisterGraphicClass("TRegisteredPicture");
+  EXPECT_FALSE(IsPictureFile("C:\\pics\\scan.Tiff"));
 }
 
 TEST(PreviewRulesTest, ExtensionStartsAtTheLastDotAfterTheLastDelimiterOrDriveColon) {

@@ -69,9 +69,18 @@ void TGIFImage::ReadGif(std::int64_t n, TStream& stream, bool decode_first) {
   if (n > 0) {
     // The length is checked against the data present before anything is allocated for it.
     if (n > stream.Size() - stream.Position()) ReadFailure();
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
-    stream.ReadBuffer(bytes.data(), n);
-    ReadFile(bytes.data(), bytes.size());
+    // Bytes already in memory are read where they are; others are copied first.
+    std::vector<std::uint8_t> bytes;
+    const std::uint8_t* data;
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
+      data = memory->Memory() + memory->Position();
+      memory->Seek(n, TSeekOrigin::soCurrent);
+    } else {
+      bytes.resize(static_cast<std::size_t>(n));
+      stream.ReadBuffer(bytes.data(), n);
+      data = bytes.data();
+    }
+    ReadFile(data, static_cast<std::size_t>(n));
     if (!frames_.empty()) {
       current_frame_ = 0;
       if (decode_first) {

@@ -5,6 +5,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "framework/exception.h"
@@ -41,6 +42,12 @@ ComPtr<IWICImagingFactory> Factory() {
   return factory;
 }
 
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+  return out;
+}
+
 }  // namespace
 
 TDib DecodeWithImaging(const void* data, std::size_t size, bool premultiplied) {
@@ -74,6 +81,54 @@ TDib DecodeWithImaging(const void* data, std::size_t size, bool premultiplied) {
     std::memcpy(b, row.data(), stride);
   }
   return pixels;
+}
+
+namespace {
+
+// A string of the decoder's information, read with its length first.
+template <class Getter>
+std::string InfoText(Getter get) {
+  UINT length = 0;
+  if (FAILED(get(0, nullptr, &length)) || length == 0) return {};
+  std::wstring text(length, L'\0');
+  if (FAILED(get(length, text.data(), &length))) return {};
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return Narrow(text);
+}
+
+}  // namespace
+
+std::vector<TImagingExtension> ImagingDecoderExtensions() {
+  std::vector<TImagingExtension> extensions;
+  ComPtr<IWICImagingFactory> factory = Factory();
+  ComPtr<IEnumUnknown> components;
+  Check(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, components.Receive()));
+  for (;;) {
+    ComPtr<IUnknown> component;
+    ULONG fetched = 0;
+    if (components->Next(1, component.Receive(), &fetched) != S_OK || fetched == 0) break;
+    ComPtr<IWICBitmapDecoderInfo> info;
+    if (FAILED(component->QueryInterface(IID_IWICBitmapDecoderInfo, info.ReceiveVoid()))) continue;
+    const std::string name = InfoText([&](UINT n, WCHAR* t, UINT* got) { return info->GetFriendlyName(n, t, got); });
+    // A list such as ".tiff,.tif"; some decoders separate with semicolons.
+    const std::string list =
+        InfoText([&](UINT n, WCHAR* t, UINT* got) { return info->GetFileExtensions(n, t, got); });
+    std::size_t start = 0;
+    while (start < list.size()) {
+      std::size_t end = list.find_first_of(",;", start);
+      if (end == std::string::npos) end = list.size();
+      std::string ext = list.substr(start, end - start);
+      ext.erase(0, ext.find_first_not_of(" ."));
+      while (!ext.empty() && ext.back() == ' ') ext.pop_back();
+      std::transform(ext.begin(), ext.end(), ext.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      const bool known = std::any_of(extensions.begin(), extensions.end(),
+                                     [&](const TImagingExtension& e) { return e.Extension == ext; });
+      if (!ext.empty() && !known) extensions.push_back({ext, name});
+      start = end + 1;
+    }
+  }
+  return extensions;
 }
 
 }  // namespace tw

@@ -3,6 +3,8 @@
 // decoder recognises, as 32-bit pixels. COM must be initialised on the calling thread.
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "framework/dib.h"
 
@@ -13,5 +15,14 @@ namespace tw {
 // (DecodedPictureFits) is refused before its pixels are made; that and any decoder failure
 // raise EInvalidGraphic with a message that says what went wrong.
 TDib DecodeWithImaging(const void* data, std::size_t size, bool premultiplied);
+
+// A file extension (lower case, without the dot) that an installed decoder declares, with the
+// decoder's name.
+struct TImagingExtension {
+  std::string Extension;
+  std::string Description;
+};
+// Every extension the installed decoders declare, each once.
+std::vector<TImagingExtension> ImagingDecoderExtensions();
 
 }  // namespace tw

@@ -33,8 +33,10 @@
 #include "shell/win/shell_folders.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree.h"
+#include "tests/support/png_file.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win/pump.h"
+#include "tests/viewers/gif/gif_test_support.h"
 #include "tests/viewers/jpeg_test_pictures.h"
 #include "viewers/win/rich_edit.h"
 
@@ -246,6 +248,27 @@ TEST_F(MainFormTest, PictureExtensionsInAnyCaseGoToTheGraphicsPage) {
   // A picture leaves the text page's title as it was.
   EXPECT_EQ(form_->Edit->Title(), "");
   EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, FormatsOfTheImagingDecodersGoToTheGraphicsPageAndGifsPlay) {
+  png_test::PngSpec spec;
+  spec.width = 9;
+  spec.height = 4;
+  folder_.Write("scan.PNG", png_test::PngFile(spec, [](int x, int y) {
+    return std::array<std::uint8_t, 4>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0, 255};
+  }));
+  folder_.Write("moving.gif", gif_test::GifBuilder(6, 5, 2).Image(6, 5, 2).Image(3, 2, 2, 0, 1, 1).Trailer().bytes);
+  ShowFolder(folder_.Path().string(), 2);
+  Select("scan.PNG");
+  EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet2);
+  EXPECT_EQ(form_->Image->Picture().Width(), 9);
+  EXPECT_TRUE(errors_.empty());
+
+  Select("moving.gif");
+  ASSERT_NE(form_->Image->ShownGraphic(), nullptr);
+  EXPECT_EQ(form_->Image->Width(), 6) << "the logical screen is shown";
+  Select("scan.PNG");
+  EXPECT_EQ(form_->Image->ShownGraphic(), nullptr);
 }
 
 TEST_F(MainFormTest, NamesThatOnlyLookLikePicturesAreText) {

@@ -1,0 +1,149 @@
+#include "viewers/gif/gif_compositor.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "framework/exception.h"
+#include "framework/string_table.h"
+#include "viewers/gif/gif_image.h"
+
+namespace tw {
+namespace {
+
+enum Disposal { kNone = 0, kLeave = 1, kRestoreBackground = 2, kRestorePrevious = 3 };
+
+constexpr int kShortestDelayMs = 20;
+constexpr int kSlowedDelayMs = 100;
+
+std::uint32_t* Row(TDib& screen, int y) { return reinterpret_cast<std::uint32_t*>(screen.ScanLine(y)); }
+
+// Palette index of pixel X in a row of BPP (1, 4 or 8) bits per pixel.
+int IndexAt(const std::uint8_t* row, int x, int bpp) {
+  if (bpp == 8) return row[x];
+  if (bpp == 4) return (x & 1) ? row[x / 2] & 15 : row[x / 2] >> 4;
+  return (row[x / 8] >> (7 - x % 8)) & 1;
+}
+
+}  // namespace
+
+int GifPlaybackDelayMs(const TGIFFrame& frame) {
+  return frame.DelayMs < kShortestDelayMs ? kSlowedDelayMs : frame.DelayMs;
+}
+
+int GifTransparentIndex(TGIFFrame& frame) {
+  if (const TExtension* control = frame.GraphicControl()) return (control->Header[1] & 1) ? control->Header[4] : -1;
+  if (frame.KeyColor == clNone || frame.FrameBitmap().BitsPerPixel() > 8) return -1;
+  const auto& palette = frame.FrameBitmap().Palette();
+  const TColor key = GifColorToRGB(frame.KeyColor);
+  for (std::size_t i = 0; i < palette.size(); ++i)
+    if (RGBToColor(palette[i].Red, palette[i].Green, palette[i].Blue) == key) return static_cast<int>(i);
+  return -1;
+}
+
+TGifCompositor::TGifCompositor(TGIFImage& image) : image_(image) {
+  if (!DecodedPictureFits(image.LogicalWidth(), image.LogicalHeight(), 32))
+    throw EInvalidGraphicOperation(LoadStr(SGIFBadData));
+  screen_ = TDib(image.LogicalWidth(), image.LogicalHeight(), 32);
+}
+
+TRect TGifCompositor::Clipped(const TGIFFrame& frame) const {
+  const TPoint size = frame.StoredSize();
+  return TRect{std::clamp(frame.Origin.X, 0, screen_.Width()), std::clamp(frame.Origin.Y, 0, screen_.Height()),
+               std::clamp(frame.Origin.X + size.X, 0, screen_.Width()),
+               std::clamp(frame.Origin.Y + size.Y, 0, screen_.Height())};
+}
+
+void TGifCompositor::Dispose() {
+  if (frame_ < 0) return;
+  const TGIFFrame& frame = image_.FrameAt(frame_);
+  const int width = area_.Width();
+  if (frame.DisposalCode == kRestoreBackground) {
+    for (int y = area_.Top; y < area_.Bottom; ++y) std::fill_n(Row(screen_, y) + area_.Left, width, 0u);
+  } else if (frame.DisposalCode == kRestorePrevious) {
+    for (int y = area_.Top; y < area_.Bottom; ++y)
+      std::memcpy(Row(screen_, y) + area_.Left, &saved_[static_cast<std::size_t>(y - area_.Top) * width], 4u * width);
+  }
+}
+
+bool TGifCompositor::Draw(int index) {
+  TGIFFrame& frame = image_.FrameAt(index);
+  const TDib* pixels = nullptr;
+  int transparent = -1;
+  try {
+    pixels = &frame.FrameBitmap();
+    transparent = GifTransparentIndex(frame);
+  } catch (const Exception&) {
+    return false;
+  }
+  if (frame.Damaged) return false;
+  area_ = Clipped(frame);
+  const int width = area_.Width();
+  if (frame.DisposalCode == kRestorePrevious) {
+    saved_.resize(static_cast<std::size_t>(width) * area_.Height());
+    for (int y = area_.Top; y < area_.Bottom; ++y)
+      std::memcpy(&saved_[static_cast<std::size_t>(y - area_.Top) * width], Row(screen_, y) + area_.Left, 4u * width);
+  }
+  // Opaque colours by index. The transparent index has colour 0 and keeps every bit of the
+  // screen, the others none, so that a pixel is (screen & keep) | colour without a branch.
+  std::array<std::uint32_t, 256> colors{}, keep{};
+  const auto& palette = pixels->Palette();
+  for (std::size_t i = 0; i < palette.size(); ++i)
+    colors[i] = 0xFF000000u | static_cast<std::uint32_t>(palette[i].Red) << 16 |
+                static_cast<std::uint32_t>(palette[i].Green) << 8 | palette[i].Blue;
+  if (transparent >= 0 && transparent < 256) {
+    colors[static_cast<std::size_t>(transparent)] = 0;
+    keep[static_cast<std::size_t>(transparent)] = 0xFFFFFFFFu;
+  }
+  const int bpp = pixels->BitsPerPixel();
+  for (int y = area_.Top; y < area_.Bottom; ++y) {
+    const std::uint8_t* in = pixels->ScanLine(y - frame.Origin.Y);
+    std::uint32_t* out = Row(screen_, y);
+    const int x0 = area_.Left - frame.Origin.X;
+    if (bpp == 8 && transparent < 0) {
+      const std::uint8_t* from = in + x0;
+      std::uint32_t* to = out + area_.Left;
+      for (int x = 0; x < width; ++x) to[x] = colors[from[x]];
+    } else if (bpp == 8) {
+      const std::uint8_t* from = in + x0;
+      std::uint32_t* to = out + area_.Left;
+      for (int x = 0; x < width; ++x) to[x] = (to[x] & keep[from[x]]) | colors[from[x]];
+    } else if (bpp >= 24) {
+      // Frames made from true-colour pixels: their key colour is what is transparent.
+      const TColor key = frame.KeyColor == clNone ? clNone : GifColorToRGB(frame.KeyColor);
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t* p = in + static_cast<std::size_t>(x0 + x) * (bpp / 8);
+        if (RGBToColor(p[2], p[1], p[0]) != key)
+          out[area_.Left + x] = 0xFF000000u | static_cast<std::uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+      }
+    } else {
+      for (int x = 0; x < width; ++x) {
+        const int i = IndexAt(in, x0 + x, bpp);
+        if (i != transparent) out[area_.Left + x] = colors[static_cast<std::size_t>(i)];
+      }
+    }
+  }
+  frame_ = index;
+  return true;
+}
+
+bool TGifCompositor::Advance() {
+  if (image_.FrameCount() == 0) return false;
+  const int next = frame_ + 1 < image_.FrameCount() ? frame_ + 1 : 0;
+  // Check the next frame before the shown one is disposed of, so that a failure keeps it.
+  try {
+    TGIFFrame& frame = image_.FrameAt(next);
+    frame.FrameBitmap();
+    if (frame.Damaged) return false;
+  } catch (const Exception&) {
+    return false;
+  }
+  if (next == 0) {
+    std::fill_n(screen_.Bits(), screen_.ImageSize(), std::uint8_t{0});
+  } else {
+    Dispose();
+  }
+  return Draw(next);
+}
+
+}  // namespace tw
