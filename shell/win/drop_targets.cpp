@@ -28,4 +28,30 @@ ComPtr<IDropTarget> FolderDropTarget(HWND owner, IShellFolder* folder, const Ite
   return target;
 }
 
+HRESULT ForwardDragEnter(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
+                         DWORD& effect) {
+  const HRESULT hr = target->DragEnter(data, key_state, point, &effect);
+  target->DragLeave();
+  return hr;
+}
+
+HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
+                        DWORD& effect) {
+  DWORD scratch = effect;
+  target->DragEnter(data, key_state, point, &scratch);
+  const HRESULT hr = target->DragOver(key_state, point, &effect);
+  target->DragLeave();
+  return hr;
+}
+
+HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
+                    DWORD& effect) {
+  DWORD scratch = effect;
+  target->DragEnter(data, key_state, point, &scratch);
+  scratch = effect;
+  target->DragOver(key_state, point, &scratch);
+  effect &= DataObjectCapabilities(data);
+  return target->Drop(data, key_state, point, &effect);
+}
+
 }  // namespace tw

@@ -17,4 +17,17 @@ ComPtr<IDropTarget> ItemDropTarget(HWND owner, IShellFolder* parent, const ItemI
 // when it has none.
 ComPtr<IDropTarget> FolderDropTarget(HWND owner, IShellFolder* folder, const ItemIdList* abs_id);
 
+// The views ask for the shell's target under the mouse afresh at every step of a drag and hand
+// the step on to it as a whole drag of its own:
+// entering: DragEnter then DragLeave; DragEnter's answer, EFFECT as it left it.
+HRESULT ForwardDragEnter(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
+                         DWORD& effect);
+// moving: DragEnter (on a scratch copy of EFFECT), DragOver, DragLeave; DragOver's answer.
+HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
+                        DWORD& effect);
+// dropping: DragEnter and DragOver on scratch copies of EFFECT, which is then limited to the
+// effects the dragged shell items allow, and Drop; Drop's answer.
+HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
+                    DWORD& effect);
+
 }  // namespace tw

@@ -229,7 +229,6 @@ private:
   ComPtr<IDropTarget> DropTargetAt(POINT client_point, DWORD key_state, bool& self_answer,
                                    DWORD& effect);
   void HighlightDropItem(int index);
-  void AutoScrollDuringDrag(POINT client_point);
 
   TPTShellLocator folder_;
   TPTShellListOptions options_ = kDefaultShellListOptions;

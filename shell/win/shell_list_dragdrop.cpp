@@ -12,9 +12,6 @@ namespace tw {
 namespace {
 
 constexpr DWORD kAllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-constexpr DWORD kAutoScrollInterval = 100;
-constexpr int kScrollMarginX = 26;
-constexpr int kScrollMarginY = 20;
 
 POINTL AsPointL(POINT point) { return POINTL{point.x, point.y}; }
 
@@ -90,19 +87,6 @@ void TPTCustomShellList::HighlightDropItem(int index) {
   if (drop_highlight_ >= 0) Items().Item(drop_highlight_)->SetDropTarget(true);
 }
 
-void TPTCustomShellList::AutoScrollDuringDrag(POINT client_point) {
-  if (GetTickCount() - last_auto_scroll_ < kAutoScrollInterval) return;
-  if (client_point.x < kScrollMarginX)
-    AutoScrollStep(Handle(), 0, 0);
-  else if (client_point.x > ClientWidth() - kScrollMarginX)
-    AutoScrollStep(Handle(), 0, 1);
-  if (client_point.y < kScrollMarginY)
-    AutoScrollStep(Handle(), 1, 0);
-  else if (client_point.y > ClientHeight() - kScrollMarginY)
-    AutoScrollStep(Handle(), 1, 1);
-  last_auto_scroll_ = GetTickCount();
-}
-
 HRESULT TPTCustomShellList::OleDragEnter(IDataObject* data, DWORD key_state, POINT point,
                                          DWORD& effect) {
   try {
@@ -117,8 +101,7 @@ HRESULT TPTCustomShellList::OleDragEnter(IDataObject* data, DWORD key_state, POI
       if (!self_answer) effect = DROPEFFECT_NONE;
       return S_OK;
     }
-    const HRESULT hr = target->DragEnter(data, key_state, AsPointL(point), &effect);
-    target->DragLeave();
+    const HRESULT hr = ForwardDragEnter(target.Get(), data, key_state, AsPointL(point), effect);
     TListItem* item = GetItemAt(client.x, client.y);
     HighlightDropItem(effect != DROPEFFECT_NONE && item ? item->Index() : -1);
     return hr;
@@ -141,19 +124,15 @@ HRESULT TPTCustomShellList::OleDragOver(DWORD key_state, POINT point, DWORD& eff
       return S_OK;
     }
     bool self_answer = false;
-    const DWORD offered = effect;
     ComPtr<IDropTarget> target = DropTargetAt(client, key_state, self_answer, effect);
     if (target) {
-      DWORD scratch = offered;
-      target->DragEnter(drag_data_.Get(), key_state, AsPointL(point), &scratch);
-      hr = target->DragOver(key_state, AsPointL(point), &effect);
-      target->DragLeave();
+      hr = ForwardDragOver(target.Get(), drag_data_.Get(), key_state, AsPointL(point), effect);
       HighlightDropItem(effect != DROPEFFECT_NONE && item ? item->Index() : -1);
     } else {
       if (!self_answer) effect = DROPEFFECT_NONE;
       HighlightDropItem(-1);
     }
-    AutoScrollDuringDrag(client);
+    DragAutoScroll(Handle(), client, last_auto_scroll_);
     effect |= DROPEFFECT_SCROLL;
     if (drop_highlight_ != highlighted) UpdateWindow(Handle());
     return hr;
@@ -190,12 +169,7 @@ HRESULT TPTCustomShellList::OleDrop(IDataObject* data, DWORD key_state, POINT po
     if (target) {
       // The shell learns which button dragged, so that a right-button drop shows its menu.
       key_state |= drag_enter_keys_ & (MK_LBUTTON | MK_RBUTTON);
-      DWORD scratch = effect;
-      target->DragEnter(data, key_state, AsPointL(point), &scratch);
-      scratch = effect;
-      target->DragOver(key_state, AsPointL(point), &scratch);
-      effect &= DataObjectCapabilities(data);
-      hr = target->Drop(data, key_state, AsPointL(point), &effect);
+      hr = ForwardDrop(target.Get(), data, key_state, AsPointL(point), effect);
     } else {
       effect = DROPEFFECT_NONE;
     }

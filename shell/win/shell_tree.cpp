@@ -3,6 +3,7 @@
 #include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/messages.h"
+#include "shell/win/change_handler_thread.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_names.h"
 #include "shell/win/window_helpers.h"
@@ -65,6 +66,8 @@ TPTCustomShellTree::TPTCustomShellTree(TComponent* AOwner)
 TPTCustomShellTree::~TPTCustomShellTree() {
   Destroying();
   sync_timer_.SetEnabled(false);
+  UpdateDropTarget(false);
+  watcher_.reset();
   // The records go with the nodes while this object can still free them.
   Items().Clear();
   SetImages(nullptr);
@@ -147,8 +150,11 @@ void TPTCustomShellTree::CreateParams(TCreateParams& params) {
 void TPTCustomShellTree::CreateWnd() {
   TPTCustomTreeView::CreateWnd();
   if (options_.Contains(ptstoOleDrop) && !Designing()) UpdateDropTarget(true);
-  // A window made again keeps its nodes; only a first window fills.
-  if (!Loading() && options_.Contains(ptstoAutoFill) && !Items().GetFirstNode()) AutoFill();
+  // A window made again keeps its nodes and watches again; only a first window fills.
+  if (Items().GetFirstNode() && options_.Contains(ptstoDynamicRefresh) && !Designing())
+    StartChangeWatch();
+  else if (!Loading() && options_.Contains(ptstoAutoFill) && !Items().GetFirstNode())
+    AutoFill();
 }
 
 void TPTCustomShellTree::Loaded() {
@@ -205,6 +211,7 @@ TTreeNode* TPTCustomShellTree::FirstShellRoot() {
 }
 
 void TPTCustomShellTree::Delete(TTreeNode* node) {
+  if (node == drag_node_) drag_node_ = nullptr;
   DoDeleteItem(node);
   TPTCustomTreeView::Delete(node);
 }
@@ -220,6 +227,13 @@ void TPTCustomShellTree::DoDeleteItem(TTreeNode* node) {
 
 void TPTCustomShellTree::DoNotify(const NMHDR& header, LRESULT& result) {
   if (header.code == NM_CLICK) immediate_sync_ = true;
+  const bool right_drag = header.code == TVN_BEGINRDRAGA || header.code == TVN_BEGINRDRAGW;
+  if (right_drag || header.code == TVN_BEGINDRAGA || header.code == TVN_BEGINDRAGW) {
+    const auto& view = reinterpret_cast<const NMTREEVIEWA&>(header);
+    if (options_.Contains(ptstoOleDrag) && !Designing())
+      StartNodeDrag(Items().GetNode(view.itemNew.hItem), right_drag);
+    return;
+  }
   TPTCustomTreeView::DoNotify(header, result);
 }
 
@@ -264,6 +278,15 @@ void TPTCustomShellTree::WndProc(TMessage& message) {
           return;
         }
         break;
+      case WM_TW_FOLDER_CHANGED:
+        FolderChangeNotified();
+        return;
+      case WM_NCDESTROY: {
+        TBusy busy(busy_);
+        UpdateDropTarget(false);
+        watcher_.reset();
+        break;
+      }
       case CM_WANTSPECIALKEY:
         TPTCustomTreeView::WndProc(message);
         if (IsEditing()) message.Result = 1;
@@ -282,6 +305,8 @@ void TPTCustomShellTree::WndProc(TMessage& message) {
         break;
     }
     TPTCustomTreeView::WndProc(message);
+    if (IsShellMenuMessage(message.Msg))
+      HandleShellMenuMessage(message, context_menu_.Get(), images_.Handle(), this, OnPopupHint);
   } catch (...) {
     if (Application) Application->HandleException(this);
   }

@@ -10,14 +10,14 @@
 // The implementation is split by concern: shell_tree.cpp (life cycle, properties, links,
 // messages, custom draw), shell_tree_fill.cpp (filling, expanding, sorting, images),
 // shell_tree_sync.cpp (selection and the linked views, ExpandToIdList, GoUp),
-// shell_tree_refresh.cpp and shell_tree_rename.cpp.
-//
-// Change watching, OLE drag and drop, the node context menu and the command keys attach to the
-// protected steps under "Hooks" and to the state they name.
+// shell_tree_refresh.cpp, shell_tree_rename.cpp, shell_tree_watch.cpp (watching the drives),
+// shell_tree_dragdrop.cpp (OLE drags out of and onto nodes), shell_tree_menu.cpp (the node's
+// shell context menu) and shell_tree_keys.cpp (the shell command keys).
 
 #include <shlobj.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -30,6 +30,7 @@
 #include "shell/win/custom_tree_view.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree_data.h"
+#include "shell/win/view_drop_target.h"
 
 namespace tw {
 
@@ -46,6 +47,10 @@ public:
   // The combo's own folder, which a rename in the tree points at the new name.
   virtual TPTShellLocator& CurrentFolderLocator() = 0;
 };
+
+class TChangeHandlerThread;
+class TPTCustomShellTree;
+using TDropTarget_shtv = TViewDropTarget<TPTCustomShellTree>;
 
 using TPTShTreeDeleteItemEvent =
     std::function<void(TObject* aSender, TTreeNode* aNode, TPTShTreeData* aShTreeData)>;
@@ -86,6 +91,33 @@ public:
   // Runs the shell verb VERB on NODE's item; 1 for the root node, which has no parent folder.
   HRESULT InvokeNodeVerb(TTreeNode* node, const std::string& verb);
 
+  // Watches the root of every fixed, remote and RAM drive with its subtree, and each expanded
+  // folder by itself (the list is cleared first); a change under one refreshes the tree after a
+  // rest. Some shells (Wine's) report below a watched folder only the changes among its own
+  // children: the expanded folders' watches see what the drives' watches miss there.
+  void StartChangeWatch();
+  // Adds a watch of the drive root of PATH with its subtree; an empty PATH clears the watches.
+  virtual void AddChangeWatch(const std::string& path);
+
+  // The effects (DROPEFFECT_COPY | MOVE | LINK) NODE's item allows; all three when unknown.
+  DWORD NodeDragEffects(TTreeNode* node);
+  // A drag over the tree (from its drop target): every step goes to the shell's drop target of
+  // the node under the screen point POINT.
+  HRESULT OleDragEnter(IDataObject* data, DWORD key_state, POINT point, DWORD& effect);
+  HRESULT OleDragOver(DWORD key_state, POINT point, DWORD& effect);
+  void OleDragLeave();
+  HRESULT OleDrop(IDataObject* data, DWORD key_state, POINT point, DWORD& effect);
+  // The drop target registered for the window; null when none is.
+  IDropTarget* OleDropTarget() const;
+
+  // Shows the shell's context menu of NODE at the screen point POINT and runs what is chosen.
+  virtual void ShowNodeContextMenu(TTreeNode* node, POINT point);
+  // Hands NODE's data object to Send To entry INDEX.
+  virtual void SendToItem(TTreeNode* node, int index);
+  // The data object of NODE (TDataObject_shtv) for a drag or Send To; null for the root or a
+  // node without shell data.
+  virtual ComPtr<IDataObject> CreateNodeDataObject(TTreeNode* node);
+
   // The record of NODE; null for a node without one (one added by other code).
   TPTShTreeData* GetNodeData(const TTreeNode* node) const;
   bool IsShellNode(const TTreeNode* node) const { return GetNodeData(node) != nullptr; }
@@ -119,19 +151,17 @@ protected:
   virtual void DoFillNode(TTreeNode* node);
   virtual void DoFillComplete();
 
-  // Hooks. The tree itself watches nothing and registers no drop target; change watching and
-  // drag and drop override these. StartChangeWatch runs after every fill with
-  // ptstoDynamicRefresh on and when that option is switched on, StopChangeWatch when it is
-  // switched off; UpdateDropTarget when the window is made or goes and when ptstoOleDrop
-  // changes (REGISTER: whether the window should be a drop target now).
-  virtual void StartChangeWatch() {}
-  virtual void StopChangeWatch() {}
-  virtual void UpdateDropTarget(bool) {}
+  // StopChangeWatch clears the watches when ptstoDynamicRefresh is switched off;
+  // UpdateDropTarget registers the window as a drop target (REGISTER) or revokes it.
+  void StopChangeWatch();
+  void UpdateDropTarget(bool register_it);
   // A drag started here: refreshes wait until it ends (SetDragging(false) runs a waiting one).
   bool Dragging() const { return dragging_; }
   void SetDragging(bool value);
   // Starts the sync timer for a refresh: 400 ms while the tree has the focus, else 2000 ms.
   void ScheduleRefresh();
+  // Whether the sync timer waits to refresh.
+  bool RefreshScheduled() const { return sync_job_ == sjRefresh && sync_timer_.Enabled(); }
   // Set by a rename: the change notice the rename causes is not to refresh the tree.
   bool ignore_next_change_ = false;
   // The context menu open on a node, for the menu messages.
@@ -144,7 +174,10 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Loaded() override;
   void DoNotify(const NMHDR& header, LRESULT& result) override;
+  bool DoKeyDown(WORD& key, TShiftState shift) override;
+  void RequestPopup(TTreeNode* node, POINT point, TPopupMenu*& menu) override;
   bool CanExpand(TTreeNode* node) override;
+  void Expand(TTreeNode* node) override;
   void Change(TTreeNode* node) override;
   bool CanEdit(TTreeNode* node) override;
   bool Edit(TTreeNode* node, const char* text) override;
@@ -206,6 +239,16 @@ private:
   // Forgets every descendant's cached ids and folders after NODE was renamed.
   void ResetDescendantCaches(TTreeNode* node);
 
+  // The watcher's message: a change under a watched drive.
+  void FolderChangeNotified();
+  void EnsureWatcher();
+  // Watches NODE's folder by itself, once, while the drives are watched.
+  void WatchExpandedFolder(TTreeNode* node);
+  // The tree view's begin-drag notifications: drags NODE out with the left or right button.
+  void StartNodeDrag(TTreeNode* node, bool right_button);
+  // The shell's drop target of the shell node at CLIENT_POINT; null when there is none.
+  ComPtr<IDropTarget> NodeDropTargetAt(POINT client_point);
+
   TPTShellLocator base_folder_;
   TPTShellLocator current_folder_;
   TTimer sync_timer_;
@@ -218,6 +261,17 @@ private:
   bool loading_ = false;
   bool dragging_ = false;
   bool refresh_pending_ = false;
+  std::unique_ptr<TChangeHandlerThread> watcher_;
+  // Whether the drives are watched, and the expanded folders watched besides them.
+  bool watching_drives_ = false;
+  std::unordered_set<std::string> watched_folders_;
+  // The node a drag out of the tree started from, highlighted while the drag is elsewhere.
+  TTreeNode* drag_node_ = nullptr;
+  ComPtr<TDropTarget_shtv> drop_target_;
+  // The data object of a drag over the tree and the mouse buttons down when it entered.
+  ComPtr<IDataObject> drag_data_;
+  DWORD drag_enter_keys_ = 0;
+  DWORD last_auto_scroll_ = 0;
   // The records the nodes hold, to tell them from other data a node may carry.
   std::unordered_set<const void*> records_;
   TImageList images_;

@@ -1,6 +1,7 @@
 #include "shell/win/shell_tree_data.h"
 
 #include "shell/shell_attribute_masks.h"
+#include "shell/win/drop_targets.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_folders.h"
 
@@ -59,14 +60,13 @@ void TPTShTreeData::ResetCaches() {
 HRESULT TPTShTreeData::GetDropTarget(HWND owner, ComPtr<IDropTarget>& target) {
   target.Reset();
   if (parent_) {
-    IShellFolder* parent = ParentFolder();
-    if (!parent) return E_FAIL;
-    LPCITEMIDLIST items[] = {relative_id_.Get()};
-    return parent->GetUIObjectOf(owner, 1, items, IID_IDropTarget, nullptr, target.ReceiveVoid());
+    target = ItemDropTarget(owner, ParentFolder(), relative_id_.Get());
+    return target ? S_OK : E_FAIL;
   }
-  if (const ItemIdList* id = AbsoluteId())
-    return GetFolderUIObject(id, IID_IDropTarget, target.ReceiveVoid());
-  return GetDesktopDropTarget(target);
+  const ItemIdList* id = AbsoluteId();
+  if (!id || id->mkid.cb == 0) return GetDesktopDropTarget(target);
+  target = FolderDropTarget(owner, Folder(), id);
+  return target ? S_OK : E_FAIL;
 }
 
 }  // namespace tw

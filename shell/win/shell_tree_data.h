@@ -39,7 +39,8 @@ public:
   void SetRelativeId(const ItemIdList* id);
   // Forgets the absolute id and the folder, so both are made again on demand.
   void ResetCaches();
-  // The item's drop target, asked of the parent folder (the root's through its own id).
+  // The shell's drop target of the item (a folder's asked of the folder itself, the root's
+  // through its own id); E_FAIL when there is none.
   HRESULT GetDropTarget(HWND owner, ComPtr<IDropTarget>& target);
 
 private:

@@ -34,6 +34,24 @@ void AutoScrollStep(HWND window, int bar, int direction) {
   SendMessageA(window, message, direction == 0 ? SB_LINEUP : SB_LINEDOWN, 0);
 }
 
+void DragAutoScroll(HWND window, POINT client_point, DWORD& last_step) {
+  constexpr DWORD kInterval = 100;
+  constexpr int kMarginX = 26;
+  constexpr int kMarginY = 20;
+  if (GetTickCount() - last_step < kInterval) return;
+  RECT client{};
+  GetClientRect(window, &client);
+  if (client_point.x < kMarginX)
+    AutoScrollStep(window, 0, 0);
+  else if (client_point.x > client.right - kMarginX)
+    AutoScrollStep(window, 0, 1);
+  if (client_point.y < kMarginY)
+    AutoScrollStep(window, 1, 0);
+  else if (client_point.y > client.bottom - kMarginY)
+    AutoScrollStep(window, 1, 1);
+  last_step = GetTickCount();
+}
+
 HWND OwnerFormHandle(TControl* control) {
   if (!control) return nullptr;
   TControl* top = control;

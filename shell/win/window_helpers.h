@@ -21,6 +21,11 @@ void SetWindowStyleBits(HWND window, LONG_PTR bits, bool on);
 // direction 0 up or left, 1 down or right.
 void AutoScrollStep(HWND window, int bar, int direction);
 
+// The auto-scroll of a view a drag is over: when at least 100 ms passed since LAST_STEP (a
+// GetTickCount time, set anew here), one step towards the edge CLIENT_POINT is near: within 26
+// pixels of the left or right edge, 20 of the top or bottom.
+void DragAutoScroll(HWND window, POINT client_point, DWORD& last_step);
+
 // The window of the form at the top of CONTROL's parent chain, the owner window every shell call
 // of a view gets; null when the top control is not a form or has no window yet.
 HWND OwnerFormHandle(TControl* control);

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "framework/win/application.h"
 #include "framework/win/form.h"
+#include "framework/win/messages.h"
 #include "shell/win/shell_folders.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree.h"
@@ -20,7 +22,31 @@ namespace tw::test {
 class TTestShellTree : public TPTShellTree {
 public:
   using TPTShellTree::TPTShellTree;
+  using TPTShellTree::RefreshScheduled;
+  using TPTShellTree::SetDragging;
   bool IgnoresNextChange() const { return ignore_next_change_; }
+
+  // Change notices the watcher posted that arrived.
+  int change_notices = 0;
+  // Keys the tree view control reported in its key-down notices.
+  std::vector<WORD> control_keys;
+  // Replaces each data object the tree makes for a node (to see what the shell does with it).
+  std::function<ComPtr<IDataObject>(ComPtr<IDataObject>)> WrapDataObject;
+
+protected:
+  void WndProc(TMessage& message) override {
+    if (message.Msg == WM_TW_FOLDER_CHANGED) ++change_notices;
+    TPTShellTree::WndProc(message);
+  }
+  void DoNotify(const NMHDR& header, LRESULT& result) override {
+    if (header.code == TVN_KEYDOWN)
+      control_keys.push_back(reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
+    TPTShellTree::DoNotify(header, result);
+  }
+  ComPtr<IDataObject> CreateNodeDataObject(TTreeNode* node) override {
+    ComPtr<IDataObject> data = TPTShellTree::CreateNodeDataObject(node);
+    return data && WrapDataObject ? WrapDataObject(data) : data;
+  }
 };
 
 class ShellTreeTest : public ::testing::Test {

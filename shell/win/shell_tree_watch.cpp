@@ -1,0 +1,104 @@
+// Watching the drives for folders that come and go, and refreshing after a burst of changes.
+#include "framework/win/messages.h"
+#include "shell/win/change_handler_thread.h"
+#include "shell/win/shell_folders.h"
+#include "shell/win/shell_tree.h"
+
+namespace tw {
+namespace {
+
+// The root of PATH's drive with a trailing backslash: "C:\" for "C:\a\b", "\\server\share\" for
+// "\\server\share\a"; empty when PATH names no drive.
+std::string DriveRootOf(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + "\\";
+  if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    const std::size_t server_end = path.find('\\', 2);
+    if (server_end == std::string::npos || server_end == 2) return {};
+    const std::size_t share_end = path.find('\\', server_end + 1);
+    if (share_end == server_end + 1) return {};
+    return path.substr(0, share_end) + "\\";
+  }
+  return {};
+}
+
+// Folder names, and file names too when the tree shows files.
+DWORD WatchFilter(TPTShellTreeOptions options) {
+  return options.Contains(ptstoIncludeNonFolders)
+             ? FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_FILE_NAME
+             : FILE_NOTIFY_CHANGE_DIR_NAME;
+}
+
+bool IsWatchedDriveType(UINT type) {
+  return type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK;
+}
+
+}  // namespace
+
+void TPTCustomShellTree::EnsureWatcher() {
+  if (!watcher_) watcher_ = std::make_unique<TChangeHandlerThread>(Handle(), WM_TW_FOLDER_CHANGED);
+}
+
+void TPTCustomShellTree::StartChangeWatch() {
+  EnsureWatcher();
+  watcher_->RemoveAllWatches();
+  watched_folders_.clear();
+  const DWORD drives = GetLogicalDrives();
+  for (int letter = 0; letter < 26; ++letter) {
+    if (!(drives & (1u << letter))) continue;
+    const std::string root = std::string(1, static_cast<char>('A' + letter)) + ":\\";
+    if (IsWatchedDriveType(GetDriveTypeA(root.c_str()))) AddChangeWatch(root);
+  }
+  watching_drives_ = true;
+  for (TTreeNode* node = Items().GetFirstNode(); node; node = node->GetNext())
+    if (node->Expanded()) WatchExpandedFolder(node);
+}
+
+void TPTCustomShellTree::StopChangeWatch() {
+  if (watcher_) watcher_->RemoveAllWatches();
+  watching_drives_ = false;
+  watched_folders_.clear();
+}
+
+void TPTCustomShellTree::Expand(TTreeNode* node) {
+  TPTCustomTreeView::Expand(node);
+  WatchExpandedFolder(node);
+}
+
+void TPTCustomShellTree::WatchExpandedFolder(TTreeNode* node) {
+  TPTShTreeData* data = GetNodeData(node);
+  if (!watcher_ || !watching_drives_ || !data) return;
+  const std::string path = IdListToPath(data->AbsoluteId());
+  if (path.empty() || !watched_folders_.insert(path).second) return;
+  int slot = -1;
+  // When the slots run out the drives' watches are left to see the change.
+  watcher_->AddWatch(path, WatchFilter(options_), slot, false);
+}
+
+void TPTCustomShellTree::AddChangeWatch(const std::string& path) {
+  EnsureWatcher();
+  if (path.empty()) {
+    watcher_->RemoveAllWatches();
+    watched_folders_.clear();
+    return;
+  }
+  const std::string root = DriveRootOf(path);
+  if (root.empty()) return;
+  int slot = -1;
+  watcher_->AddWatch(root, WatchFilter(options_), slot, true);
+}
+
+void TPTCustomShellTree::FolderChangeNotified() {
+  // The change a rename here made refreshes nothing, nor does one seen while a drag out of the
+  // tree runs (a refresh asked for meanwhile runs at the drag's end).
+  if (ignore_next_change_ || dragging_) {
+    ignore_next_change_ = false;
+    // One change is reported by every watch that sees it: its notices come together.
+    MSG waiting;
+    while (PeekMessageA(&waiting, Handle(), WM_TW_FOLDER_CHANGED, WM_TW_FOLDER_CHANGED, PM_REMOVE)) {
+    }
+    return;
+  }
+  ScheduleRefresh();
+}
+
+}  // namespace tw
