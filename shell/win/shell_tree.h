@@ -234,8 +234,10 @@ private:
   void SyncTimerFired();
   void RunSyncJob(int job);
 
+  // One refresh: the node the selection goes back to, and the control's drawing.
+  class TRefreshPass;
   void RefreshNow();
-  void RefreshNode(TTreeNode* node, TTreeNode*& selected);
+  void RefreshNode(TTreeNode* node, TRefreshPass& pass);
   // Forgets every descendant's cached ids and folders after NODE was renamed.
   void ResetDescendantCaches(TTreeNode* node);
 

@@ -18,6 +18,30 @@ std::string_view BytesOf(const ItemIdList* id) {
 
 }  // namespace
 
+class TPTCustomShellTree::TRefreshPass {
+public:
+  TRefreshPass(TTreeNodes& nodes, TTreeNode* selected) : selected(selected), nodes_(nodes) {}
+  ~TRefreshPass() {
+    if (suspended_) nodes_.EndUpdate();
+  }
+  TRefreshPass(const TRefreshPass&) = delete;
+  TRefreshPass& operator=(const TRefreshPass&) = delete;
+
+  // Each insert or deletion under an open node would make the control update its scroll bars
+  // and repaint: a refresh that changes nodes does that once, at its end. One that changes
+  // nothing leaves the drawing alone, since resuming it makes the control measure every node.
+  void BeforeChange() {
+    if (!suspended_) nodes_.BeginUpdate();
+    suspended_ = true;
+  }
+
+  TTreeNode* selected;
+
+private:
+  TTreeNodes& nodes_;
+  bool suspended_ = false;
+};
+
 void TPTCustomShellTree::RefreshTree() {
   if (dragging_ || IsEditing()) {
     refresh_pending_ = true;
@@ -32,16 +56,19 @@ void TPTCustomShellTree::RefreshTree() {
 
 void TPTCustomShellTree::RefreshNow() {
   TShellListHourglass hourglass;
-  TTreeNode* selected = Selected();
+  TTreeNode* selected = nullptr;
   {
+    TRefreshPass pass(Items(), Selected());
     TBusy busy(busy_);
     SetSelected(nullptr);
-    if (TTreeNode* root = Items().GetFirstNode()) RefreshNode(root, selected);
+    if (TTreeNode* root = Items().GetFirstNode()) RefreshNode(root, pass);
+    selected = pass.selected;
   }
   if (selected) SelectNow(selected);
 }
 
-void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& selected) {
+void TPTCustomShellTree::RefreshNode(TTreeNode* node, TRefreshPass& pass) {
+  TTreeNode*& selected = pass.selected;
   if (!node->GetFirstChild() && node != selected) return;
   TPTShTreeData* data = GetNodeData(node);
   IShellFolder* folder = data ? data->Folder() : nullptr;
@@ -61,33 +88,41 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& selected) {
       present.push_back(std::move(item));
     }
   }
-  std::unordered_map<std::string_view, std::size_t> by_bytes;
-  for (std::size_t i = 0; i < present.size(); ++i) by_bytes.emplace(BytesOf(present[i].Get()), i);
+  // Which children the enumeration still holds: byte for byte first; then the folder compares
+  // only what is left on both sides (an item whose id reads differently now).
+  std::vector<TTreeNode*> children;
+  for (TTreeNode* child = node->GetFirstChild(); child; child = child->GetNextSibling())
+    if (IsShellNode(child)) children.push_back(child);
+  std::vector<bool> listed(children.size(), !enumerated);
   std::vector<bool> has_node(present.size(), false);
-  auto find_present = [&](const ItemIdList* id) -> bool {
-    if (auto it = by_bytes.find(BytesOf(id)); it != by_bytes.end()) {
-      has_node[it->second] = true;
-      return true;
-    }
+  if (enumerated) {
+    std::unordered_map<std::string_view, std::size_t> by_bytes;
     for (std::size_t i = 0; i < present.size(); ++i)
-      if (!has_node[i] && folder->CompareIDs(0, id, present[i].Get()) == 0) {
-        has_node[i] = true;
-        return true;
+      by_bytes.emplace(BytesOf(present[i].Get()), i);
+    std::vector<std::size_t> unmatched;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      const auto it = by_bytes.find(BytesOf(GetNodeData(children[i])->RelativeId()));
+      if (it == by_bytes.end()) {
+        unmatched.push_back(i);
+      } else {
+        has_node[it->second] = true;
+        listed[i] = true;
       }
-    return false;
-  };
+    }
+    for (std::size_t i : unmatched)
+      for (std::size_t j = 0; j < present.size() && !listed[i]; ++j)
+        if (!has_node[j] &&
+            folder->CompareIDs(0, GetNodeData(children[i])->RelativeId(), present[j].Get()) == 0)
+          has_node[j] = listed[i] = true;
+  }
 
-  TTreeNode* next = nullptr;
-  for (TTreeNode* child = node->GetFirstChild(); child; child = next) {
-    next = child->GetNextSibling();
-    TPTShTreeData* child_data = GetNodeData(child);
-    if (!child_data) continue;
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    TTreeNode* child = children[i];
     SFGAOF attributes = kValidateAttributeRequest;
-    LPCITEMIDLIST ids[] = {child_data->RelativeId()};
+    LPCITEMIDLIST ids[] = {GetNodeData(child)->RelativeId()};
     // The folder may not look the item up again: an item missing from the enumeration is
     // gone too.
-    if (SUCCEEDED(folder->GetAttributesOf(1, ids, &attributes)) &&
-        (!enumerated || find_present(child_data->RelativeId()))) {
+    if (SUCCEEDED(folder->GetAttributesOf(1, ids, &attributes)) && listed[i]) {
       constexpr SFGAOF kSubfolders = SFGAO_HASSUBFOLDER | SFGAO_FOLDER;
       if (!child->GetFirstChild() && !child->HasChildren() &&
           (attributes & kSubfolders) == kSubfolders)
@@ -96,7 +131,8 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& selected) {
     }
     // The item is gone, and every node below it; a selection among them goes to this node.
     if (child == selected || (selected && selected->HasAsParent(child))) selected = node;
-    if (node->GetFirstChild() == child && !next) {
+    pass.BeforeChange();
+    if (node->GetFirstChild() == child && !child->GetNextSibling()) {
       node->Collapse(false);
       node->DeleteChildren();
       node->SetHasChildren(false);
@@ -110,13 +146,15 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& selected) {
   for (std::size_t i = 0; i < present.size(); ++i)
     if (!has_node[i]) CollectShellNode(folder, std::move(present[i]), data->AbsoluteId(), found);
   if (!found.empty()) {
+    pass.BeforeChange();
     AddShellNodes(folder, node, found);
     SortChildren(node);
   }
 
+  TTreeNode* next = nullptr;
   for (TTreeNode* child = node->GetFirstChild(); child; child = next) {
     next = child->GetNextSibling();
-    RefreshNode(child, selected);
+    RefreshNode(child, pass);
   }
 }
 
