@@ -1,5 +1,7 @@
 // Animated cursor files from untrusted bytes: parsing must fail cleanly or give frames that all
-// hold an icon, and every frame must draw into the frame strip without leaving it.
+// hold an icon and steps that name them, every frame must draw into the frame strip without
+// leaving it, and playing the steps must draw each one.
+#include <algorithm>
 #include <cstdlib>
 
 #include "framework/exception.h"
@@ -7,6 +9,7 @@
 #include "fuzz/fuzz_target.h"
 #include "tests/viewers/ani_test_support.h"
 #include "viewers/animated_cursor.h"
+#include "viewers/cursor_animation.h"
 #include "viewers/icon_list.h"
 
 TW_FUZZ_TARGET(AnimatedCursor) {
@@ -33,6 +36,16 @@ TW_FUZZ_TARGET(AnimatedCursor) {
       if (!png) std::abort();
     }
   }
+  if (cursor.Steps().empty()) std::abort();
+  for (const auto& step : cursor.Steps())
+    if (step.Frame < 0 || step.Frame >= cursor.FrameCount()) std::abort();
+  tw::TCursorAnimation animation(cursor);
+  const std::size_t played = std::min<std::size_t>(cursor.Steps().size(), 64);
+  for (std::size_t i = 0; i < played; ++i) {
+    const bool png_frame = tw::ReadIconDirectory(cursor.FrameIcon(cursor.Steps()[i].Frame)->Bytes())[0].Png;
+    if (animation.Advance() == png_frame) std::abort();
+    if (png_frame) break;
+  }
   tw::TIconList list;
   list.Assign(cursor);
   tw::TMemoryStream saved;
@@ -55,5 +68,7 @@ TW_FUZZ_SEEDS(AnimatedCursor) {
   wide.width = 33;
   return {SimpleCursor(1), SimpleCursor(4, 3),
           Riff({Anih(2, 2, 6), Chunk("rate", Values({1, 2})), Chunk("seq ", Values({1, 0})),
-                List("fram", {Chunk("icon", IconFile(icon)), Chunk("icon", IconFile(wide))})})};
+                List("fram", {Chunk("icon", IconFile(icon)), Chunk("icon", IconFile(wide))})}),
+          Riff({Anih(2, 5, 6), Chunk("rate", Values({1, 2, 3})), Chunk("seq ", Values({1, 0, 1, 3, 0})),
+                List("fram", {Chunk("icon", IconFile(icon)), Chunk("icon", IconFile(icon))})})};
 }

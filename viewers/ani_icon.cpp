@@ -159,8 +159,16 @@ TIconPngDecoder& IconPngDecoder() {
 
 namespace {
 
-// Blends 32-bit pixels with straight alpha over TARGET (24 bits) at (X0, Y0), clipped.
+// Blends colour BGR of opacity ALPHA over D, a pixel of BYTES: 3 (opaque colour) or 4 (colours
+// premultiplied by the alpha that follows them).
+void Blend(std::uint8_t* d, int bytes, const std::uint8_t* bgr, int alpha) {
+  for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((bgr[c] * alpha + d[c] * (255 - alpha) + 127) / 255);
+  if (bytes == 4) d[3] = static_cast<std::uint8_t>((255 * alpha + d[3] * (255 - alpha) + 127) / 255);
+}
+
+// Blends 32-bit pixels with straight alpha over TARGET (24 or 32 bits) at (X0, Y0), clipped.
 void BlendOnto(const TDib& pixels, TDib& target, int x0, int y0) {
+  const int bytes = target.BitsPerPixel() / 8;
   for (int y = 0; y < pixels.Height(); ++y) {
     const int ty = y0 + y;
     if (ty < 0 || ty >= target.Height()) continue;
@@ -169,9 +177,7 @@ void BlendOnto(const TDib& pixels, TDib& target, int x0, int y0) {
     for (int x = 0; x < pixels.Width(); ++x) {
       const int tx = x0 + x;
       if (tx < 0 || tx >= target.Width()) continue;
-      const std::uint8_t* p = in + 4 * x;
-      std::uint8_t* d = out + 3 * tx;
-      for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((p[c] * p[3] + d[c] * (255 - p[3]) + 127) / 255);
+      Blend(out + bytes * tx, bytes, in + 4 * x, in[4 * x + 3]);
     }
   }
 }
@@ -179,7 +185,8 @@ void BlendOnto(const TDib& pixels, TDib& target, int x0, int y0) {
 }  // namespace
 
 void TIconImage::DrawOnto(TDib& target, int x0, int y0) const {
-  if (bytes_.empty() || target.BitsPerPixel() != 24) return;
+  const int bytes = target.BitsPerPixel() / 8;
+  if (bytes_.empty() || (bytes != 3 && bytes != 4)) return;
   const ImageLayout layout = ReadLayouts(bytes_).front();
   if (layout.info.Png) {
     const auto& decode = IconPngDecoder();
@@ -234,13 +241,15 @@ void TIconImage::DrawOnto(TDib& target, int x0, int y0) const {
         std::copy(px, px + 3, bgr);
         if (bpp == 32) alpha = px[3];
       }
-      std::uint8_t* d = out + 3 * tx;
+      std::uint8_t* d = out + bytes * tx;
       if (has_alpha) {
-        for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((bgr[c] * alpha + d[c] * (255 - alpha) + 127) / 255);
+        Blend(d, bytes, bgr, alpha);
       } else if ((mask_row[x / 8] >> (7 - x % 8)) & 1) {
         for (int c = 0; c < 3; ++c) d[c] ^= bgr[c];
+        if (bytes == 4 && (bgr[0] | bgr[1] | bgr[2])) d[3] = 255;
       } else {
         std::copy(bgr, bgr + 3, d);
+        if (bytes == 4) d[3] = 255;
       }
     }
   }

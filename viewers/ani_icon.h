@@ -43,10 +43,12 @@ public:
   // From another icon (its bytes are copied); anything else as the base class.
   void Assign(const TPersistent& source) override;
 
-  // Draws the first image with its transparency mask over TARGET (24 bits per pixel) with its
-  // top-left corner at (X, Y); parts outside TARGET are clipped. Images of 32 bits with an
-  // alpha channel are blended by it instead, and so are PNG images, decoded by IconPngDecoder
-  // (without one they fail with EInvalidGraphic).
+  // Draws the first image with its transparency mask over TARGET (24 bits per pixel, or 32 with
+  // an alpha channel and colours premultiplied by it) with its top-left corner at (X, Y); parts
+  // outside TARGET are clipped. Images of 32 bits with an alpha channel are blended by it
+  // instead, and so are PNG images, decoded by IconPngDecoder (without one they fail with
+  // EInvalidGraphic). On a 32-bit target an inverting pixel shows its colour, as it does over
+  // black.
   void DrawOnto(TDib& target, int x, int y) const;
 
   // Raised after every change of the icon's image.

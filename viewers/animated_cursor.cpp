@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "framework/exception.h"
 #include "framework/stream.h"
@@ -104,6 +105,7 @@ TIconFrame& TAnimatedCursorImage::Frame(int index) const {
 
 void TAnimatedCursorImage::Clear() {
   frames_.clear();
+  steps_.clear();
   header_ = {};
   title_.clear();
   author_.clear();
@@ -150,6 +152,10 @@ void TAnimatedCursorImage::Parse(TMemoryStream& data) {
   rate_index_ = seq_index_ = 0;
   icon_index_ = 0;
   stopped_ = false;
+  rates_.clear();
+  sequence_.clear();
+  icon_frames_.clear();
+  std::uint32_t declared_steps = 0;
 
   RiffChunk chunk;
   while (ReadChunkHeader(data, chunk)) {
@@ -164,6 +170,7 @@ void TAnimatedCursorImage::Parse(TMemoryStream& data) {
                                  &header_.Planes,     &header_.DefaultRate, &header_.Flags};
       for (int i = 0; i < 9; ++i) *fields[i] = Le32(raw + 4 * i);
       if (!(header_.Flags & TAniHeader::kIconFlag) || header_.StepCount == 0) ReadFailure();
+      declared_steps = header_.StepCount;
       // A frame keeps its place only with an icon chunk of at least a header's size, so more
       // frames than the remaining data could match are never kept; they are not made.
       const auto room = static_cast<std::uint64_t>((data.Size() - data.Position()) / kChunkHeaderSize);
@@ -187,6 +194,7 @@ void TAnimatedCursorImage::Parse(TMemoryStream& data) {
           read_ok = false;
           break;
         }
+        (rate ? rates_ : sequence_).push_back(value);
         if (next < frames_.size()) {
           if (rate)
             frames_[next]->Rate = static_cast<std::int32_t>(value);
@@ -214,6 +222,23 @@ void TAnimatedCursorImage::Parse(TMemoryStream& data) {
     if (!frames_[i]->Icon) frames_.erase(frames_.begin() + static_cast<std::ptrdiff_t>(i));
   header_.StepCount = static_cast<std::uint32_t>(frames_.size());
   if (frames_.empty()) ReadFailure();
+  MakeSteps(declared_steps);
+}
+
+void TAnimatedCursorImage::MakeSteps(std::uint32_t declared_steps) {
+  std::unordered_map<const TIconFrame*, int> frame_index;
+  for (std::size_t i = 0; i < frames_.size(); ++i) frame_index[frames_[i].get()] = static_cast<int>(i);
+  // Steps beyond the sequence's entries (or without a sequence, beyond the icons) name nothing.
+  const std::size_t named = sequence_.empty() ? icon_frames_.size() : sequence_.size();
+  const std::size_t count = std::min<std::size_t>(declared_steps, named);
+  for (std::size_t step = 0; step < count; ++step) {
+    const std::uint32_t icon = sequence_.empty() ? static_cast<std::uint32_t>(step) : sequence_[step];
+    if (icon >= icon_frames_.size()) continue;
+    const std::uint32_t rate = step < rates_.size() ? rates_[step] : header_.DefaultRate;
+    steps_.push_back({frame_index.at(icon_frames_[icon]), static_cast<std::int32_t>(rate)});
+  }
+  if (!steps_.empty()) return;
+  for (std::size_t i = 0; i < frames_.size(); ++i) steps_.push_back({static_cast<int>(i), frames_[i]->Rate});
 }
 
 void TAnimatedCursorImage::ReadFrameList(TMemoryStream& data, std::int64_t remaining) {
@@ -236,6 +261,7 @@ void TAnimatedCursorImage::ReadFrameList(TMemoryStream& data, std::int64_t remai
       bool matched = false;
       for (auto& frame : frames_) {
         if (frame->Key != icon_index_) continue;
+        if (!matched) icon_frames_.push_back(frame.get());
         matched = true;
         frame->Icon = std::make_unique<TIconImage>(*icon);
         frame->ChunkHeader = sub.raw;
@@ -250,6 +276,7 @@ void TAnimatedCursorImage::ReadFrameList(TMemoryStream& data, std::int64_t remai
         frame->ChunkHeader = sub.raw;
         frame->HotSpot = hot_spot;
         frame->IsIcon = is_icon;
+        icon_frames_.push_back(frame.get());
         frames_.push_back(std::move(frame));
       }
       ++icon_index_;
@@ -330,6 +357,7 @@ void TAnimatedCursorImage::Assign(const TPersistent& source) {
     title_ = cursor->title_;
     author_ = cursor->author_;
     max_colors_ = cursor->max_colors_;
+    steps_ = cursor->steps_;
     for (const auto& frame : cursor->frames_) {
       auto copy = std::make_unique<TIconFrame>();
       copy->Assign(*frame);

@@ -52,6 +52,13 @@ public:
   std::int32_t Key = 0;
 };
 
+// One step of a cursor's animation: the frame shown and for how long (sixtieths of a second).
+struct TCursorStep {
+  int Frame = 0;
+  std::int32_t Rate = 0;
+  friend bool operator==(const TCursorStep&, const TCursorStep&) = default;
+};
+
 // The colour count of BIT_COUNT bits per pixel as animated cursors count it: 2, 16, 256 for
 // 1, 4, 8 bits, 0 otherwise.
 int AniColorsOfBitCount(int bit_count);
@@ -72,6 +79,12 @@ public:
   const std::string& Author() const { return author_; }
   // The largest colour count met in the frames' images.
   std::int32_t MaxColors() const { return max_colors_; }
+  // The animation in the order the cursor plays it: as many steps as the header's step count,
+  // step N showing the frame that holds the icon the sequence's entry N names (without a
+  // sequence, icon N) for the rate entry N (without one, the default rate). Steps naming an icon
+  // the file does not hold are left out; when none is left, every frame plays once in order at
+  // its own rate. Empty without frames.
+  const std::vector<TCursorStep>& Steps() const { return steps_; }
 
   void Clear();
   // Everything from the stream's position to its end. A malformed file fails with EReadError
@@ -100,6 +113,7 @@ private:
   void Parse(TMemoryStream& data);
   void ReadFrameList(TMemoryStream& data, std::int64_t remaining);
   void ReadInfoList(TMemoryStream& data, std::int64_t remaining);
+  void MakeSteps(std::uint32_t declared_steps);
   std::unique_ptr<TIconImage> ReadIcon(TMemoryStream& data, std::uint32_t size, bool& is_icon, TPoint& hot_spot);
 
   TAniHeader header_;
@@ -107,10 +121,15 @@ private:
   std::string author_;
   std::int32_t max_colors_ = 0;
   std::vector<std::unique_ptr<TIconFrame>> frames_;
+  std::vector<TCursorStep> steps_;
   // Reading state: the next frame of the rate and sequence entries, and the next icon's key.
   std::size_t rate_index_ = 0;
   std::size_t seq_index_ = 0;
   std::int32_t icon_index_ = 0;
+  // Every rate and sequence entry, and the frame each icon went to, for the steps.
+  std::vector<std::uint32_t> rates_;
+  std::vector<std::uint32_t> sequence_;
+  std::vector<const TIconFrame*> icon_frames_;
   // Set when a list chunk meets data it cannot read, which ends the whole parse.
   bool stopped_ = false;
 };

@@ -7,6 +7,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/viewers/ani_test_support.h"
 #include "viewers/animated_cursor.h"
+#include "viewers/cursor_animation.h"
 #include "viewers/icon_list.h"
 
 namespace tw {
@@ -162,6 +163,87 @@ TEST(AnimatedCursor, RateAndSequenceEntriesGoToTheFramesInOrderInOneChunkOrMany)
   Load(plain, Riff({Anih(3, 3, 9), icons}));
   EXPECT_EQ(one_chunk.FrameIcon(0)->Bytes(), plain.FrameIcon(2)->Bytes());
   EXPECT_EQ(one_chunk.FrameIcon(1)->Bytes(), plain.FrameIcon(0)->Bytes());
+}
+
+// Three icons in five steps: there and back again, the sequence naming icons, the rates
+// covering four steps. Frame 0 holds icon 2, frame 1 icon 0, frame 2 icon 1.
+Bytes ThereAndBack() {
+  return Riff({Anih(3, 5, 9), Chunk("rate", Values({2, 3, 0, 5})), Chunk("seq ", Values({2, 0, 1, 0, 2})),
+               FramList({IconFile(Cursor(0)), IconFile(Cursor(1)), IconFile(Cursor(2))})});
+}
+
+TEST(AnimatedCursor, StepsFollowTheSequenceBeyondTheFrameCountAndSkipMissingIcons) {
+  using Steps = std::vector<TCursorStep>;
+  TAnimatedCursorImage cursor, copy;
+  Load(cursor, ThereAndBack());
+  EXPECT_EQ(cursor.FrameCount(), 3);
+  EXPECT_EQ(cursor.Steps(), (Steps{{0, 2}, {1, 3}, {2, 0}, {1, 5}, {0, 9}}));
+  copy.Assign(cursor);
+  EXPECT_EQ(copy.Steps(), cursor.Steps());
+
+  const Bytes icons = FramList({IconFile(Cursor(0)), IconFile(Cursor(1)), IconFile(Cursor(2))});
+  // Without a sequence step N shows icon N, as many steps as the header counts.
+  TAnimatedCursorImage plain;
+  Load(plain, Riff({Anih(3, 2, 9), icons}));
+  EXPECT_EQ(plain.Steps(), (Steps{{0, 9}, {1, 9}}));
+  // Icon 7 does not exist: its step goes; frame 1 (key 7) has no icon and goes too.
+  TAnimatedCursorImage missing;
+  Load(missing, Riff({Anih(3, 3, 9), Chunk("seq ", Values({1, 7, 0})), icons}));
+  ASSERT_EQ(missing.FrameCount(), 3);
+  EXPECT_EQ(missing.Steps(), (Steps{{0, 9}, {1, 9}}));
+  EXPECT_EQ(missing.FrameIcon(1)->Bytes(), plain.FrameIcon(0)->Bytes());
+  // No step names an icon: the frames play once each.
+  TAnimatedCursorImage none;
+  Load(none, Riff({Anih(1, 1, 9), Chunk("seq ", Values({5})), FramList({IconFile(Cursor(0))})}));
+  EXPECT_EQ(none.Steps(), (Steps{{0, 9}}));
+}
+
+TEST(CursorAnimation, StepsShowTheirFramesAloneInSequenceAtTheirRatesRoundAndRound) {
+  TAnimatedCursorImage cursor;
+  Load(cursor, ThereAndBack());
+  TCursorAnimation animation(cursor);
+  EXPECT_EQ(animation.Step(), -1);
+  EXPECT_EQ(animation.Screen().Width(), 4);
+  const std::uint32_t icon_of_frame[] = {2, 0, 1};
+  std::vector<std::pair<int, unsigned>> seen;
+  for (int i = 0; i < 6; ++i) {
+    ASSERT_TRUE(animation.Advance());
+    seen.emplace_back(animation.Frame(), animation.DelayMs());
+    const TDib& screen = animation.Screen();
+    const IconSpec icon = Cursor(icon_of_frame[animation.Frame()]);
+    // The masked column is transparent, the rest opaque in the icon's colours.
+    EXPECT_EQ(screen.ScanLine(1)[3], 0);
+    EXPECT_EQ(screen.PixelColor(0, 1), 0u);
+    EXPECT_EQ(screen.ScanLine(3)[4 * 2 + 3], 255);
+    EXPECT_EQ(screen.PixelColor(2, 3), IconSpec::PaletteColor(static_cast<int>(icon.Pixel(2, 3)))) << i;
+  }
+  // Rates of 2, 3, 5 and 9 sixtieths; a rate of 0 as GIF frames without a delay.
+  const std::vector<std::pair<int, unsigned>> expected = {{0, 33}, {1, 50}, {2, 100}, {1, 83}, {0, 150}, {0, 33}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(animation.Step(), 0);
+}
+
+TEST(CursorAnimation, AlphaIsPremultipliedAndPngFramesNeedADecoder) {
+  IconSpec translucent;
+  translucent.bpp = 32;
+  translucent.alpha = 128;
+  TAnimatedCursorImage cursor;
+  Load(cursor, Riff({Anih(1, 1, 9), FramList({IconFile(translucent)})}));
+  TCursorAnimation animation(cursor);
+  ASSERT_TRUE(animation.Advance());
+  const std::uint32_t color = translucent.Pixel(2, 3);
+  const std::uint8_t* pixel = animation.Screen().ScanLine(3) + 4 * 2;
+  EXPECT_EQ(pixel[0], ((color >> 16 & 255) * 128 + 127) / 255);
+  EXPECT_EQ(pixel[2], ((color & 255) * 128 + 127) / 255);
+  EXPECT_EQ(pixel[3], 128);
+  EXPECT_EQ(animation.Screen().ScanLine(3)[3], 0) << "the masked column";
+
+  // This build has no PNG decoder: the step is not shown.
+  TAnimatedCursorImage png;
+  Load(png, Riff({Anih(1, 1, 9), FramList({PngCursorFrame(10, 30)})}));
+  TCursorAnimation png_animation(png);
+  EXPECT_FALSE(png_animation.Advance());
+  EXPECT_EQ(png_animation.Step(), -1);
 }
 
 TEST(AnimatedCursor, IconsAreHotAtTheirCentreCursorsAtTheirLastEntry) {

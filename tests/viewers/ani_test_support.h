@@ -35,11 +35,12 @@ struct IconSpec {
   int hot_y = 0;
   std::uint32_t seed = 0;  // varies the pixels
   bool mask_left_column = true;
+  int alpha = 255;  // of the unmasked pixels of 32-bit images
 
   // Pixels under the mask are black, as in real cursors, so that they show the background.
   std::uint32_t Pixel(int x, int y) const {
     if (Masked(x, y)) return 0;
-    if (bpp == 24) return Rgb((x * 40 + static_cast<int>(seed)) & 255, (y * 50) & 255, (x + y) * 20 & 255);
+    if (bpp >= 24) return Rgb((x * 40 + static_cast<int>(seed)) & 255, (y * 50) & 255, (x + y) * 20 & 255);
     return (static_cast<std::uint32_t>(x + 2 * y) + seed) % (1u << bpp);
   }
   bool Masked(int x, int) const { return mask_left_column && x == 0; }
@@ -81,10 +82,12 @@ inline Bytes IconFile(const IconSpec& s) {
     Bytes row(static_cast<std::size_t>(xor_stride));
     for (int x = 0; x < s.width; ++x) {
       const std::uint32_t v = s.Pixel(x, y);
-      if (s.bpp == 24) {
-        row[3 * x] = static_cast<std::uint8_t>(v >> 16);
-        row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
-        row[3 * x + 2] = static_cast<std::uint8_t>(v);
+      if (s.bpp >= 24) {
+        const int at = s.bpp / 8 * x;
+        row[at] = static_cast<std::uint8_t>(v >> 16);
+        row[at + 1] = static_cast<std::uint8_t>(v >> 8);
+        row[at + 2] = static_cast<std::uint8_t>(v);
+        if (s.bpp == 32) row[at + 3] = static_cast<std::uint8_t>(s.Masked(x, y) ? 0 : s.alpha);
       } else if (s.bpp == 8) {
         row[x] = static_cast<std::uint8_t>(v);
       } else if (s.bpp == 4) {

@@ -11,6 +11,7 @@
 #include "framework/win/icon.h"
 #include "viewers/animated_cursor.h"
 #include "viewers/gif/gif_image.h"
+#include "viewers/win/animated_cursor_graphic.h"
 #include "viewers/win/imaging_decoder.h"
 
 namespace tw {
@@ -183,10 +184,14 @@ void InitGifImageModule() {
   AnimatedCursorPlatformAssign() = CursorToGraphic;
   IconPngDecoder() = [](const std::uint8_t* data, std::size_t size) { return DecodeWithImaging(data, size, false); };
   RegisterGifImage(gif_clipboard_format);
+  RegisterAnimatedCursorGraphic();
   if (const unsigned icon_format = ::RegisterClipboardFormatA("Vireo Icon"))
     RegisterGraphicClipboardFormat(icon_format, TIcon::Class());
 }
 
-void DoneGifImageModule() { UnregisterGifImage(); }
+void DoneGifImageModule() {
+  UnregisterGifImage();
+  UnregisterAnimatedCursorGraphic();
+}
 
 }  // namespace tw

@@ -6,10 +6,11 @@ namespace tw {
 
 // Registers at start-up (once; later calls do nothing): the clipboard formats "GIF Image" and
 // "Vireo Icon" with the system, "gif" and the GIF clipboard format with the picture registry,
-// the icon clipboard format for icons, and the platform hooks of GIF pictures and cursors
-// (PNG images in icons are decoded by the imaging component).
+// "ani" for animated cursors shown as pictures (TAnimatedCursorGraphic), the icon clipboard
+// format for icons, and the platform hooks of GIF pictures and cursors (PNG images in icons are
+// decoded by the imaging component).
 void InitGifImageModule();
-// Unregisters the GIF picture from the picture registry.
+// Unregisters the GIF and animated cursor pictures from the picture registry.
 void DoneGifImageModule();
 // The "GIF Image" clipboard format (0 before InitGifImageModule).
 unsigned GifClipboardFormat();

@@ -10,10 +10,75 @@
 #include "framework/win/image.h"
 #include "framework/win/timer.h"
 #include "framework/win/win_control.h"
+#include "viewers/cursor_animation.h"
 #include "viewers/gif/gif_compositor.h"
 #include "viewers/gif/gif_image.h"
+#include "viewers/win/animated_cursor_graphic.h"
 
 namespace tw {
+
+// One animation as the player plays it: its frames in playing order, each composited and shown
+// for its delay.
+class TAnimationSource {
+public:
+  virtual ~TAnimationSource() = default;
+  // Shows the next frame (the first after the last); false when it cannot be shown.
+  virtual bool Advance() = 0;
+  virtual const TDib& Screen() const = 0;
+  // Where playback is in the playing order, -1 before the first; and the order's length.
+  virtual int Position() const = 0;
+  virtual int Length() const = 0;
+  // The picture's frame shown.
+  virtual int Frame() const = 0;
+  virtual unsigned DelayMs() const = 0;
+  // How many times the animation plays; 0 for ever.
+  virtual int PlayLimit() const = 0;
+};
+
+namespace {
+
+class TGifSource : public TAnimationSource {
+public:
+  explicit TGifSource(TGIFImage& gif) : gif_(gif), compositor_(gif) {}
+  bool Advance() override { return compositor_.Advance(); }
+  const TDib& Screen() const override { return compositor_.Screen(); }
+  int Position() const override { return compositor_.Frame(); }
+  int Length() const override { return gif_.FrameCount(); }
+  int Frame() const override { return compositor_.Frame(); }
+  unsigned DelayMs() const override { return static_cast<unsigned>(GifPlaybackDelayMs(gif_.FrameAt(Frame()))); }
+  int PlayLimit() const override { return gif_.LoopEnabled() ? gif_.LoopCount() : 1; }
+
+private:
+  TGIFImage& gif_;
+  TGifCompositor compositor_;
+};
+
+class TCursorSource : public TAnimationSource {
+public:
+  explicit TCursorSource(const TAnimatedCursorImage& cursor) : cursor_(cursor), animation_(cursor) {}
+  bool Advance() override { return animation_.Advance(); }
+  const TDib& Screen() const override { return animation_.Screen(); }
+  int Position() const override { return animation_.Step(); }
+  int Length() const override { return static_cast<int>(cursor_.Steps().size()); }
+  int Frame() const override { return animation_.Frame(); }
+  unsigned DelayMs() const override { return animation_.DelayMs(); }
+  int PlayLimit() const override { return 0; }
+
+private:
+  const TAnimatedCursorImage& cursor_;
+  TCursorAnimation animation_;
+};
+
+// The animation GRAPHIC holds, null for a still picture (one frame or step, or none).
+std::unique_ptr<TAnimationSource> AnimationOf(TGraphic* graphic) {
+  if (auto* gif = dynamic_cast<TGIFImage*>(graphic); gif && gif->FrameCount() > 1)
+    return std::make_unique<TGifSource>(*gif);
+  if (auto* cursor = dynamic_cast<TAnimatedCursorGraphic*>(graphic); cursor && cursor->Cursor().Steps().size() > 1)
+    return std::make_unique<TCursorSource>(cursor->Cursor());
+  return nullptr;
+}
+
+}  // namespace
 
 // The composite as a graphic the control draws: a 32-bit bitmap, blended over the page. Being
 // drawn while playback waits for the control to show again resumes it.
@@ -77,12 +142,12 @@ void TPicturePlayer::Notification(TComponent* component, TOperation operation) {
   // The control goes first: nothing of it may be touched again.
   image_ = nullptr;
   timer_->SetEnabled(false);
-  compositor_.reset();
+  source_.reset();
 }
 
 bool TPicturePlayer::Playing() const { return timer_->Running(); }
 
-int TPicturePlayer::Frame() const { return compositor_ ? compositor_->Frame() : -1; }
+int TPicturePlayer::Frame() const { return source_ ? source_->Frame() : -1; }
 
 unsigned TPicturePlayer::Delay() const { return timer_->Interval(); }
 
@@ -93,20 +158,19 @@ void TPicturePlayer::PictureChanged(TObject* sender) {
 
 void TPicturePlayer::Start() {
   Stop();
-  auto* gif = dynamic_cast<TGIFImage*>(image_->Picture().Graphic());
-  if (!gif || gif->FrameCount() < 2) return;
   try {
-    compositor_ = std::make_unique<TGifCompositor>(*gif);
+    source_ = AnimationOf(image_->Picture().Graphic());
   } catch (const Exception&) {
     // A screen too large to composite: the picture shows its first frame as it is.
     return;
   }
-  if (!compositor_->Advance()) return compositor_.reset();
+  if (!source_) return;
+  if (!source_->Advance()) return source_.reset();
   plays_ = 1;
   finished_ = false;
-  play_limit_ = gif->LoopEnabled() ? gif->LoopCount() : 1;
+  play_limit_ = source_->PlayLimit();
   screen_ = std::make_unique<TCompositeGraphic>([this](TObject*) {
-    if (compositor_ && !finished_ && !timer_->Enabled()) timer_->SetEnabled(true);
+    if (source_ && !finished_ && !timer_->Enabled()) timer_->SetEnabled(true);
   });
   Show();
   image_->SetShownGraphic(screen_.get());
@@ -116,7 +180,7 @@ void TPicturePlayer::Stop() {
   timer_->SetEnabled(false);
   if (image_) image_->SetShownGraphic(nullptr);
   screen_.reset();
-  compositor_.reset();
+  source_.reset();
   plays_ = 0;
 }
 
@@ -127,26 +191,24 @@ bool TPicturePlayer::CanBeSeen() const {
 
 // The composite goes to the control, and the frame's delay to the timer.
 void TPicturePlayer::Show() {
-  screen_->Take(compositor_->Screen());
-  auto* gif = static_cast<TGIFImage*>(image_->Picture().Graphic());
-  timer_->SetInterval(static_cast<unsigned>(GifPlaybackDelayMs(gif->FrameAt(compositor_->Frame()))));
+  screen_->Take(source_->Screen());
+  timer_->SetInterval(source_->DelayMs());
   timer_->SetEnabled(true);
   image_->Invalidate();
 }
 
 void TPicturePlayer::Step() {
-  if (!compositor_) return;
+  if (!source_) return;
   // Hidden: no more ticks until the control is painted again.
   if (!CanBeSeen()) return timer_->SetEnabled(false);
-  auto* gif = static_cast<TGIFImage*>(image_->Picture().Graphic());
-  const bool last = compositor_->Frame() == gif->FrameCount() - 1;
+  const bool last = source_->Position() == source_->Length() - 1;
   // At its end, or at a frame that cannot be shown, the animation stays on the frame shown and
   // painting does not start it again.
-  if ((last && play_limit_ != 0 && plays_ >= play_limit_) || !compositor_->Advance()) {
+  if ((last && play_limit_ != 0 && plays_ >= play_limit_) || !source_->Advance()) {
     finished_ = true;
     return timer_->SetEnabled(false);
   }
-  if (compositor_->Frame() == 0) ++plays_;
+  if (source_->Position() == 0) ++plays_;
   Show();
 }
 

@@ -17,6 +17,7 @@
 
 #include "app/preview_rules.h"
 #include "framework/dib.h"
+#include "framework/string_table.h"
 #include "framework/text.h"
 #include "framework/win/application.h"
 #include "framework/win/file_dialogs.h"
@@ -36,6 +37,7 @@
 #include "tests/support/png_file.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win/pump.h"
+#include "tests/viewers/ani_test_support.h"
 #include "tests/viewers/gif/gif_test_support.h"
 #include "tests/viewers/jpeg_test_pictures.h"
 #include "viewers/win/rich_edit.h"
@@ -250,7 +252,7 @@ TEST_F(MainFormTest, PictureExtensionsInAnyCaseGoToTheGraphicsPage) {
   EXPECT_TRUE(errors_.empty());
 }
 
-TEST_F(MainFormTest, FormatsOfTheImagingDecodersGoToTheGraphicsPageAndGifsPlay) {
+TEST_F(MainFormTest, FormatsOfTheImagingDecodersGoToTheGraphicsPageAndGifsAndCursorsPlay) {
   png_test::PngSpec spec;
   spec.width = 9;
   spec.height = 4;
@@ -258,7 +260,9 @@ TEST_F(MainFormTest, FormatsOfTheImagingDecodersGoToTheGraphicsPageAndGifsPlay) 
     return std::array<std::uint8_t, 4>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0, 255};
   }));
   folder_.Write("moving.gif", gif_test::GifBuilder(6, 5, 2).Image(6, 5, 2).Image(3, 2, 2, 0, 1, 1).Trailer().bytes);
-  ShowFolder(folder_.Path().string(), 2);
+  folder_.Write("busy.ani", ani_test::SimpleCursor(3));
+  folder_.Write("damaged.ani", ani_test::Riff({ani_test::Anih(1, 1, 9, 0)}));
+  ShowFolder(folder_.Path().string(), 4);
   Select("scan.PNG");
   EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet2);
   EXPECT_EQ(form_->Image->Picture().Width(), 9);
@@ -267,6 +271,18 @@ TEST_F(MainFormTest, FormatsOfTheImagingDecodersGoToTheGraphicsPageAndGifsPlay) 
   Select("moving.gif");
   ASSERT_NE(form_->Image->ShownGraphic(), nullptr);
   EXPECT_EQ(form_->Image->Width(), 6) << "the logical screen is shown";
+  Select("scan.PNG");
+  EXPECT_EQ(form_->Image->ShownGraphic(), nullptr);
+
+  Select("busy.ani");
+  EXPECT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet2);
+  ASSERT_NE(form_->Image->ShownGraphic(), nullptr);
+  EXPECT_EQ(form_->Image->Width(), 4);
+  // A damaged cursor says so once and leaves the one shown.
+  Select("damaged.ani");
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0], LoadStr(SReadError));
+  EXPECT_NE(form_->Image->ShownGraphic(), nullptr);
   Select("scan.PNG");
   EXPECT_EQ(form_->Image->ShownGraphic(), nullptr);
 }

@@ -1,6 +1,6 @@
-// Animated GIFs playing in a picture control on a real form: frames advance on the timer's
-// ticks with their delays, the loop count ends playback, and a new picture or a hidden control
-// stops it.
+// Animated GIFs and cursors playing in a picture control on a real form: frames advance on the
+// timer's ticks with their delays, the loop count ends playback, and a new picture or a hidden
+// control stops it.
 #include "viewers/win/picture_player.h"
 
 #include <windows.h>
@@ -14,8 +14,10 @@
 #include "framework/win/image.h"
 #include "framework/win/platform_pictures.h"
 #include "tests/support/win/pump.h"
+#include "tests/viewers/ani_test_support.h"
 #include "tests/viewers/gif/gif_test_support.h"
 #include "viewers/gif/gif_image.h"
+#include "viewers/win/animated_cursor_graphic.h"
 #include "viewers/win/gif_image_win.h"
 
 namespace tw {
@@ -38,11 +40,12 @@ protected:
   }
   void TearDown() override { delete form; }
 
-  void Show(const gif_test::Bytes& file) {
-    auto gif = std::make_unique<TGIFImage>();
+  template <class Graphic = TGIFImage>
+  void Show(const std::vector<std::uint8_t>& file) {
+    auto graphic = std::make_unique<Graphic>();
     TMemoryStream stream(file);
-    gif->LoadFromStream(stream);
-    image->Picture().SetGraphic(std::move(gif));
+    graphic->LoadFromStream(stream);
+    image->Picture().SetGraphic(std::move(graphic));
   }
 
   // The frames and delays the player goes through until it stops or COUNT frames were seen.
@@ -103,6 +106,30 @@ TEST_F(PicturePlayerTest, ANewPictureStopsPlaybackAndAHiddenControlPausesIt) {
   EXPECT_EQ(image->ShownGraphic(), nullptr);
   image->Picture().SetGraphic(nullptr);
   EXPECT_EQ(player->Frame(), -1);
+}
+
+TEST_F(PicturePlayerTest, AnimatedCursorsPlayTheirStepsInSequenceAtTheirRatesUntilThePictureChanges) {
+  using namespace ani_test;
+  Bytes icons{'f', 'r', 'a', 'm'};
+  for (std::uint32_t seed = 0; seed < 3; ++seed) {
+    IconSpec icon;
+    icon.seed = seed;
+    Append(icons, Chunk("icon", IconFile(icon)));
+  }
+  // Four steps through icons 2, 0, 1, 0: frame 0 holds icon 2, frame 1 icon 0, frame 2 icon 1.
+  Show<TAnimatedCursorGraphic>(Riff({Anih(3, 4, 9), Chunk("rate", Values({2, 3, 4, 5})),
+                                     Chunk("seq ", Values({2, 0, 1, 0})), Chunk("LIST", icons)}));
+  ASSERT_TRUE(player->Animating());
+  EXPECT_EQ(image->ShownGraphic()->Width(), 4);
+  const std::vector<std::pair<int, unsigned>> expected = {{0, 33}, {1, 50}, {2, 66}, {1, 83},
+                                                          {0, 33}, {1, 50}, {2, 66}};
+  EXPECT_EQ(Watch(expected.size()), expected);
+  EXPECT_TRUE(player->Playing()) << "a cursor plays for ever";
+
+  Show(GifBuilder(4, 3).Image(4, 3).Trailer().bytes);
+  EXPECT_FALSE(player->Animating());
+  EXPECT_FALSE(player->Playing());
+  EXPECT_EQ(image->ShownGraphic(), nullptr);
 }
 
 }  // namespace
