@@ -307,6 +307,41 @@ TEST_F(TreeViewTest, NodesFollowTheControlsHierarchyThroughEveryChange) {
   EXPECT_EQ(shape(), "New");
 }
 
+TEST_F(TreeViewTest, MarksGivenAtTheInsertReachTheControl) {
+  TTreeNode* parent = tree->Items().Add(nullptr, "parent");
+  TTreeNodeMarks marks;
+  marks.has_children = true;
+  marks.overlay_index = 1;
+  marks.cut = true;
+  int payload = 0;
+  TTreeNode* marked = tree->Items().AddChildObject(parent, "marked", &payload, marks);
+  TTreeNode* plain = tree->Items().AddChildObject(parent, "plain", nullptr, TTreeNodeMarks{});
+  EXPECT_EQ(marked->Data(), &payload);
+  EXPECT_TRUE(parent->HasChildren());
+  auto item_of = [&](TTreeNode* node) {
+    TVITEMA item{};
+    item.mask = TVIF_CHILDREN | TVIF_STATE | TVIF_HANDLE;
+    item.hItem = node->ItemId();
+    item.stateMask = TVIS_OVERLAYMASK | TVIS_CUT;
+    EXPECT_TRUE(TreeView_GetItem(tree->Handle(), &item));
+    return item;
+  };
+  const TVITEMA shown = item_of(marked);
+  EXPECT_EQ(shown.cChildren, 1);
+  EXPECT_EQ(shown.state & TVIS_OVERLAYMASK, static_cast<UINT>(INDEXTOOVERLAYMASK(2)));
+  EXPECT_TRUE(marked->Cut());
+  EXPECT_TRUE(marked->HasChildren());
+  EXPECT_EQ(marked->OverlayIndex(), 1);
+  const TVITEMA bare = item_of(plain);
+  EXPECT_EQ(bare.cChildren, 0);
+  EXPECT_EQ(bare.state & (TVIS_OVERLAYMASK | TVIS_CUT), 0u);
+  // The marks stay the node's own: a window made again shows them too.
+  tree->SetShowLines(false);
+  EXPECT_TRUE(marked->Cut());
+  EXPECT_EQ(item_of(marked).state & TVIS_OVERLAYMASK, static_cast<UINT>(INDEXTOOVERLAYMASK(2)));
+  EXPECT_FALSE(plain->Cut());
+}
+
 TEST_F(TreeViewTest, HitTestFindsTheNodeUnderAPoint) {
   Build();
   RECT r = b->DisplayRect(true);
