@@ -134,6 +134,17 @@ TEST_F(ShellTreeDragDropTest, ANodesDataObjectIsItsItemInItsParentsFolderAndTheR
   EXPECT_EQ(tree->NodeDragEffects(inner) & DROPEFFECT_MOVE, DWORD{DROPEFFECT_MOVE});
 }
 
+TEST_F(ShellTreeDragDropTest, TheWindowIsADropTargetWhileOleDropIsOn) {
+  ShowTree();
+  ASSERT_NE(tree->OleDropTarget(), nullptr);
+  tree->SetOptions(tree->Options().Without(ptstoOleDrop));
+  EXPECT_EQ(tree->OleDropTarget(), nullptr);
+  EXPECT_EQ(RevokeDragDrop(tree->Handle()), DRAGDROP_E_NOTREGISTERED);
+  tree->SetOptions(tree->Options().With(ptstoOleDrop));
+  ASSERT_NE(tree->OleDropTarget(), nullptr);
+  EXPECT_EQ(RegisterDragDrop(tree->Handle(), tree->OleDropTarget()), DRAGDROP_E_ALREADYREGISTERED);
+}
+
 TEST_F(ShellTreeDragDropTest, AListFileDroppedOnAFolderNodeGoesToThatFoldersShellTarget) {
   temp.MakeFolder("target");
   temp.Write("dropped.txt", "x");
