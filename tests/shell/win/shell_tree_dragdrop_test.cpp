@@ -10,6 +10,8 @@
 #include "shell/win/drop_targets.h"
 #include "shell/win/pidl.h"
 #include "shell/win/send_to.h"
+#include "shell/win/shell_process.h"
+#include "tests/shell/win/data_object_bytes.h"
 #include "tests/shell/win/shell_tree_fixture.h"
 
 namespace tw::test {
@@ -17,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const CLIPFORMAT kIdListArray = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Shell IDList Array"));
+CLIPFORMAT IdListArrayFormat() { return static_cast<CLIPFORMAT>(ShellIdListFormat()); }
 
 // Hands out what the wrapped object hands out and notes every format asked of it.
 class TRecordingDataObject : public TComObject<IDataObject> {
@@ -56,31 +58,6 @@ public:
 private:
   ComPtr<IDataObject> data_;
 };
-
-std::string HDropFirstName(IDataObject* data) {
-  FORMATETC wanted{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium{};
-  if (data->GetData(&wanted, &medium) != S_OK) return {};
-  const auto* drop = static_cast<const DROPFILES*>(GlobalLock(medium.hGlobal));
-  std::string name = reinterpret_cast<const char*>(drop) + drop->pFiles;
-  GlobalUnlock(medium.hGlobal);
-  ReleaseStgMedium(&medium);
-  return name;
-}
-
-// The parent of DATA's "Shell IDList Array" as a path, and its number of items.
-std::pair<std::string, UINT> IdArrayParentOf(IDataObject* data) {
-  FORMATETC wanted{kIdListArray, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium{};
-  if (data->GetData(&wanted, &medium) != S_OK) return {};
-  const auto* block = static_cast<const std::uint8_t*>(GlobalLock(medium.hGlobal));
-  const auto* cida = reinterpret_cast<const CIDA*>(block);
-  std::pair<std::string, UINT> result{
-      IdListToPath(reinterpret_cast<const ItemIdList*>(block + cida->aoffset[0])), cida->cidl};
-  GlobalUnlock(medium.hGlobal);
-  ReleaseStgMedium(&medium);
-  return result;
-}
 
 // Whether this shell's own drop target of FOLDER carries out a copy dropped on it (Wine 8's
 // file-system folders accept every drop and only log it).
@@ -127,8 +104,14 @@ TEST_F(ShellTreeDragDropTest, ANodesDataObjectIsItsItemInItsParentsFolderAndTheR
   ASSERT_NE(inner, nullptr);
   ComPtr<IDataObject> data = TDataObject_shtv::Create(tree->GetNodeData(inner));
   ASSERT_TRUE(data);
-  EXPECT_EQ(HDropFirstName(data.Get()), temp.File("outer\\inner"));
-  EXPECT_EQ(IdArrayParentOf(data.Get()), std::make_pair(temp.File("outer"), 1u));
+  EXPECT_EQ(HDropNames(DataBytes(data.Get(), CF_HDROP)),
+            std::vector<std::string>{temp.File("outer\\inner")});
+  // One item, its parent the parent node's folder.
+  const std::vector<std::uint8_t> ids = DataBytes(data.Get(), IdListArrayFormat());
+  ASSERT_GE(ids.size(), 12u);
+  EXPECT_EQ(Get32(ids, 0), 1u);
+  EXPECT_EQ(IdListToPath(reinterpret_cast<const ItemIdList*>(ids.data() + Get32(ids, 4))),
+            temp.File("outer"));
   EXPECT_FALSE(TDataObject_shtv::Create(tree->GetNodeData(Root())));
   EXPECT_FALSE(TDataObject_shtv::Create(nullptr));
   EXPECT_EQ(tree->NodeDragEffects(inner) & DROPEFFECT_MOVE, DWORD{DROPEFFECT_MOVE});
@@ -171,7 +154,7 @@ TEST_F(ShellTreeDragDropTest, AListFileDroppedOnAFolderNodeGoesToThatFoldersShel
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   EXPECT_EQ(target->Drop(data.Get(), 0, ScreenPointOf(folder), &effect), S_OK);
   EXPECT_FALSE(folder->DropTarget());
-  EXPECT_TRUE(data->Asked(kIdListArray)) << "the shell's target read the dropped items";
+  EXPECT_TRUE(data->Asked(IdListArrayFormat())) << "the shell's target read the dropped items";
   EXPECT_FALSE(fs::exists(temp.Path() / "target" / "target")) << "not dropped on itself";
   if (ShellCopiesDropsInto(temp.Path() / "target")) {
     EXPECT_TRUE(fs::exists(temp.Path() / "target" / "dropped.txt"));
@@ -233,9 +216,10 @@ TEST_F(ShellTreeDragDropTest, SendToHandsTheNodesDataObjectToTheEntry) {
   std::error_code ignored;
   fs::remove_all(fs::path(send_to) / "sent", ignored);
   ASSERT_EQ(made.size(), 1u);
-  EXPECT_TRUE(made[0]->Asked(kIdListArray) || made[0]->Asked(CF_HDROP))
+  EXPECT_TRUE(made[0]->Asked(IdListArrayFormat()) || made[0]->Asked(CF_HDROP))
       << "the entry's drop target read the node's items";
-  EXPECT_EQ(HDropFirstName(made[0].Get()), temp.File("sent"));
+  EXPECT_EQ(HDropNames(DataBytes(made[0].Get(), CF_HDROP)),
+            std::vector<std::string>{temp.File("sent")});
   EXPECT_TRUE(fs::exists(temp.Path() / "sent")) << "sent, not moved";
 }
 
