@@ -12,6 +12,26 @@
 #include "viewers/cursor_animation.h"
 #include "viewers/icon_list.h"
 
+namespace {
+
+// A cursor has steps exactly when it has frames (an empty file gives neither), each naming a
+// frame; playing them draws every step up to the first PNG frame, which this build cannot draw.
+void PlaySteps(const tw::TAnimatedCursorImage& cursor) {
+  if (cursor.Steps().empty() != (cursor.FrameCount() == 0)) std::abort();
+  if (cursor.Steps().empty()) return;
+  for (const auto& step : cursor.Steps())
+    if (step.Frame < 0 || step.Frame >= cursor.FrameCount()) std::abort();
+  tw::TCursorAnimation animation(cursor);
+  const std::size_t played = std::min<std::size_t>(cursor.Steps().size(), 64);
+  for (std::size_t i = 0; i < played; ++i) {
+    const bool png_frame = tw::ReadIconDirectory(cursor.FrameIcon(cursor.Steps()[i].Frame)->Bytes())[0].Png;
+    if (animation.Advance() == png_frame) std::abort();
+    if (png_frame) return;
+  }
+}
+
+}  // namespace
+
 TW_FUZZ_TARGET(AnimatedCursor) {
   tw::TMemoryStream stream(tw::fuzz::Bytes(data, data + size));
   tw::TAnimatedCursorImage cursor;
@@ -36,16 +56,7 @@ TW_FUZZ_TARGET(AnimatedCursor) {
       if (!png) std::abort();
     }
   }
-  if (cursor.Steps().empty()) std::abort();
-  for (const auto& step : cursor.Steps())
-    if (step.Frame < 0 || step.Frame >= cursor.FrameCount()) std::abort();
-  tw::TCursorAnimation animation(cursor);
-  const std::size_t played = std::min<std::size_t>(cursor.Steps().size(), 64);
-  for (std::size_t i = 0; i < played; ++i) {
-    const bool png_frame = tw::ReadIconDirectory(cursor.FrameIcon(cursor.Steps()[i].Frame)->Bytes())[0].Png;
-    if (animation.Advance() == png_frame) std::abort();
-    if (png_frame) break;
-  }
+  PlaySteps(cursor);
   tw::TIconList list;
   list.Assign(cursor);
   tw::TMemoryStream saved;
