@@ -3,16 +3,11 @@
 // virtual key code in the low byte and the modifiers Shift (0x2000), Ctrl (0x4000) and
 // Alt (0x8000) above it.
 
-#include <cstdint>
 #include <string_view>
 
+#include "framework/shortcut.h"
+
 namespace tw {
-
-using TShortCut = std::uint16_t;
-
-constexpr TShortCut scShift = 0x2000;
-constexpr TShortCut scCtrl = 0x4000;
-constexpr TShortCut scAlt = 0x8000;
 
 // Prefixes "Shift+", "Ctrl+" or "^", "Alt+" in any order and any letter case, then one key: a
 // named key ("BkSp", "Tab", "Enter", "Esc", "Space", "PgUp", "PgDn", "End", "Home", "Left",

@@ -124,7 +124,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return true;
   }
-  if (!IsModelessDialogMessage(msg) && !IsTabNavigation(msg)) {
+  if (!IsOleAccelerator(msg) && !IsModelessDialogMessage(msg) && !IsTabNavigation(msg)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -137,6 +137,18 @@ void TApplication::AddModelessDialog(HWND dialog) {
 }
 
 void TApplication::RemoveModelessDialog(HWND dialog) { std::erase(modeless_dialogs_, dialog); }
+
+void TApplication::EnableModelessDialogs(bool enable) {
+  for (HWND dialog : modeless_dialogs_) EnableWindow(dialog, enable);
+}
+
+// An object active in place inside the active form has the first go at its own keyboard
+// accelerators, which reach the program's message loop, not the object.
+bool TApplication::IsOleAccelerator(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !Screen->ActiveForm()) return false;
+  IOleInPlaceActiveObject* object = Screen->ActiveForm()->ActiveOleObject();
+  return object && object->TranslateAccelerator(&msg) == S_OK;
+}
 
 bool TApplication::IsModelessDialogMessage(MSG& msg) {
   for (HWND dialog : modeless_dialogs_) {
@@ -288,6 +300,7 @@ void TApplication::ControlDestroyed(TControl* control) {
   for (int i = 0; i < Screen->FormCount(); ++i) {
     TForm* form = Screen->Forms(i);
     if (form->ActiveControl() == control) form->FocusChanged(nullptr);
+    if (form->ActiveOleControl() == control) form->SetActiveOleControl(nullptr);
   }
 }
 

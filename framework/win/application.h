@@ -85,9 +85,13 @@ public:
   // IsDialogMessage while they are registered.
   void AddModelessDialog(HWND dialog);
   void RemoveModelessDialog(HWND dialog);
+  // Disables (or enables again) every registered modeless dialog, while an embedded object shows
+  // a modal window of its own.
+  void EnableModelessDialogs(bool enable);
 
 private:
   bool ProcessMessage(MSG& msg);
+  bool IsOleAccelerator(MSG& msg);
   bool IsModelessDialogMessage(MSG& msg);
   bool IsTabNavigation(const MSG& msg);
   void ShowHintNow();

@@ -2,7 +2,9 @@
 
 #include "framework/win/application.h"
 #include "framework/type_info.h"
+#include "framework/win/main_menu.h"
 #include "framework/win/messages.h"
+#include "framework/win/ole_in_place_frame.h"
 
 namespace tw {
 
@@ -26,6 +28,10 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 
 TForm::~TForm() {
   Destroying();
+  if (ole_frame_) ole_frame_->Detach();
+  // The window would destroy the menu bar it shows, which its menu (or an object) owns.
+  if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
+  if (menu_) menu_->RemoveFreeNotification(this);
   if (OnDestroy) {
     try {
       OnDestroy(this);
@@ -91,6 +97,66 @@ void TForm::CreateParams(TCreateParams& params) {
   }
   // Every form is owned by the application window, which alone has a task-bar button.
   params.WndParent = Application->Handle();
+}
+
+void TForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (menu_) ShowMenuBar(menu_->Handle());
+}
+
+void TForm::DestroyWnd() {
+  if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
+  TWinControl::DestroyWnd();
+}
+
+void TForm::SetMenu(TMainMenu* value) {
+  if (value == menu_) return;
+  if (menu_) menu_->RemoveFreeNotification(this);
+  menu_ = value;
+  if (menu_) menu_->FreeNotification(this);
+  if (HandleAllocated()) ShowMenuBar(menu_ ? menu_->Handle() : nullptr);
+}
+
+void TForm::ShowMenuBar(HMENU menu) {
+  ::SetMenu(Handle(), menu);
+  DrawMenuBar(Handle());
+}
+
+void TForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == menu_) {
+    if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
+    menu_ = nullptr;
+  }
+}
+
+TOleInPlaceFrame* TForm::OleInPlaceFrame() {
+  if (!ole_frame_) ole_frame_ = ComPtr<TOleInPlaceFrame>(new TOleInPlaceFrame(*this));
+  return ole_frame_.Get();
+}
+
+IOleInPlaceActiveObject* TForm::ActiveOleObject() const {
+  return ole_frame_ ? ole_frame_->ActiveObject() : nullptr;
+}
+
+void TForm::SetActiveOleControl(TWinControl* control) {
+  if (control == active_ole_control_) return;
+  TWinControl* previous = active_ole_control_;
+  active_ole_control_ = control;
+  if (previous && control) previous->Perform(CM_UIDEACTIVATE);
+}
+
+void TForm::SetOleBorderSpace(const BORDERWIDTHS& widths) {
+  ole_border_ = widths;
+  Realign();
+}
+
+void TForm::AdjustClientRect(RECT& rect) {
+  TWinControl::AdjustClientRect(rect);
+  rect.left += ole_border_.left;
+  rect.top += ole_border_.top;
+  rect.right -= ole_border_.right;
+  rect.bottom -= ole_border_.bottom;
 }
 
 TWindowState TForm::WindowState() const {
@@ -219,6 +285,7 @@ void TForm::Dispatch(TMessage& message) {
     case WM_ACTIVATE:
       DefaultHandler(message);
       active_ = LOWORD(message.WParam) != WA_INACTIVE;
+      if (IOleInPlaceActiveObject* object = ActiveOleObject()) object->OnFrameWindowActivate(active_);
       if (active_) {
         Screen->SetActiveForm(this);
         if (active_control_ && active_control_->CanFocus()) ::SetFocus(active_control_->Handle());
@@ -227,6 +294,21 @@ void TForm::Dispatch(TMessage& message) {
         OnDeactivate(this);
       }
       return;
+    case WM_SIZE:
+      TWinControl::Dispatch(message);
+      if (IOleInPlaceActiveObject* object = ActiveOleObject()) {
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        object->ResizeBorder(&client, ole_frame_.Get(), TRUE);
+      }
+      return;
+    case WM_COMMAND:
+      // Menu bar commands (0) and their accelerators (1) carry no control window.
+      if (message.LParam == 0 && HIWORD(message.WParam) <= 1 && menu_ &&
+          menu_->DispatchCommand(LOWORD(message.WParam))) {
+        return;
+      }
+      break;
     case WM_SYSCOMMAND:
       if ((message.WParam & 0xFFF0) == SC_MINIMIZE && Application->MainForm() == this) {
         Application->Minimize();

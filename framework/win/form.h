@@ -1,14 +1,21 @@
 #pragma once
 // TForm: a top-level window holding controls. It is owned by the application window, opens in
 // its WindowState, tracks its active control, and asks before closing: OnCloseQuery may refuse,
-// OnClose chooses what closing does. Closing the main form ends the application.
+// OnClose chooses what closing does. Closing the main form ends the application. Its Menu is its
+// menu bar; embedded objects of its controls become active in place inside its in-place frame.
+
+#include <ole2.h>
 
 #include <functional>
 #include <string>
 
+#include "framework/win/com_ptr.h"
 #include "framework/win/win_control.h"
 
 namespace tw {
+
+class TMainMenu;
+class TOleInPlaceFrame;
 
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 using enum TWindowState;
@@ -43,6 +50,20 @@ public:
   TPosition Position() const { return position_; }
   void SetPosition(TPosition value) { position_ = value; }
 
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* value);
+
+  // The in-place frame that embedded objects of the form's controls are handed: made on first
+  // demand, the same object for the form's life.
+  TOleInPlaceFrame* OleInPlaceFrame();
+  // The object active in place inside the form (through its frame), or null.
+  IOleInPlaceActiveObject* ActiveOleObject() const;
+  // The control whose embedded object is active in place, or null.
+  TWinControl* ActiveOleControl() const { return active_ole_control_; }
+  // Another control taking the role tells the previous one to deactivate its object
+  // (CM_UIDEACTIVATE); null only clears the role.
+  void SetActiveOleControl(TWinControl* control);
+
   TWinControl* ActiveControl() const { return active_control_; }
   // Focuses CONTROL (when the form is showing) and makes it the active control.
   void SetActiveControl(TWinControl* control);
@@ -72,19 +93,32 @@ public:
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void AdjustClientRect(RECT& rect) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void VisibleChanged() override;
   void Dispatch(TMessage& message) override;
   virtual void DoShow();
   virtual void DoHide();
 
 private:
+  friend class TOleInPlaceFrame;
   void ApplyWindowState();
+  // Puts MENU on the window as its menu bar (null: none).
+  void ShowMenuBar(HMENU menu);
+  // The space along the client area's edges that an active object's tools take.
+  void SetOleBorderSpace(const BORDERWIDTHS& widths);
 
   TWindowState window_state_ = wsNormal;
   TFormBorderStyle border_style_ = bsSizeable;
   TBorderIcons border_icons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = poDesigned;
   TWinControl* active_control_ = nullptr;
+  TMainMenu* menu_ = nullptr;
+  ComPtr<TOleInPlaceFrame> ole_frame_;
+  TWinControl* active_ole_control_ = nullptr;
+  BORDERWIDTHS ole_border_{};
   bool active_ = false;
   bool shown_once_ = false;
 };

@@ -33,6 +33,9 @@ inline constexpr UINT CM_MOUSEENTER = CM_BASE + 13;
 inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 14;
 // Posted to the application window with a form in lParam: free that form.
 inline constexpr UINT CM_RELEASE = CM_BASE + 15;
+// Sent to the control whose embedded object is active in place when another control of its
+// form takes that role: the control deactivates its object.
+inline constexpr UINT CM_UIDEACTIVATE = CM_BASE + 16;
 
 inline constexpr UINT CN_BASE = 0xBC00;
 inline constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

@@ -12,6 +12,7 @@
 
 #include "framework/component.h"
 #include "framework/events.h"
+#include "framework/shortcut.h"
 #include "framework/win/handles.h"
 
 namespace tw {
@@ -36,6 +37,8 @@ public:
   void SetDefault(bool value) { default_ = value; }
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& value) { hint_ = value; }
+  TShortCut ShortCut() const { return short_cut_; }
+  void SetShortCut(TShortCut value) { short_cut_ = value; }
   bool IsLine() const { return caption_ == "-"; }
 
   int Count() const { return static_cast<int>(items_.size()); }
@@ -64,6 +67,7 @@ private:
   bool checked_ = false;
   bool visible_ = true;
   bool default_ = false;
+  TShortCut short_cut_ = 0;
   UINT command_ = 0;
   TMenuItem* parent_ = nullptr;
   std::vector<TMenuItem*> items_;

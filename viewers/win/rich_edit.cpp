@@ -497,6 +497,9 @@ void TTwCustomRichEdit::Dispatch(TMessage& message) {
       TCustomMemo::Dispatch(message);
       if (HandleAllocated()) SendMessageA(Handle(), EM_SETBKGNDCOLOR, 0, ColorToRGB(Color()));
       return;
+    case CM_UIDEACTIVATE:
+      if (rich_edit_ole_) rich_edit_ole_->InPlaceDeactivate();
+      return;
     case WM_DESTROY:
       CancelLoad();
       CloseObjects();

@@ -2,7 +2,10 @@
 
 #include <cguid.h>
 
+#include "framework/win/application.h"
 #include "framework/win/com_ptr.h"
+#include "framework/win/form.h"
+#include "framework/win/main_menu.h"
 #include "viewers/win/rich_edit.h"
 
 namespace tw {
@@ -43,13 +46,67 @@ STDMETHODIMP TRichEditOleCallback::GetNewStorage(LPSTORAGE* storage) {
   return S_OK;
 }
 
-// Objects open in windows of their own: the program's forms offer no in-place frame.
-STDMETHODIMP TRichEditOleCallback::GetInPlaceContext(LPOLEINPLACEFRAME*, LPOLEINPLACEUIWINDOW*,
-                                                     LPOLEINPLACEFRAMEINFO) {
-  return E_NOTIMPL;
+TRichEditOleCallback::~TRichEditOleCallback() { DropFrames(); }
+
+// The program's forms are never MDI children: the parent form's frame is the outer one too.
+bool TRichEditOleCallback::FindFrames() {
+  if (!frame_ && editor_.AllowInPlace()) {
+    if (TForm* form = editor_.GetParentForm()) frame_ = ComPtr<TOleInPlaceFrame>(form->OleInPlaceFrame());
+  }
+  return frame_ != nullptr;
 }
 
-STDMETHODIMP TRichEditOleCallback::ShowContainerUI(BOOL) { return E_NOTIMPL; }
+void TRichEditOleCallback::DropFrames() {
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  accelerators_ = nullptr;
+  accelerator_count_ = 0;
+  accelerators_made_ = false;
+  frame_ = nullptr;
+}
+
+STDMETHODIMP TRichEditOleCallback::GetInPlaceContext(LPOLEINPLACEFRAME* frame, LPOLEINPLACEUIWINDOW* document,
+                                                     LPOLEINPLACEFRAMEINFO frame_info) {
+  if (!frame || !document || !frame_info) return E_INVALIDARG;
+  *frame = nullptr;
+  *document = nullptr;
+  if (!FindFrames() || !editor_.AllowInPlace() || !frame_->Form()) return E_NOTIMPL;
+  TForm& form = *frame_->Form();
+  try {
+    if (!accelerators_made_ && form.Menu()) accelerators_ = form.Menu()->CreateAccelTable(accelerator_count_);
+    accelerators_made_ = true;
+    frame_info->fMDIApp = FALSE;
+    frame_info->hwndFrame = form.Handle();
+    frame_info->haccel = accelerators_;
+    frame_info->cAccelEntries = static_cast<UINT>(accelerator_count_);
+  } catch (...) {
+    Application->HandleException(&editor_);
+    return E_UNEXPECTED;
+  }
+  *frame = ComPtr<IOleInPlaceFrame>(frame_.Get()).Detach();
+  *document = ComPtr<IOleInPlaceUIWindow>(frame_.Get()).Detach();
+  return S_OK;
+}
+
+STDMETHODIMP TRichEditOleCallback::ShowContainerUI(BOOL show) {
+  try {
+    if (!show) {
+      // An object becomes active in place: the editor holds it for the form.
+      if (!FindFrames() || !frame_->Form()) return E_NOTIMPL;
+      frame_->Form()->SetActiveOleControl(&editor_);
+      if (editor_.AllowInPlace() && editor_.CanFocus()) editor_.SetFocus();
+      return S_OK;
+    }
+    if (!frame_) return E_NOTIMPL;
+    frame_->SetMenu(nullptr, nullptr, nullptr);
+    frame_->SetBorderSpace(nullptr);
+    if (TForm* form = frame_->Form(); form && form->ActiveOleControl() == &editor_) form->SetActiveOleControl(nullptr);
+    DropFrames();
+    return S_OK;
+  } catch (...) {
+    Application->HandleException(&editor_);
+    return E_UNEXPECTED;
+  }
+}
 
 STDMETHODIMP TRichEditOleCallback::QueryInsertObject(LPCLSID clsid, LPSTORAGE, LONG) {
   if (editor_.ReadingForeignText() && !(clsid && IsStaticPictureClass(*clsid))) return S_FALSE;

@@ -8,12 +8,19 @@
 // did not write itself, the callback refuses every object but the OLE library's own static
 // pictures, which have no server; pasted and dropped objects, which the user brings in, are
 // accepted.
+//
+// An object that becomes active in place inside the editor is given its form's in-place frame,
+// as its document window too, and an accelerator table of the form's menu shortcuts; while it
+// is active the editor is its form's in-place active control.
 
 #include <windows.h>
 #include <richedit.h>
 #include <richole.h>
 
 #include <atomic>
+
+#include "framework/win/com_ptr.h"
+#include "framework/win/ole_in_place_frame.h"
 
 namespace tw {
 
@@ -24,7 +31,7 @@ public:
   explicit TRichEditOleCallback(TTwCustomRichEdit& editor) : editor_(editor) {}
   TRichEditOleCallback(const TRichEditOleCallback&) = delete;
   TRichEditOleCallback& operator=(const TRichEditOleCallback&) = delete;
-  virtual ~TRichEditOleCallback() = default;
+  virtual ~TRichEditOleCallback();
 
   // The editor owns this object: the count is kept but never frees it.
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -46,7 +53,16 @@ public:
                               HMENU* menu) override;
 
 private:
+  // Takes the parent form's frame when none is held and in-place activation is allowed; true
+  // when a frame is held.
+  bool FindFrames();
+  void DropFrames();
+
   TTwCustomRichEdit& editor_;
+  ComPtr<TOleInPlaceFrame> frame_;
+  HACCEL accelerators_ = nullptr;
+  int accelerator_count_ = 0;
+  bool accelerators_made_ = false;
   std::atomic<ULONG> references_{0};
 };
 

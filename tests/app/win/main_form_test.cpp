@@ -36,6 +36,7 @@
 #include "shell/win/shell_tree.h"
 #include "tests/support/png_file.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/win/message_box.h"
 #include "tests/support/win/pump.h"
 #include "tests/viewers/ani_test_support.h"
 #include "tests/viewers/gif/gif_test_support.h"
@@ -45,6 +46,7 @@
 namespace tw {
 namespace {
 
+using test::AnswerNextMessageBox;
 using test::PumpPending;
 using test::PumpUntil;
 using test::TempFolder;
@@ -470,30 +472,10 @@ TEST_F(MainFormTest, SaveWritesTheTextToTheChosenFile) {
   EXPECT_EQ(std::string(saved.begin(), saved.end()), "original\r\nadded");
 }
 
-// Message boxes and dialogs answered from timers while a modal loop runs.
-int message_box_answer = IDNO;
-
-BOOL CALLBACK AnswerIfMessageBox(HWND window, LPARAM) {
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof(name));
-  if (std::string(name) != "#32770" || !GetDlgItem(window, message_box_answer)) return TRUE;
-  PostMessageA(window, WM_COMMAND, message_box_answer, 0);
-  return FALSE;
-}
-
-void CALLBACK AnswerMessageBoxTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  EnumThreadWindows(GetCurrentThreadId(), &AnswerIfMessageBox, 0);
-}
-
+// Dialogs answered from timers while a modal loop runs.
 void CALLBACK CancelDialogTimer(HWND window, UINT, UINT_PTR timer, DWORD) {
   KillTimer(window, timer);
   PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-}
-
-void AnswerNextMessageBox(int button) {
-  message_box_answer = button;
-  SetTimer(nullptr, 0, 50, &AnswerMessageBoxTimer);
 }
 
 TEST_F(MainFormTest, SaveAsksBeforeReplacingTheProposedFileAfterOpen) {

@@ -11,6 +11,8 @@
 #include "framework/win/ole_error.h"
 #include "framework/win/popup_menu.h"
 #include "tests/viewers/win/rich_edit_test_support.h"
+#include "tests/support/win/message_box.h"
+#include "viewers/win/ole_ui_link_info.h"
 #include "viewers/win/ole_ui_obj_info.h"
 #include "viewers/win/rich_edit_object.h"
 #include "viewers/win/rich_edit_ole_callback.h"
@@ -169,6 +171,27 @@ TEST_F(RichEditVerbMenuTest, PropertiesDialogLearnsTheObjectsNamesAndPlace) {
     GlobalUnlock(icon);
     GlobalFree(icon);
   }
+}
+
+// Wine 8 makes no link objects (OleCreateLink and OleCreateLinkToFile are not implemented and
+// the standard link class is not registered): only the link page's refusals, which never reach
+// the link, can run here.
+TEST_F(RichEditVerbMenuTest, LinkPageRefusesUnvalidatedSourcesAndBreakingInABox) {
+  ComPtr<IOleUILinkInfoA> info(new TOleUILinkInfo(*edit_, TRichEditObject(), nullptr));
+  const DWORD link = info->GetNextLink(0);
+  EXPECT_EQ(info->GetNextLink(link), 0u) << "the selected object is the one link";
+  char source[] = "C:\\docs\\sheet.xls!R1C1";
+  ULONG eaten = 7;
+  test::AnswerNextMessageBox(IDOK);
+  EXPECT_EQ(info->SetLinkSource(link, source, 18, &eaten, FALSE), E_FAIL);
+  EXPECT_EQ(test::LastAnsweredMessageBox().caption, "Link Properties");
+  EXPECT_EQ(test::LastAnsweredMessageBox().text, "Cannot link to an invalid source.");
+  EXPECT_EQ(eaten, 7u) << "nothing of the name was taken";
+  test::AnswerNextMessageBox(IDOK);
+  EXPECT_EQ(info->CancelLink(link), E_NOTIMPL);
+  EXPECT_EQ(test::LastAnsweredMessageBox().caption, "Link Properties");
+  EXPECT_EQ(test::LastAnsweredMessageBox().text, "Break link operation is not supported.");
+  EXPECT_FALSE(edit_->Modified());
 }
 
 }  // namespace
