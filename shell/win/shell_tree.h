@@ -246,6 +246,8 @@ private:
   void EnsureWatcher();
   // Watches NODE's folder by itself, once, while the drives are watched.
   void WatchExpandedFolder(TTreeNode* node);
+  // Watches the expanded folders among PARENT's children (the top level for null) and below.
+  void WatchExpandedFolders(TTreeNode* parent);
   // The tree view's begin-drag notifications: drags NODE out with the left or right button.
   void StartNodeDrag(TTreeNode* node, bool right_button);
   // The shell's drop target of the shell node at CLIENT_POINT; null when there is none.

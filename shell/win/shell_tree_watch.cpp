@@ -49,8 +49,16 @@ void TPTCustomShellTree::StartChangeWatch() {
     if (IsWatchedDriveType(GetDriveTypeA(root.c_str()))) AddChangeWatch(root);
   }
   watching_drives_ = true;
-  for (TTreeNode* node = Items().GetFirstNode(); node; node = node->GetNext())
-    if (node->Expanded()) WatchExpandedFolder(node);
+  WatchExpandedFolders(nullptr);
+}
+
+void TPTCustomShellTree::WatchExpandedFolders(TTreeNode* parent) {
+  TTreeNode* node = parent ? parent->GetFirstChild() : Items().GetFirstNode();
+  for (; node; node = node->GetNextSibling()) {
+    if (!node->Expanded()) continue;
+    WatchExpandedFolder(node);
+    WatchExpandedFolders(node);
+  }
 }
 
 void TPTCustomShellTree::StopChangeWatch() {
