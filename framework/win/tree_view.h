@@ -158,6 +158,9 @@ public:
   TTreeNode* AddChildObject(TTreeNode* parent, const std::string& text, void* data);
   TTreeNode* AddChildObject(TTreeNode* parent, const std::string& text, void* data,
                             const TTreeNodeMarks& marks);
+  // A new child of PARENT (top level when null) right after its child AFTER (first when null).
+  TTreeNode* AddChildObjectAfter(TTreeNode* parent, TTreeNode* after, const std::string& text,
+                                 void* data, const TTreeNodeMarks& marks);
   TTreeNode* AddChildFirst(TTreeNode* parent, const std::string& text);
   // A new node before SIBLING.
   TTreeNode* Insert(TTreeNode* sibling, const std::string& text);

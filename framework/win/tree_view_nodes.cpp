@@ -336,6 +336,16 @@ TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const std::string& text
   return InsertNode(parent, TVI_LAST, text, data, marks);
 }
 
+TTreeNode* TTreeNodes::AddChildObjectAfter(TTreeNode* parent, TTreeNode* after,
+                                           const std::string& text, void* data,
+                                           const TTreeNodeMarks& marks) {
+  // The control checks an item named as the place among all its items; the end it finds at once.
+  const HTREEITEM place = !after                                        ? TVI_FIRST
+                          : after == (parent ? parent->last_child_ : last_) ? TVI_LAST
+                                                                            : after->item_;
+  return InsertNode(parent, place, text, data, marks);
+}
+
 TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* parent, const std::string& text) {
   return InsertNode(parent, TVI_FIRST, text, nullptr);
 }

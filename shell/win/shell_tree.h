@@ -218,8 +218,8 @@ private:
   // attribute request is returned.
   HRESULT CollectShellNode(IShellFolder* folder, ShellItemId rel_id,
                            const ItemIdList* parent_abs_id, std::vector<TNewNode>& nodes);
-  // Sorts NODES in FOLDER's order and adds them as the last children of PARENT, each made with
-  // its marks in one insert; their ids move into the nodes' records.
+  // Sorts NODES in FOLDER's order and adds them among PARENT's children where that order puts
+  // them, each made with its marks in one insert; their ids move into the nodes' records.
   void AddShellNodes(IShellFolder* folder, TTreeNode* parent, std::vector<TNewNode>& nodes);
   TTreeNodeMarks NodeMarks(SFGAOF attributes) const;
   // Sorts NODE's children (the top level for null) in their folder's order.

@@ -124,9 +124,18 @@ void TPTCustomShellTree::AddShellNodes(IShellFolder* folder, TTreeNode* parent,
   if (!std::is_sorted(nodes.begin(), nodes.end(), before))
     std::stable_sort(nodes.begin(), nodes.end(), before);
   TPTShTreeData* parent_data = GetNodeData(parent);
+  // Each goes after the children that do not sort after it, so that among children in order
+  // the new ones take their places (after a fill's empty start, each is simply the last).
+  TTreeNode* after = nullptr;
+  TTreeNode* next = parent ? parent->GetFirstChild() : Items().GetFirstNode();
   for (TNewNode& item : nodes) {
+    for (; next; after = next, next = next->GetNextSibling()) {
+      TPTShTreeData* next_data = GetNodeData(next);
+      if (next_data && CompareIds(folder, next_data->RelativeId(), item.id.Get()) > 0) break;
+    }
     auto data = std::make_unique<TPTShTreeData>(this, parent_data, std::move(item.id));
-    Items().AddChildObject(parent, item.text, data.get(), NodeMarks(item.attributes));
+    after = Items().AddChildObjectAfter(parent, after, item.text, data.get(),
+                                        NodeMarks(item.attributes));
     records_.insert(data.release());
   }
 }

@@ -303,8 +303,12 @@ TEST_F(TreeViewTest, NodesFollowTheControlsHierarchyThroughEveryChange) {
   EXPECT_EQ(shape(), "YBA(A9)") << "after the window was made again";
   tree->Items().Clear();
   EXPECT_EQ(tree->Items().GetFirstNode(), nullptr);
-  tree->Items().Add(nullptr, "New");
-  EXPECT_EQ(shape(), "New");
+  TTreeNode* added = tree->Items().Add(nullptr, "New");
+  TTreeNode* first = tree->Items().AddChildObjectAfter(nullptr, nullptr, "First", nullptr, {});
+  tree->Items().AddChildObjectAfter(nullptr, first, "Mid", nullptr, {});
+  tree->Items().AddChildObjectAfter(nullptr, added, "Last", nullptr, {});
+  tree->Items().AddChildObjectAfter(added, nullptr, "Below", nullptr, {});
+  EXPECT_EQ(shape(), "FirstMidNew(Below)Last");
 }
 
 TEST_F(TreeViewTest, MarksGivenAtTheInsertReachTheControl) {
