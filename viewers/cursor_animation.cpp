@@ -17,8 +17,9 @@ constexpr std::int64_t kKeptDrawingBytes = std::int64_t{16} << 20;
 
 unsigned CursorStepDelayMs(std::int32_t rate) {
   if (rate <= 0) return kUnsetRateDelayMs;
-  // The longest wait a timer takes.
-  return static_cast<unsigned>(std::min<std::int64_t>(std::int64_t{rate} * 1000 / 60, std::numeric_limits<std::int32_t>::max()));
+  // At most the longest wait a timer takes.
+  const std::int64_t ms = std::int64_t{rate} * 1000 / 60;
+  return static_cast<unsigned>(std::min<std::int64_t>(ms, std::numeric_limits<std::int32_t>::max()));
 }
 
 TCursorAnimation::TCursorAnimation(const TAnimatedCursorImage& cursor) : cursor_(cursor) {
