@@ -6,8 +6,9 @@
 // keeps the control's text and state. A window of a system class (toolbar, tree view, ...) is
 // created with that class and then subclassed; a window of the framework's own class is bound
 // to its object from WM_NCCREATE on. Either way one window procedure serves every object and
-// finds it through a window property, so a window that others subclass with SetWindowLongPtr
-// (and call on as their previous procedure) still reaches its object.
+// finds it in a table of bound windows (a window property would cost a window-server request
+// per message under Wine), so a window that others subclass with SetWindowLongPtr (and call on
+// as their previous procedure) still reaches its object.
 
 #include <windows.h>
 
