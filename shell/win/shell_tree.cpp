@@ -212,6 +212,7 @@ TTreeNode* TPTCustomShellTree::FirstShellRoot() {
 
 void TPTCustomShellTree::Delete(TTreeNode* node) {
   if (node == drag_node_) drag_node_ = nullptr;
+  UnwatchFolder(node);
   DoDeleteItem(node);
   TPTCustomTreeView::Delete(node);
 }

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -178,6 +179,7 @@ protected:
   void RequestPopup(TTreeNode* node, POINT point, TPopupMenu*& menu) override;
   bool CanExpand(TTreeNode* node) override;
   void Expand(TTreeNode* node) override;
+  void Collapse(TTreeNode* node) override;
   void Change(TTreeNode* node) override;
   bool CanEdit(TTreeNode* node) override;
   bool Edit(TTreeNode* node, const char* text) override;
@@ -246,6 +248,8 @@ private:
   void EnsureWatcher();
   // Watches NODE's folder by itself, once, while the drives are watched.
   void WatchExpandedFolder(TTreeNode* node);
+  // Closes the watch of NODE's folder, if it has one.
+  void UnwatchFolder(const TTreeNode* node);
   // Watches the expanded folders among PARENT's children (the top level for null) and below.
   void WatchExpandedFolders(TTreeNode* parent);
   // The tree view's begin-drag notifications: drags NODE out with the left or right button.
@@ -266,9 +270,11 @@ private:
   bool dragging_ = false;
   bool refresh_pending_ = false;
   std::unique_ptr<TChangeHandlerThread> watcher_;
-  // Whether the drives are watched, and the expanded folders watched besides them.
+  // Whether the drives are watched, and the watcher's slot of each expanded folder watched
+  // besides them (a watch holds the folder open, and the slots are few: it goes with its node's
+  // expansion).
   bool watching_drives_ = false;
-  std::unordered_set<std::string> watched_folders_;
+  std::unordered_map<const TTreeNode*, int> watched_folders_;
   // The node a drag out of the tree started from, highlighted while the drag is elsewhere.
   TTreeNode* drag_node_ = nullptr;
   ComPtr<TDropTarget_shtv> drop_target_;

@@ -72,14 +72,26 @@ void TPTCustomShellTree::Expand(TTreeNode* node) {
   WatchExpandedFolder(node);
 }
 
+void TPTCustomShellTree::Collapse(TTreeNode* node) {
+  UnwatchFolder(node);
+  TPTCustomTreeView::Collapse(node);
+}
+
 void TPTCustomShellTree::WatchExpandedFolder(TTreeNode* node) {
   TPTShTreeData* data = GetNodeData(node);
-  if (!watcher_ || !watching_drives_ || !data) return;
+  if (!watcher_ || !watching_drives_ || !data || watched_folders_.count(node)) return;
   const std::string path = IdListToPath(data->AbsoluteId());
-  if (path.empty() || !watched_folders_.insert(path).second) return;
+  if (path.empty()) return;
   int slot = -1;
   // When the slots run out the drives' watches are left to see the change.
-  watcher_->AddWatch(path, WatchFilter(options_), slot, false);
+  if (watcher_->AddWatch(path, WatchFilter(options_), slot, false)) watched_folders_[node] = slot;
+}
+
+void TPTCustomShellTree::UnwatchFolder(const TTreeNode* node) {
+  const auto watched = watched_folders_.find(node);
+  if (watched == watched_folders_.end()) return;
+  if (watcher_) watcher_->RemoveWatch(watched->second);
+  watched_folders_.erase(watched);
 }
 
 void TPTCustomShellTree::AddChangeWatch(const std::string& path) {

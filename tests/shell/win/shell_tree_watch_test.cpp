@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "shell/win/change_handler_thread.h"
 #include "tests/shell/win/shell_tree_fixture.h"
 
 namespace tw::test {
@@ -71,6 +72,24 @@ TEST_F(ShellTreeWatchTest, SwitchingDynamicRefreshOffStopsTheNotices) {
   EXPECT_FALSE(NextNotice());
   tree->SetOptions(tree->Options().With(ptstoDynamicRefresh));
   temp.MakeFolder("seen");
+  EXPECT_TRUE(NextNotice());
+}
+
+TEST_F(ShellTreeWatchTest, ACollapsedFolderGivesBackItsWatch) {
+  // More folders than the watcher has slots, each expanded and collapsed in turn: the last one
+  // still gets a watch of its own, the only one that sees into it under Wine.
+  const int folders = TChangeHandlerThread::kMaxWatches + 2;
+  for (int i = 0; i < folders; ++i) temp.MakeFolder("f" + std::to_string(i) + "\\inner");
+  ShowTree();
+  for (int i = 0; i + 1 < folders; ++i) {
+    TTreeNode* node = Child(Root(), "f" + std::to_string(i));
+    ASSERT_NE(node, nullptr);
+    node->Expand(false);
+    ASSERT_TRUE(node->Expanded());
+    node->Collapse(false);
+  }
+  Child(Root(), "f" + std::to_string(folders - 1))->Expand(false);
+  temp.MakeFolder("f" + std::to_string(folders - 1) + "\\new");
   EXPECT_TRUE(NextNotice());
 }
 
