@@ -4,6 +4,8 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+
+#include "viewers/processor_features.h"
 #define TW_VECTOR_ROWS 1
 #endif
 
@@ -54,13 +56,8 @@ namespace {
 
 constexpr int kBlock = 32;  // pixels per block: 96 bytes in, 32 indices out
 
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
 // Whether a row gets vector passes at all.
-bool Use(int width) { return width >= kBlock && VectorRowsEnabled() && HasAvx2(); }
+bool Use(int width) { return width >= kBlock && VectorRowsEnabled() && ProcessorHasAvx2(); }
 
 using V = __m256i;
 
@@ -393,7 +390,7 @@ TW_AVX2 int NearestAvx2(const std::int16_t* red_green, const std::int16_t* blue_
 }  // namespace
 
 NearestColourSearch::NearestColourSearch(const std::array<std::uint32_t, 256>& palette)
-    : use_(VectorRowsEnabled() && HasAvx2()) {
+    : use_(VectorRowsEnabled() && ProcessorHasAvx2()) {
   for (std::size_t i = 0; i < 256; ++i) {
     red_green_[2 * i] = static_cast<std::int16_t>(palette[i] >> 16);
     red_green_[2 * i + 1] = static_cast<std::int16_t>(palette[i] >> 8 & 0xFF);
@@ -407,7 +404,7 @@ int NearestColourSearch::Find(std::uint32_t colour) const {
 
 void MarkFirstCounted(const std::uint32_t* counts, std::size_t stride, std::size_t tables, std::size_t cells,
                       std::uint32_t* first, std::uint32_t chunk, std::uint32_t never) {
-  const std::size_t done = VectorRowsEnabled() && HasAvx2()
+  const std::size_t done = VectorRowsEnabled() && ProcessorHasAvx2()
                                ? MarkFirstCountedAvx2(counts, stride, tables, cells, first, chunk, never)
                                : 0;
   MarkFirstCountedPlain(counts, stride, tables, done, cells, first, chunk, never);
@@ -424,19 +421,19 @@ int ChannelDitherRow(const std::uint8_t* in, std::uint8_t* out, int width, int p
 }
 
 int CellRow(const std::uint8_t* in, std::uint16_t* out, int width, CellBits bits) {
-  return VectorRowsEnabled() && HasAvx2() ? CellRowAvx2(in, out, width, bits) : 0;
+  return VectorRowsEnabled() && ProcessorHasAvx2() ? CellRowAvx2(in, out, width, bits) : 0;
 }
 
 int CountCellRow(const std::uint16_t* cells, const CellTables& tables, const std::uint8_t* in, std::uint16_t* next,
                  int width, CellBits bits) {
-  if (!VectorRowsEnabled() || !HasAvx2()) return 0;
+  if (!VectorRowsEnabled() || !ProcessorHasAvx2()) return 0;
   return tables.tables == 4 ? CountCellRowAvx2<4>(cells, tables, in, next, width, bits)
                             : CountCellRowAvx2<1>(cells, tables, in, next, width, bits);
 }
 
 int MapCellRow(const std::uint16_t* cells, const std::uint8_t* index_of, std::uint8_t* out, const std::uint8_t* in,
                std::uint16_t* next, int width, CellBits bits) {
-  return VectorRowsEnabled() && HasAvx2() ? MapCellRowAvx2(cells, index_of, out, in, next, width, bits) : 0;
+  return VectorRowsEnabled() && ProcessorHasAvx2() ? MapCellRowAvx2(cells, index_of, out, in, next, width, bits) : 0;
 }
 
 #else

@@ -7,6 +7,7 @@
 #include "framework/exception.h"
 #include "framework/string_table.h"
 #include "viewers/gif/gif_image.h"
+#include "viewers/gif/gif_index_row.h"
 
 namespace tw {
 namespace {
@@ -84,30 +85,18 @@ bool TGifCompositor::Draw(int index) {
     for (int y = area_.Top; y < area_.Bottom; ++y)
       std::memcpy(&saved_[static_cast<std::size_t>(y - area_.Top) * width], Row(screen_, y) + area_.Left, 4u * width);
   }
-  // Opaque colours by index. The transparent index has colour 0 and keeps every bit of the
-  // screen, the others none, so that a pixel is (screen & keep) | colour without a branch.
-  std::array<std::uint32_t, 256> colors{}, keep{};
+  std::array<std::uint32_t, 256> colors{};
   const auto& palette = pixels->Palette();
   for (std::size_t i = 0; i < palette.size(); ++i)
     colors[i] = 0xFF000000u | static_cast<std::uint32_t>(palette[i].Red) << 16 |
                 static_cast<std::uint32_t>(palette[i].Green) << 8 | palette[i].Blue;
-  if (transparent >= 0 && transparent < 256) {
-    colors[static_cast<std::size_t>(transparent)] = 0;
-    keep[static_cast<std::size_t>(transparent)] = 0xFFFFFFFFu;
-  }
   const int bpp = pixels->BitsPerPixel();
   for (int y = area_.Top; y < area_.Bottom; ++y) {
     const std::uint8_t* in = pixels->ScanLine(y - frame.Origin.Y);
     std::uint32_t* out = Row(screen_, y);
     const int x0 = area_.Left - frame.Origin.X;
-    if (bpp == 8 && transparent < 0) {
-      const std::uint8_t* from = in + x0;
-      std::uint32_t* to = out + area_.Left;
-      for (int x = 0; x < width; ++x) to[x] = colors[from[x]];
-    } else if (bpp == 8) {
-      const std::uint8_t* from = in + x0;
-      std::uint32_t* to = out + area_.Left;
-      for (int x = 0; x < width; ++x) to[x] = (to[x] & keep[from[x]]) | colors[from[x]];
+    if (bpp == 8) {
+      DrawIndexRow(in + x0, out + area_.Left, width, colors.data(), transparent);
     } else if (bpp >= 24) {
       // Frames made from true-colour pixels: their key colour is what is transparent.
       const TColor key = frame.KeyColor == clNone ? clNone : GifColorToRGB(frame.KeyColor);

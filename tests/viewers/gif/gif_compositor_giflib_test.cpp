@@ -100,6 +100,17 @@ TEST(GifCompositorGiflib, EveryDisposalWithTransparency) {
                           .Image(9, 3, 3, 0, 1, 6)
                           .Trailer()
                           .bytes);
+  // 256 colours on a screen wider than a few blocks of eight pixels, frames ending mid-block.
+  for (int disposal = 0; disposal <= 3; ++disposal)
+    ExpectSameScreens(GifBuilder(37, 6, 8)
+                          .GraphicControl(5, -1, disposal)
+                          .Image(37, 6, 8)
+                          .GraphicControl(5, 40, disposal)
+                          .Image(29, 4, 8, 0, 5, 1)
+                          .GraphicControl(5, 3, 1)
+                          .Image(20, 3, 8, 8, 3, 2)
+                          .Trailer()
+                          .bytes);
 }
 
 TEST(GifCompositorGiflib, FramesOutsideAndLargerThanTheScreenAreClipped) {

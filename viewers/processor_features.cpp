@@ -1,0 +1,14 @@
+#include "viewers/processor_features.h"
+
+namespace tw {
+
+bool ProcessorHasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+#else
+  return false;
+#endif
+}
+
+}  // namespace tw
