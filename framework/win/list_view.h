@@ -158,6 +158,8 @@ private:
   void Renumber(std::size_t from);
   // Tells the control the number of items, when items were added since it last heard.
   void SyncCount() const;
+  // Owner-data lists in an icon view: lays the items out in the control's grid.
+  void ArrangeIcons() const;
   TListSelection SaveSelection() const;
   void RestoreSelection(const TListSelection& selection);
   void SortItems(PFNLVCOMPARE compare, LPARAM data);

@@ -197,13 +197,25 @@ void TListItems::SyncCount() const {
     }
     const bool same = static_cast<std::size_t>(SendMessageA(handle, LVM_GETITEMCOUNT, 0, 0)) ==
                       order_.size();
-    if (!same)
+    if (!same) {
       SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOSCROLL);
+      ArrangeIcons();
+    }
     SendMessageA(handle, LVM_ENSUREVISIBLE, 0, FALSE);
     InvalidateRect(handle, nullptr, TRUE);
     return;
   }
   SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  ArrangeIcons();
+}
+
+void TListItems::ArrangeIcons() const {
+  // Not every version of the control places the items past the old count by itself: they would
+  // all sit on the first item until the next change of view. An owner-data list keeps no
+  // positions of its own, so the grid is its only layout.
+  const TViewStyle view = owner_->ViewStyle();
+  if (view == vsIcon || view == vsSmallIcon)
+    SendMessageA(owner_->Handle(), LVM_ARRANGE, LVA_DEFAULT, 0);
 }
 
 TListSelection TListItems::SaveSelection() const {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <set>
+#include <utility>
 
 #include "framework/type_info.h"
 #include "shell/win/shell_errors.h"
@@ -447,6 +449,34 @@ TEST_F(ShellListTest, SelectionStaysWithItsItemThroughSortsAndRefreshes) {
   ASSERT_NE(list->SelectedData(), nullptr);
   EXPECT_EQ(list->SelectedData()->DisplayName(), "b.txt");
   EXPECT_EQ(list->SelCount(), 1);
+}
+
+// Icon views show each item at a place of its own: also when the next folder holds more items
+// than the last, when a refresh adds some, and after a switch of the view.
+TEST_F(ShellListTest, IconViewsGiveEveryItemAPlaceOfItsOwn) {
+  temp.MakeFolder("inner");
+  for (const char* name : {"inner/a.txt", "inner/b.txt", "inner/c.txt"}) temp.Write(name, "");
+  auto places = [&] {
+    std::set<std::pair<LONG, LONG>> seen;
+    for (int i = 0; i < list->Items().Count(); ++i) {
+      const POINT p = list->Items().Item(i)->Position();
+      seen.emplace(p.x, p.y);
+    }
+    return seen.size();
+  };
+  ASSERT_EQ(list->ViewStyle(), vsIcon);
+  ShowTemp();
+  list->OpenItem(list->Items().Item(IndexOfName("inner")));
+  EXPECT_EQ(places(), 3u) << "a fill with more items than the last";
+  temp.Write("inner/d.txt", "");
+  list->RefreshItems();
+  EXPECT_EQ(places(), 4u) << "a refresh that adds an item";
+  list->SetViewStyle(vsSmallIcon);
+  EXPECT_EQ(places(), 4u) << "a switch of the view";
+  temp.Write("inner/e.txt", "");
+  list->GoUp(1);
+  list->OpenItem(list->Items().Item(IndexOfName("inner")));
+  EXPECT_EQ(places(), 5u) << "a fill in the small-icon view";
 }
 
 }  // namespace
