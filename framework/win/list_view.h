@@ -158,7 +158,8 @@ private:
   void Renumber(std::size_t from);
   // Tells the control the number of items, when items were added since it last heard.
   void SyncCount() const;
-  // Owner-data lists in an icon view: lays the items out in the control's grid.
+  // Owner-data lists in an icon view: lays the items out in the control's grid, at the end of
+  // the update bracket when in one.
   void ArrangeIcons() const;
   TListSelection SaveSelection() const;
   void RestoreSelection(const TListSelection& selection);
@@ -171,6 +172,8 @@ private:
   mutable bool count_pending_ = false;
   // Owner-data lists: cleared inside an update bracket, the control still holding the old count.
   mutable bool replaced_ = false;
+  // Owner-data lists: a layout of the icons is due at the end of the update bracket.
+  mutable bool arrange_pending_ = false;
   int update_count_ = 0;
 };
 

@@ -210,6 +210,12 @@ void TListItems::SyncCount() const {
 }
 
 void TListItems::ArrangeIcons() const {
+  // Within a bracket the layout waits for its end, once for all the changes.
+  if (update_count_ > 0) {
+    arrange_pending_ = true;
+    return;
+  }
+  arrange_pending_ = false;
   // Not every version of the control places the items past the old count by itself: they would
   // all sit on the first item until the next change of view. An owner-data list keeps no
   // positions of its own, so the grid is its only layout.
@@ -345,7 +351,11 @@ void TListItems::Delete(int index) {
   if (Virtual()) {
     // The control moves the states of the items after it up by one.
     SyncCount();
-    if (owner_->HandleAllocated()) SendMessageA(owner_->Handle(), LVM_DELETEITEM, index, 0);
+    if (owner_->HandleAllocated()) {
+      SendMessageA(owner_->Handle(), LVM_DELETEITEM, index, 0);
+      // The items after it keep their places; an arranged view closes the gap.
+      ArrangeIcons();
+    }
     ItemDeleted(item);
     return;
   }
@@ -405,6 +415,7 @@ void TListItems::BeginUpdate() {
 void TListItems::EndUpdate() {
   if (update_count_ > 0 && --update_count_ == 0 && owner_->HandleAllocated()) {
     SyncCount();
+    if (arrange_pending_) ArrangeIcons();
     if (!Virtual()) SendMessageA(owner_->Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(owner_->Handle(), nullptr, TRUE);
   }

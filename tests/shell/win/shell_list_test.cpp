@@ -452,17 +452,22 @@ TEST_F(ShellListTest, SelectionStaysWithItsItemThroughSortsAndRefreshes) {
 }
 
 // Icon views show each item at a place of its own: also when the next folder holds more items
-// than the last, when a refresh adds some, and after a switch of the view.
+// than the last, when a refresh adds some, and after a switch of the view. An item that goes
+// leaves no gap.
 TEST_F(ShellListTest, IconViewsGiveEveryItemAPlaceOfItsOwn) {
   temp.MakeFolder("inner");
   for (const char* name : {"inner/a.txt", "inner/b.txt", "inner/c.txt"}) temp.Write(name, "");
-  auto places = [&] {
-    std::set<std::pair<LONG, LONG>> seen;
+  auto positions = [&] {
+    std::vector<std::pair<LONG, LONG>> shown;
     for (int i = 0; i < list->Items().Count(); ++i) {
       const POINT p = list->Items().Item(i)->Position();
-      seen.emplace(p.x, p.y);
+      shown.emplace_back(p.x, p.y);
     }
-    return seen.size();
+    return shown;
+  };
+  auto places = [&] {
+    const std::vector<std::pair<LONG, LONG>> shown = positions();
+    return std::set<std::pair<LONG, LONG>>(shown.begin(), shown.end()).size();
   };
   ASSERT_EQ(list->ViewStyle(), vsIcon);
   ShowTemp();
@@ -477,6 +482,12 @@ TEST_F(ShellListTest, IconViewsGiveEveryItemAPlaceOfItsOwn) {
   list->GoUp(1);
   list->OpenItem(list->Items().Item(IndexOfName("inner")));
   EXPECT_EQ(places(), 5u) << "a fill in the small-icon view";
+
+  std::vector<std::pair<LONG, LONG>> before = positions();
+  ASSERT_TRUE(DeleteFileA(temp.File("inner/b.txt").c_str()));
+  list->RefreshItems();
+  before.pop_back();
+  EXPECT_EQ(positions(), before) << "the items after a deleted one move up";
 }
 
 }  // namespace
