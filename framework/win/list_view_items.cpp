@@ -220,8 +220,12 @@ void TListItems::ArrangeIcons() const {
   // all sit on the first item until the next change of view. An owner-data list keeps no
   // positions of its own, so the grid is its only layout.
   const TViewStyle view = owner_->ViewStyle();
-  if (view == vsIcon || view == vsSmallIcon)
-    SendMessageA(owner_->Handle(), LVM_ARRANGE, LVA_DEFAULT, 0);
+  if (view != vsIcon && view != vsSmallIcon) return;
+  HWND handle = owner_->Handle();
+  SendMessageA(handle, LVM_ARRANGE, LVA_DEFAULT, 0);
+  // The scroll bars still measure the places from before; hearing the count again makes the
+  // control measure the arranged ones.
+  SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 TListSelection TListItems::SaveSelection() const {

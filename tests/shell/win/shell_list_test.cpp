@@ -490,5 +490,19 @@ TEST_F(ShellListTest, IconViewsGiveEveryItemAPlaceOfItsOwn) {
   EXPECT_EQ(positions(), before) << "the items after a deleted one move up";
 }
 
+// The big folder comes after a smaller one, as when the user opens it.
+TEST_F(ShellListTest, AFillTooBigForTheIconViewBringsAScrollBar) {
+  for (int i = 0; i < 30; ++i) temp.Write("big/file" + std::to_string(i) + ".txt", "");
+  list->SetBounds(0, 0, 200, 150);
+  ASSERT_EQ(list->ViewStyle(), vsIcon);
+  ShowTemp();
+  list->OpenItem(list->Items().Item(IndexOfName("big")));
+  ASSERT_EQ(list->Items().Count(), 30);
+  SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE};
+  ASSERT_TRUE(GetScrollInfo(list->Handle(), SB_VERT, &info));
+  EXPECT_GT(info.nMax - info.nMin + 1, static_cast<int>(info.nPage))
+      << "the items below the window can be scrolled to";
+}
+
 }  // namespace
 }  // namespace tw::test
