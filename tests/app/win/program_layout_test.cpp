@@ -109,6 +109,17 @@ public:
     }
     // The layout is in place once the tree pane's bar holds the filled combo.
     for (int i = 0; window_ && i < 100 && Descendants(window_, "ComboBox").empty(); ++i) Sleep(50);
+    // A busy machine may still find it laying out: wait for its loop to wait and its panes to stay
+    // put, so that a drag starts and ends on the same layout.
+    if (!window_) return;
+    WaitForInputIdle(process_.hProcess, 10000);
+    RECT last = WindowRect(TreePane());
+    for (int still = 0, i = 0; still < 3 && i < 100; ++i) {
+      Sleep(50);
+      const RECT now = WindowRect(TreePane());
+      still = EqualRect(&now, &last) ? still + 1 : 0;
+      last = now;
+    }
   }
   ~RunningProgram() {
     if (started_ && WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0)
