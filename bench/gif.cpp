@@ -7,12 +7,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <cstring>
 #include <functional>
 #include <random>
 #include <vector>
 
+#include "bench/thread_cpu_time.h"
 #include "framework/stream.h"
 #include "viewers/gif/gif_image.h"
 
@@ -110,12 +110,7 @@ void OurDecode(const Bytes& bytes) {
   for (int i = 0; i < image.FrameCount(); ++i) benchmark::DoNotOptimize(image.FrameAt(i).FrameBitmap().Bits());
 }
 
-// Thread CPU time: other work on a busy machine then inflates neither side of the ratio.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using tw::bench::CpuSeconds;
 
 template <class F>
 double BestSeconds(F&& run, int times) {

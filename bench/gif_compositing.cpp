@@ -7,21 +7,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
+#include "bench/thread_cpu_time.h"
 #include "framework/stream.h"
 #include "viewers/gif/gif_compositor.h"
 #include "viewers/gif/gif_image.h"
 
 namespace {
 
-// Thread CPU time: other work on a busy machine then inflates neither side of the ratio.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using tw::bench::CpuSeconds;
 
 constexpr int kWidth = 1920, kHeight = 1080;
 
