@@ -15,7 +15,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 enum ColorType : std::uint8_t { kGray = 0, kRgb = 2, kPalette = 3, kRgba = 6 };
 
-struct PngSpec {
+struct PngLayout {
   int width = 1;
   int height = 1;
   ColorType color_type = kRgb;
@@ -76,22 +76,22 @@ inline Bytes Zlib(const Bytes& raw) {
   return z;
 }
 
-inline Bytes PngFile(const PngSpec& spec, const PixelFn& pixel) {
-  const int channels = spec.color_type == kRgba ? 4 : spec.color_type == kRgb ? 3 : 1;
+inline Bytes PngFile(const PngLayout& layout, const PixelFn& pixel) {
+  const int channels = layout.color_type == kRgba ? 4 : layout.color_type == kRgb ? 3 : 1;
   Bytes raw;
   // Adam7: each pass's first column and row and its steps; one pass for a plain file.
   struct Pass {
     int x0, y0, dx, dy;
   };
-  const std::vector<Pass> passes = spec.interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8},
+  const std::vector<Pass> passes = layout.interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8},
                                                                        {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2},
                                                                        {0, 1, 1, 2}}
                                                    : std::vector<Pass>{{0, 0, 1, 1}};
   for (const Pass& pass : passes) {
-    if (pass.x0 >= spec.width) continue;
-    for (int y = pass.y0; y < spec.height; y += pass.dy) {
+    if (pass.x0 >= layout.width) continue;
+    for (int y = pass.y0; y < layout.height; y += pass.dy) {
       raw.push_back(0);  // no filter
-      for (int x = pass.x0; x < spec.width; x += pass.dx) {
+      for (int x = pass.x0; x < layout.width; x += pass.dx) {
         const auto samples = pixel(x, y);
         raw.insert(raw.end(), samples.begin(), samples.begin() + channels);
       }
@@ -99,16 +99,16 @@ inline Bytes PngFile(const PngSpec& spec, const PixelFn& pixel) {
   }
   Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   Bytes header;
-  PutBigEndian32(header, spec.claimed_width ? spec.claimed_width : static_cast<std::uint32_t>(spec.width));
-  PutBigEndian32(header, spec.claimed_height ? spec.claimed_height : static_cast<std::uint32_t>(spec.height));
-  header.insert(header.end(), {8, static_cast<std::uint8_t>(spec.color_type), 0, 0,
-                               static_cast<std::uint8_t>(spec.interlaced ? 1 : 0)});
+  PutBigEndian32(header, layout.claimed_width ? layout.claimed_width : static_cast<std::uint32_t>(layout.width));
+  PutBigEndian32(header, layout.claimed_height ? layout.claimed_height : static_cast<std::uint32_t>(layout.height));
+  header.insert(header.end(), {8, static_cast<std::uint8_t>(layout.color_type), 0, 0,
+                               static_cast<std::uint8_t>(layout.interlaced ? 1 : 0)});
   Chunk(file, "IHDR", header);
-  if (spec.color_type == kPalette) {
+  if (layout.color_type == kPalette) {
     Bytes plte;
-    for (const auto& c : spec.palette) plte.insert(plte.end(), c.begin(), c.end());
+    for (const auto& c : layout.palette) plte.insert(plte.end(), c.begin(), c.end());
     Chunk(file, "PLTE", plte);
-    if (!spec.palette_alpha.empty()) Chunk(file, "tRNS", spec.palette_alpha);
+    if (!layout.palette_alpha.empty()) Chunk(file, "tRNS", layout.palette_alpha);
   }
   Chunk(file, "IDAT", Zlib(raw));
   Chunk(file, "IEND", {});

@@ -61,10 +61,10 @@ TEST(AnimatedCursor, ReadsFramesRatesTextsAndColours) {
 // A cursor theme's frame: a 256 x 256 and a 96 x 96 image, both PNG, hot at the last entry.
 Bytes PngCursorFrame(std::uint8_t shade, int hot) {
   auto png = [&](int side) {
-    png_test::PngSpec spec;
-    spec.width = spec.height = side;
-    spec.color_type = png_test::kRgba;
-    return png_test::PngFile(spec, [&](int x, int y) {
+    png_test::PngLayout layout;
+    layout.width = layout.height = side;
+    layout.color_type = png_test::kRgba;
+    return png_test::PngFile(layout, [&](int x, int y) {
       return std::array<std::uint8_t, 4>{shade, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 255};
     });
   };

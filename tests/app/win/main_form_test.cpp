@@ -255,10 +255,10 @@ TEST_F(MainFormTest, PictureExtensionsInAnyCaseGoToTheGraphicsPage) {
 }
 
 TEST_F(MainFormTest, FormatsOfTheImagingDecodersGoToTheGraphicsPageAndGifsAndCursorsPlay) {
-  png_test::PngSpec spec;
-  spec.width = 9;
-  spec.height = 4;
-  folder_.Write("scan.PNG", png_test::PngFile(spec, [](int x, int y) {
+  png_test::PngLayout layout;
+  layout.width = 9;
+  layout.height = 4;
+  folder_.Write("scan.PNG", png_test::PngFile(layout, [](int x, int y) {
     return std::array<std::uint8_t, 4>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0, 255};
   }));
   folder_.Write("moving.gif", gif_test::GifBuilder(6, 5, 2).Image(6, 5, 2).Image(3, 2, 2, 0, 1, 1).Trailer().bytes);

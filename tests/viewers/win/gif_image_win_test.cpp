@@ -126,12 +126,12 @@ TEST_F(GifImageWin, FramesAreConvertedForDrawingOnceAndGiveTheirPalette) {
 
 TEST_F(GifImageWin, CursorFramesOfPngImagesDrawThroughTheImagingComponent) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  png_test::PngSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.color_type = png_test::kRgba;
+  png_test::PngLayout layout;
+  layout.width = 3;
+  layout.height = 2;
+  layout.color_type = png_test::kRgba;
   // Opaque red, green and blue above, then half-transparent white, clear, opaque black.
-  const png_test::Bytes png = png_test::PngFile(spec, [](int x, int y) -> std::array<std::uint8_t, 4> {
+  const png_test::Bytes png = png_test::PngFile(layout, [](int x, int y) -> std::array<std::uint8_t, 4> {
     if (y == 0) return {static_cast<std::uint8_t>(x == 0 ? 255 : 0), static_cast<std::uint8_t>(x == 1 ? 255 : 0),
                         static_cast<std::uint8_t>(x == 2 ? 255 : 0), 255};
     if (x == 0) return {255, 255, 255, 128};

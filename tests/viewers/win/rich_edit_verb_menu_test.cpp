@@ -173,8 +173,8 @@ TEST_F(RichEditVerbMenuTest, PropertiesDialogLearnsTheObjectsNamesAndPlace) {
   }
 }
 
-// Wine 8 makes no link objects (OleCreateLink and OleCreateLinkToFile are not implemented and
-// the standard link class is not registered): only the link page's refusals, which never reach
+// Wine 8 makes no link objects (OleCreateLink and OleCreateLinkToFile fail there, and the
+// standard link class is not registered): only the link page's refusals, which never reach
 // the link, can run here.
 TEST_F(RichEditVerbMenuTest, LinkPageRefusesUnvalidatedSourcesAndBreakingInABox) {
   ComPtr<IOleUILinkInfoA> info(new TOleUILinkInfo(*edit_, TRichEditObject(), nullptr));

@@ -27,7 +27,7 @@ namespace tw {
 namespace {
 
 using png_test::PngFile;
-using png_test::PngSpec;
+using png_test::PngLayout;
 using Samples = std::array<std::uint8_t, 4>;
 
 class WicImage : public ::testing::Test {
@@ -63,30 +63,30 @@ std::uint32_t Opaque(const Samples& s) { return 0xFF000000u | s[0] << 16 | s[1] 
 
 TEST_F(WicImage, PngFilesOfEveryKindDecodeToTheirExactPixels) {
   for (bool interlaced : {false, true}) {
-    PngSpec spec;
-    spec.width = 10;
-    spec.height = 9;
-    spec.interlaced = interlaced;
-    spec.color_type = png_test::kRgb;
-    const auto rgb = Loaded(PngFile(spec, Pattern));
-    spec.color_type = png_test::kPalette;
+    PngLayout layout;
+    layout.width = 10;
+    layout.height = 9;
+    layout.interlaced = interlaced;
+    layout.color_type = png_test::kRgb;
+    const auto rgb = Loaded(PngFile(layout, Pattern));
+    layout.color_type = png_test::kPalette;
     for (int i = 0; i < 16; ++i)
-      spec.palette.push_back({static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(255 - i), 7});
-    const auto indexed = Loaded(PngFile(spec, [](int x, int y) { return Samples{static_cast<std::uint8_t>((x + y) % 16)}; }));
+      layout.palette.push_back({static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(255 - i), 7});
+    const auto indexed = Loaded(PngFile(layout, [](int x, int y) { return Samples{static_cast<std::uint8_t>((x + y) % 16)}; }));
     // Alpha 0, 128 and 255 with full or no colour, where premultiplying is exact.
-    spec.color_type = png_test::kRgba;
+    layout.color_type = png_test::kRgba;
     const std::uint8_t alphas[] = {0, 128, 255};
     auto translucent = [&](int x, int y) {
       const std::uint8_t a = alphas[(x + y) % 3];
       return Samples{static_cast<std::uint8_t>(x % 2 ? 255 : 0), 255, 0, a};
     };
-    const auto alpha = Loaded(PngFile(spec, translucent));
+    const auto alpha = Loaded(PngFile(layout, translucent));
     ASSERT_EQ(rgb->Width(), 10);
     ASSERT_EQ(rgb->Height(), 9);
     for (int y = 0; y < 9; ++y)
       for (int x = 0; x < 10; ++x) {
         EXPECT_EQ(Pixel(*rgb, x, y), Opaque(Pattern(x, y))) << x << "," << y << " " << interlaced;
-        const auto& c = spec.palette[static_cast<std::size_t>((x + y) % 16)];
+        const auto& c = layout.palette[static_cast<std::size_t>((x + y) % 16)];
         EXPECT_EQ(Pixel(*indexed, x, y), Opaque({c[0], c[1], c[2], 255})) << x << "," << y;
         const Samples s = translucent(x, y);
         const std::uint32_t a = s[3];
@@ -120,11 +120,11 @@ TEST_F(WicImage, TheDecodersExtensionsAreRegisteredExceptTarnwicksOwn) {
 
 TEST_F(WicImage, AbsurdHeadersAndFilesTheDecoderRejectsLeaveThePictureAsItWas) {
   test::TempFolder folder;
-  PngSpec spec;
-  spec.width = 3;
-  spec.height = 2;
+  PngLayout layout;
+  layout.width = 3;
+  layout.height = 2;
   TPicture picture;
-  picture.LoadFromFile(folder.Write("good.png", PngFile(spec, Pattern)));
+  picture.LoadFromFile(folder.Write("good.png", PngFile(layout, Pattern)));
   ASSERT_EQ(picture.Width(), 3);
   auto message_of = [&](const std::string& name, const png_test::Bytes& file) {
     try {
@@ -139,20 +139,20 @@ TEST_F(WicImage, AbsurdHeadersAndFilesTheDecoderRejectsLeaveThePictureAsItWas) {
   // PNG decoder does not take a header of 100000 x 100000 at all.
   const auto one = [](int, int) { return std::array<std::uint8_t, 3>{1, 2, 3}; };
   EXPECT_EQ(message_of("huge.tif", tiff_test::RgbTiff(1, 1, one, 100000, 100000)), LoadStr(SBitmapTooLarge));
-  spec.width = spec.height = 1;
-  spec.claimed_width = spec.claimed_height = 100000;
-  EXPECT_NE(message_of("huge.png", PngFile(spec, Pattern)), "loaded");
+  layout.width = layout.height = 1;
+  layout.claimed_width = layout.claimed_height = 100000;
+  EXPECT_NE(message_of("huge.png", PngFile(layout, Pattern)), "loaded");
   EXPECT_EQ(message_of("broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 'x'}), LoadStr(SImagingUnknownFormat));
   EXPECT_EQ(picture.Width(), 3);
   EXPECT_EQ(picture.Graphic()->ClassName(), "TWICImage");
 }
 
 TEST_F(WicImage, TransparencyIsBlendedOverWhatIsBelow) {
-  PngSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.color_type = png_test::kRgba;
-  const auto image = Loaded(PngFile(spec, [](int x, int) { return Samples{255, 255, 255, static_cast<std::uint8_t>(x ? 0 : 128)}; }));
+  PngLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.color_type = png_test::kRgba;
+  const auto image = Loaded(PngFile(layout, [](int x, int) { return Samples{255, 255, 255, static_cast<std::uint8_t>(x ? 0 : 128)}; }));
   TBitmap target;
   target.SetPixelFormat(pf24bit);
   target.SetSize(4, 2);
