@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/win/registry.h"
+#include "tests/support/win/started_program.h"
 
 namespace tw {
 namespace {
@@ -39,22 +40,6 @@ std::vector<HWND> Descendants(HWND parent, const std::string& class_name) {
   ClassSearch search{class_name, {}};
   EnumChildWindows(parent, CollectOfClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
-}
-
-struct MainWindowSearch {
-  DWORD process;
-  HWND window;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM data) {
-  auto* f = reinterpret_cast<MainWindowSearch*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char text[64] = {};
-  GetWindowTextA(window, text, sizeof(text));
-  if (owner != f->process || std::string(text) != "Tarnwick 1.1") return TRUE;
-  f->window = window;
-  return FALSE;
 }
 
 RECT WindowRect(HWND window) {
@@ -97,22 +82,14 @@ void WriteValues(const std::map<std::string, std::string>& values) {
 // One run of the program, found by its main window.
 class RunningProgram {
 public:
-  RunningProgram() {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    std::string command = std::string("\"") + TW_PROGRAM_FILE + "\"";
-    started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &process_) != 0;
-    for (int i = 0; started_ && i < 300 && !(window_ && IsWindowVisible(window_)); ++i) {
-      window_ = FindMainWindow();
-      if (WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0) break;
-    }
+  RunningProgram() : program_(TW_PROGRAM_FILE) {
+    window_ = program_.WaitForVisibleWindow("Tarnwick 1.1");
     // The layout is in place once the tree pane's bar holds the filled combo.
     for (int i = 0; window_ && i < 100 && Descendants(window_, "ComboBox").empty(); ++i) Sleep(50);
     // A busy machine may still find it laying out: wait for its loop to wait and its panes to stay
     // put, so that a drag starts and ends on the same layout.
     if (!window_) return;
-    WaitForInputIdle(process_.hProcess, 10000);
+    WaitForInputIdle(program_.Process(), 10000);
     RECT last = WindowRect(TreePane());
     for (int still = 0, i = 0; still < 3 && i < 100; ++i) {
       Sleep(50);
@@ -121,27 +98,13 @@ public:
       last = now;
     }
   }
-  ~RunningProgram() {
-    if (started_ && WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0)
-      TerminateProcess(process_.hProcess, 1);
-    if (started_) {
-      CloseHandle(process_.hThread);
-      CloseHandle(process_.hProcess);
-    }
-  }
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
 
   HWND Window() const { return window_; }
 
   // Closes the main window and waits for a clean end.
-  void Close() {
-    PostMessageA(window_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process_.hProcess, 30000), WAIT_OBJECT_0);
-    DWORD exit_code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &exit_code);
-    EXPECT_EQ(exit_code, 0u);
-  }
+  void Close() { EXPECT_EQ(program_.CloseAndWait(window_), 0u); }
 
   // The tree pane: the leftmost panel on the window itself.
   HWND TreePane() const {
@@ -179,26 +142,20 @@ public:
   }
 
 private:
-  HWND FindMainWindow() const {
-    MainWindowSearch found{process_.dwProcessId, nullptr};
-    EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&found));
-    return found.window;
-  }
   // Sends MSG with a pointer to a T in the program's memory and reads the T back.
   template <class T>
   T Remote(HWND window, UINT msg, WPARAM wparam) {
     T value{};
-    void* remote = VirtualAllocEx(process_.hProcess, nullptr, sizeof(T), MEM_COMMIT, PAGE_READWRITE);
+    void* remote = VirtualAllocEx(program_.Process(), nullptr, sizeof(T), MEM_COMMIT, PAGE_READWRITE);
     if (!remote) return value;
-    WriteProcessMemory(process_.hProcess, remote, &value, sizeof(T), nullptr);
+    WriteProcessMemory(program_.Process(), remote, &value, sizeof(T), nullptr);
     SendMessageA(window, msg, wparam, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(process_.hProcess, remote, &value, sizeof(T), nullptr);
-    VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+    ReadProcessMemory(program_.Process(), remote, &value, sizeof(T), nullptr);
+    VirtualFreeEx(program_.Process(), remote, 0, MEM_RELEASE);
     return value;
   }
 
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  test::StartedProgram program_;
   HWND window_ = nullptr;
 };
 

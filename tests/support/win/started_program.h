@@ -17,6 +17,7 @@ public:
   StartedProgram& operator=(const StartedProgram&) = delete;
 
   bool Started() const { return process_.hProcess != nullptr; }
+  HANDLE Process() const { return process_.hProcess; }
   // GetLastError of the failed start.
   DWORD StartError() const { return start_error_; }
 
