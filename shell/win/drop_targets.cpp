@@ -1,5 +1,7 @@
 #include "shell/win/drop_targets.h"
 
+#include "framework/win/application.h"
+
 #include "shell/win/shell_folders.h"
 
 namespace tw {
@@ -52,6 +54,12 @@ HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POI
   target->DragOver(key_state, point, &scratch);
   effect &= DataObjectCapabilities(data);
   return target->Drop(data, key_state, point, &effect);
+}
+
+HRESULT FailedDropStep(TObject* view, DWORD& effect) {
+  effect = DROPEFFECT_NONE;
+  if (Application) Application->HandleException(view);
+  return E_UNEXPECTED;
 }
 
 }  // namespace tw

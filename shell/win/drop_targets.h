@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "framework/object.h"
 #include "framework/win/com_ptr.h"
 #include "shell/shell_item_id.h"
 
@@ -29,5 +30,9 @@ HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state,
 // effects the dragged shell items allow, and Drop; Drop's answer.
 HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                     DWORD& effect);
+
+// The answer of a view's drag step that raised, called from its catch block: nothing can be
+// dropped, and the application shows the exception on behalf of VIEW.
+HRESULT FailedDropStep(TObject* view, DWORD& effect);
 
 }  // namespace tw

@@ -1,6 +1,5 @@
 // Dragging the list's items out through OLE, and drags over the list handed on to the shell's
 // own drop targets: the list moves, copies or links nothing itself.
-#include "framework/win/application.h"
 #include "shell/win/data_object_shlv.h"
 #include "shell/win/drop_source_shlvtv.h"
 #include "shell/win/drop_targets.h"
@@ -106,9 +105,7 @@ HRESULT TPTCustomShellList::OleDragEnter(IDataObject* data, DWORD key_state, POI
     HighlightDropItem(effect != DROPEFFECT_NONE && item ? item->Index() : -1);
     return hr;
   } catch (...) {
-    effect = DROPEFFECT_NONE;
-    if (Application) Application->HandleException(this);
-    return E_UNEXPECTED;
+    return FailedDropStep(this, effect);
   }
 }
 
@@ -137,9 +134,7 @@ HRESULT TPTCustomShellList::OleDragOver(DWORD key_state, POINT point, DWORD& eff
     if (drop_highlight_ != highlighted) UpdateWindow(Handle());
     return hr;
   } catch (...) {
-    effect = DROPEFFECT_NONE;
-    if (Application) Application->HandleException(this);
-    return E_UNEXPECTED;
+    return FailedDropStep(this, effect);
   }
 }
 
@@ -174,12 +169,9 @@ HRESULT TPTCustomShellList::OleDrop(IDataObject* data, DWORD key_state, POINT po
       effect = DROPEFFECT_NONE;
     }
   } catch (...) {
-    effect = DROPEFFECT_NONE;
-    hr = E_UNEXPECTED;
-    if (Application) Application->HandleException(this);
+    hr = FailedDropStep(this, effect);
   }
-  HighlightDropItem(-1);
-  drag_data_.Reset();
+  OleDragLeave();
   return hr;
 }
 

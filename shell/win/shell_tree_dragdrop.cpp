@@ -1,6 +1,5 @@
 // Dragging a node out through OLE, and drags over the tree handed on to the shell's own drop
 // target of the node under the mouse: the tree moves, copies or links nothing itself.
-#include "framework/win/application.h"
 #include "shell/win/data_object_shtv.h"
 #include "shell/win/drop_source_shlvtv.h"
 #include "shell/win/drop_targets.h"
@@ -103,9 +102,7 @@ HRESULT TPTCustomShellTree::OleDragEnter(IDataObject* data, DWORD key_state, POI
     SetDropTarget(node);
     return ForwardDragEnter(target.Get(), data, key_state, AsPointL(point), effect);
   } catch (...) {
-    effect = DROPEFFECT_NONE;
-    if (Application) Application->HandleException(this);
-    return E_UNEXPECTED;
+    return FailedDropStep(this, effect);
   }
 }
 
@@ -126,9 +123,7 @@ HRESULT TPTCustomShellTree::OleDragOver(DWORD key_state, POINT point, DWORD& eff
     if (DropTarget() != highlighted) UpdateWindow(Handle());
     return hr;
   } catch (...) {
-    effect = DROPEFFECT_NONE;
-    if (Application) Application->HandleException(this);
-    return E_UNEXPECTED;
+    return FailedDropStep(this, effect);
   }
 }
 
@@ -149,12 +144,9 @@ HRESULT TPTCustomShellTree::OleDrop(IDataObject* data, DWORD key_state, POINT po
       effect = DROPEFFECT_NONE;
     }
   } catch (...) {
-    effect = DROPEFFECT_NONE;
-    hr = E_UNEXPECTED;
-    if (Application) Application->HandleException(this);
+    hr = FailedDropStep(this, effect);
   }
-  SetDropTarget(nullptr);
-  drag_data_.Reset();
+  OleDragLeave();
   return hr;
 }
 
