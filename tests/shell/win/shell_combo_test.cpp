@@ -16,11 +16,12 @@
 #include "shell/win/pidl.h"
 #include "shell/win/shell_folders.h"
 #include "shell/win/shell_list.h"
-#include "shell/win/shell_tree.h"
-#include "tests/support/win/pump.h"
 #include "shell/win/shell_names.h"
+#include "shell/win/shell_tree.h"
 #include "shell/win/sort_pidls.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/win/pump.h"
+#include "tests/support/win/shown_messages.h"
 
 namespace tw::test {
 namespace {
@@ -47,9 +48,7 @@ struct Entry {
 class ShellComboTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Application->OnException = [this](TObject*, const Exception& e) {
-      shown.push_back(e.Message());
-    };
+    CollectShownMessages(shown);
     form = new TForm(nullptr);
     form->SetBounds(20, 20, 400, 300);
     combo = new TCountingShellCombo(form);
@@ -59,8 +58,7 @@ protected:
   }
   void TearDown() override {
     delete form;
-    Application->OnException = nullptr;
-    EXPECT_TRUE(shown.empty()) << shown.front();
+    ExpectNothingShown(shown);
   }
 
   static ShellItemId IdOf(const std::string& path) {

@@ -12,6 +12,7 @@
 #include "shell/win/shell_list.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win/pump.h"
+#include "tests/support/win/shown_messages.h"
 
 namespace tw::test {
 
@@ -28,9 +29,7 @@ protected:
 class ShellListTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Application->OnException = [this](TObject*, const Exception& e) {
-      shown.push_back(e.Message());
-    };
+    CollectShownMessages(shown);
     form = new TForm(nullptr);
     form->SetBounds(20, 20, 640, 480);
     list = new TQuietShellList(form);
@@ -42,8 +41,7 @@ protected:
     // locals, gone by now.
     list->OnDeleteItem = nullptr;
     delete form;
-    Application->OnException = nullptr;
-    EXPECT_TRUE(shown.empty()) << shown.front();
+    ExpectNothingShown(shown);
   }
 
   // Points the list at PATH and shows it (which fills it).

@@ -15,6 +15,7 @@
 #include "shell/win/shell_tree.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win/pump.h"
+#include "tests/support/win/shown_messages.h"
 
 namespace tw::test {
 
@@ -52,9 +53,7 @@ protected:
 class ShellTreeTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Application->OnException = [this](TObject*, const Exception& e) {
-      shown.push_back(e.Message());
-    };
+    CollectShownMessages(shown);
     form = new TForm(nullptr);
     form->SetBounds(20, 20, 800, 600);
     tree = new TTestShellTree(form);
@@ -64,8 +63,7 @@ protected:
   void TearDown() override {
     if (tree) tree->OnDeleteItem = nullptr;
     delete form;
-    Application->OnException = nullptr;
-    EXPECT_TRUE(shown.empty()) << shown.front();
+    ExpectNothingShown(shown);
   }
 
   static ShellItemId IdOf(const std::string& path) {
