@@ -11,4 +11,14 @@ bool ProcessorHasAvx2() {
 #endif
 }
 
+bool ProcessorHasAvx512Vbmi() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                          __builtin_cpu_supports("avx512vbmi");
+  return has;
+#else
+  return false;
+#endif
+}
+
 }  // namespace tw

@@ -61,6 +61,8 @@ void TGifCompositor::Dispose() {
   const int width = area_.Width();
   if (frame.DisposalCode == kRestoreBackground) {
     for (int y = area_.Top; y < area_.Bottom; ++y) std::fill_n(Row(screen_, y) + area_.Left, width, 0u);
+  } else if (frame.DisposalCode == kRestorePrevious && previous_is_whole_) {
+    std::swap(screen_, previous_);
   } else if (frame.DisposalCode == kRestorePrevious) {
     for (int y = area_.Top; y < area_.Bottom; ++y)
       std::memcpy(Row(screen_, y) + area_.Left, &saved_[static_cast<std::size_t>(y - area_.Top) * width], 4u * width);
@@ -80,38 +82,50 @@ bool TGifCompositor::Draw(int index) {
   if (frame.Damaged) return false;
   area_ = Clipped(frame);
   const int width = area_.Width();
-  if (frame.DisposalCode == kRestorePrevious) {
-    saved_.resize(static_cast<std::size_t>(width) * area_.Height());
-    for (int y = area_.Top; y < area_.Bottom; ++y)
-      std::memcpy(&saved_[static_cast<std::size_t>(y - area_.Top) * width], Row(screen_, y) + area_.Left, 4u * width);
-  }
+  // A frame over the whole screen that is to be undone is drawn onto a second screen, which then
+  // takes the first's place: the first is kept as it was for undoing it, without a copy.
+  const bool undone = frame.DisposalCode == kRestorePrevious;
+  previous_is_whole_ = undone && area_ == TRect{0, 0, screen_.Width(), screen_.Height()};
+  const bool save = undone && !previous_is_whole_;
+  if (previous_is_whole_ && (previous_.Width() != screen_.Width() || previous_.Height() != screen_.Height()))
+    previous_ = TDib(screen_.Width(), screen_.Height(), 32);
+  if (save) saved_.resize(static_cast<std::size_t>(width) * area_.Height());
+  TDib& drawn = previous_is_whole_ ? previous_ : screen_;
   std::array<std::uint32_t, 256> colors{};
   const auto& palette = pixels->Palette();
   for (std::size_t i = 0; i < palette.size(); ++i)
     colors[i] = 0xFF000000u | static_cast<std::uint32_t>(palette[i].Red) << 16 |
                 static_cast<std::uint32_t>(palette[i].Green) << 8 | palette[i].Blue;
+  const TIndexRowPainter painter(colors.data(), transparent);
   const int bpp = pixels->BitsPerPixel();
   for (int y = area_.Top; y < area_.Bottom; ++y) {
     const std::uint8_t* in = pixels->ScanLine(y - frame.Origin.Y);
-    std::uint32_t* out = Row(screen_, y);
+    const std::uint32_t* below = Row(screen_, y);
+    std::uint32_t* out = Row(drawn, y);
+    // Saved a row at a time, so that drawing finds the row still in the cache.
+    if (save) std::memcpy(&saved_[static_cast<std::size_t>(y - area_.Top) * width], below + area_.Left, 4u * width);
     const int x0 = area_.Left - frame.Origin.X;
+    below += area_.Left;
+    out += area_.Left;
     if (bpp == 8) {
-      DrawIndexRow(in + x0, out + area_.Left, width, colors.data(), transparent);
+      painter.Draw(in + x0, below, out, width);
     } else if (bpp >= 24) {
       // Frames made from true-colour pixels: their key colour is what is transparent.
       const TColor key = frame.KeyColor == clNone ? clNone : GifColorToRGB(frame.KeyColor);
       for (int x = 0; x < width; ++x) {
         const std::uint8_t* p = in + static_cast<std::size_t>(x0 + x) * (bpp / 8);
-        if (RGBToColor(p[2], p[1], p[0]) != key)
-          out[area_.Left + x] = 0xFF000000u | static_cast<std::uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+        out[x] = RGBToColor(p[2], p[1], p[0]) == key
+                     ? below[x]
+                     : 0xFF000000u | static_cast<std::uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
       }
     } else {
       for (int x = 0; x < width; ++x) {
         const int i = IndexAt(in, x0 + x, bpp);
-        if (i != transparent) out[area_.Left + x] = colors[static_cast<std::size_t>(i)];
+        out[x] = i == transparent ? below[x] : colors[static_cast<std::size_t>(i)];
       }
     }
   }
+  if (previous_is_whole_) std::swap(screen_, previous_);
   frame_ = index;
   return true;
 }

@@ -92,6 +92,8 @@ TEST(GifCompositorGiflib, EveryDisposalWithTransparency) {
     ExpectSameScreens(GifBuilder(12, 10, 3)
                           .GraphicControl(5, -1, disposal)
                           .Image(12, 10, 3)
+                          .GraphicControl(5, 4, disposal)
+                          .Image(12, 10, 3)
                           .GraphicControl(5, 2, disposal)
                           .Image(6, 5, 3, 0, 3, 2)
                           .GraphicControl(5, 5, disposal)
@@ -100,10 +102,12 @@ TEST(GifCompositorGiflib, EveryDisposalWithTransparency) {
                           .Image(9, 3, 3, 0, 1, 6)
                           .Trailer()
                           .bytes);
-  // 256 colours on a screen wider than a few blocks of eight pixels, frames ending mid-block.
+  // 256 colours on a screen wider than a few blocks of pixels, frames ending mid-block.
   for (int disposal = 0; disposal <= 3; ++disposal)
     ExpectSameScreens(GifBuilder(37, 6, 8)
                           .GraphicControl(5, -1, disposal)
+                          .Image(37, 6, 8)
+                          .GraphicControl(5, 9, disposal)
                           .Image(37, 6, 8)
                           .GraphicControl(5, 40, disposal)
                           .Image(29, 4, 8, 0, 5, 1)
