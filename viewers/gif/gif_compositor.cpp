@@ -59,13 +59,15 @@ void TGifCompositor::Dispose() {
   if (frame_ < 0) return;
   const TGIFFrame& frame = image_.FrameAt(frame_);
   const int width = area_.Width();
-  if (frame.DisposalCode == kRestoreBackground) {
-    for (int y = area_.Top; y < area_.Bottom; ++y) std::fill_n(Row(screen_, y) + area_.Left, width, 0u);
-  } else if (frame.DisposalCode == kRestorePrevious && previous_is_whole_) {
+  if (frame.DisposalCode == kRestorePrevious && previous_is_whole_) {
     std::swap(screen_, previous_);
+  } else if (width == 0) {
+    // A frame wholly outside the screen left nothing to undo (and saved nothing).
+  } else if (frame.DisposalCode == kRestoreBackground) {
+    for (int y = area_.Top; y < area_.Bottom; ++y) std::fill_n(Row(screen_, y) + area_.Left, width, 0u);
   } else if (frame.DisposalCode == kRestorePrevious) {
     for (int y = area_.Top; y < area_.Bottom; ++y)
-      std::memcpy(Row(screen_, y) + area_.Left, &saved_[static_cast<std::size_t>(y - area_.Top) * width], 4u * width);
+      std::memcpy(Row(screen_, y) + area_.Left, saved_.data() + static_cast<std::size_t>(y - area_.Top) * width, 4u * width);
   }
 }
 
@@ -86,7 +88,7 @@ bool TGifCompositor::Draw(int index) {
   // takes the first's place: the first is kept as it was for undoing it, without a copy.
   const bool undone = frame.DisposalCode == kRestorePrevious;
   previous_is_whole_ = undone && area_ == TRect{0, 0, screen_.Width(), screen_.Height()};
-  const bool save = undone && !previous_is_whole_;
+  const bool save = undone && !previous_is_whole_ && width > 0;
   if (previous_is_whole_ && (previous_.Width() != screen_.Width() || previous_.Height() != screen_.Height()))
     previous_ = TDib(screen_.Width(), screen_.Height(), 32);
   if (save) saved_.resize(static_cast<std::size_t>(width) * area_.Height());
@@ -103,7 +105,7 @@ bool TGifCompositor::Draw(int index) {
     const std::uint32_t* below = Row(screen_, y);
     std::uint32_t* out = Row(drawn, y);
     // Saved a row at a time, so that drawing finds the row still in the cache.
-    if (save) std::memcpy(&saved_[static_cast<std::size_t>(y - area_.Top) * width], below + area_.Left, 4u * width);
+    if (save) std::memcpy(saved_.data() + static_cast<std::size_t>(y - area_.Top) * width, below + area_.Left, 4u * width);
     const int x0 = area_.Left - frame.Origin.X;
     below += area_.Left;
     out += area_.Left;
