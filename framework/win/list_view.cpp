@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/type_info.h"
+#include "framework/win/wide_text.h"
 
 namespace tw {
 namespace {
@@ -410,14 +411,21 @@ TItemChange ChangeOf(UINT changed) {
 
 void TCustomListView::NotifyOwnerData(const NMHDR& header, LRESULT& result) {
   switch (header.code) {
-    case LVN_ODFINDITEMA: {
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW: {
+      // Wine's control asks in wide text even a window that takes its notices in 8-bit text;
+      // the two notices differ only in the text's type.
       const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
       result = -1;
-      if (find.lvfi.flags & LVFI_PARAM)
+      if (find.lvfi.flags & LVFI_PARAM) {
         result = items_->IndexOf(items_->Known(find.lvfi.lParam));
-      else if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.lvfi.psz)
-        result = FindCaptionIndex(find.iStart, find.lvfi.psz, (find.lvfi.flags & LVFI_PARTIAL) != 0,
-                                  true, (find.lvfi.flags & LVFI_WRAP) != 0);
+      } else if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.lvfi.psz) {
+        const std::string text = header.code == LVN_ODFINDITEMW
+                                     ? FromWide(reinterpret_cast<const wchar_t*>(find.lvfi.psz))
+                                     : std::string(find.lvfi.psz);
+        result = FindCaptionIndex(find.iStart, text, (find.lvfi.flags & LVFI_PARTIAL) != 0, true,
+                                  (find.lvfi.flags & LVFI_WRAP) != 0);
+      }
       break;
     }
     case LVN_ODSTATECHANGED: {

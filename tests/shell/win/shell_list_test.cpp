@@ -432,6 +432,11 @@ TEST_F(ShellListTest, TheControlsFindRequestMatchesShownNames) {
   const LRESULT found = SendMessageA(form->Handle(), WM_NOTIFY, find.hdr.idFrom,
                                      reinterpret_cast<LPARAM>(&find));
   EXPECT_EQ(found, IndexOfName("berry.txt"));
+  // A key typed into the list, whichever form of the request the control sends.
+  list->Items().Item(IndexOfName("apple.txt"))->SetFocused(true);
+  SendMessageA(list->Handle(), WM_CHAR, 'b', 1);  // a repeat count of 1, as typed
+  ASSERT_NE(list->SelectedData(), nullptr);
+  EXPECT_EQ(list->SelectedData()->DisplayName(), "banana.txt");
 }
 
 TEST_F(ShellListTest, SelectionStaysWithItsItemThroughSortsAndRefreshes) {
