@@ -29,9 +29,13 @@ public:
 
 }  // namespace
 
-void TMainForm::PTShellList1Change(TObject*, TListItem*, TItemChange) {
+void TMainForm::PTShellList1Change(TObject*, TListItem* item, TItemChange) {
   const TDefaultCursorAtEnd default_cursor;
   if (!ToolButton39->Down()) return;
+  // The control also reports the item the selection left after the new one is selected (Wine's
+  // does on every click and key): only the selected item's own notices preview it, so that a
+  // file is read, and a bad one reported, once.
+  if (item != PTShellList1->Selected()) return;
   TPTShListData* data = PTShellList1->SelectedData();
   if (!data || data->IsFolder()) return;
   std::string path = data->Path();

@@ -382,6 +382,21 @@ TEST_F(MainFormTest, UnreadableFilesShowTheirMessageAndLeaveTheDefaultCursor) {
   EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
+// The control moves the selection itself, as on a click or a key, and reports the item left
+// after the one reached.
+TEST_F(MainFormTest, MovingTheSelectionWithAKeyReadsTheFileReachedOnce) {
+  folder_.Write("a.bmp", BitmapFile(6, 4));
+  folder_.Write("b.bmp", "BM this is no bitmap at all");
+  form_->PTShellList1->SetViewStyle(vsReport);
+  ShowFolder(folder_.Path().string(), 2);
+  Select("a.bmp");
+  SetFocus(form_->PTShellList1->Handle());
+  SendMessageA(form_->PTShellList1->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+  PumpPending();
+  EXPECT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(form_->Image->Picture().Width(), 6);
+}
+
 TEST_F(MainFormTest, TheHourglassShowsWhileAFileLoads) {
   folder_.Write("a.txt", "text");
   ShowFolder(folder_.Path().string(), 1);
