@@ -78,7 +78,7 @@ void BM_CompositeFrame(benchmark::State& state) {
     benchmark::DoNotOptimize(pixels);
     benchmark::ClobberMemory();
     best_floor = std::min(best_floor, CpuSeconds() - start);
-    // Timed: frame 1 over frame 0 (with restore to previous, its area saved first).
+    // Timed: frame 1 over frame 0 (with restore to previous, drawn onto the second screen).
     if (compositor.Frame() == 1) compositor.Advance();
     start = CpuSeconds();
     compositor.Advance();

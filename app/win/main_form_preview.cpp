@@ -35,8 +35,9 @@ void TMainForm::PTShellList1Change(TObject*, TListItem* item, TItemChange) {
   // The control also reports the item the selection left after the new one is selected (Wine's
   // does on every click and key): only the selected item's own notices preview it, so that a
   // file is read, and a bad one reported, once.
-  if (item != PTShellList1->Selected()) return;
-  TPTShListData* data = PTShellList1->SelectedData();
+  TListItem* selected = PTShellList1->Selected();
+  if (item != selected) return;
+  TPTShListData* data = PTShellList1->DataOf(selected);
   if (!data || data->IsFolder()) return;
   std::string path = data->Path();
   if (path.empty() || !IsExistingFile(path)) return;

@@ -61,9 +61,11 @@ void TGifCompositor::Dispose() {
   const int width = area_.Width();
   if (frame.DisposalCode == kRestorePrevious && previous_is_whole_) {
     std::swap(screen_, previous_);
-  } else if (width == 0) {
-    // A frame wholly outside the screen left nothing to undo (and saved nothing).
-  } else if (frame.DisposalCode == kRestoreBackground) {
+    return;
+  }
+  // A frame wholly outside the screen left nothing to undo (and saved nothing).
+  if (width == 0) return;
+  if (frame.DisposalCode == kRestoreBackground) {
     for (int y = area_.Top; y < area_.Bottom; ++y) std::fill_n(Row(screen_, y) + area_.Left, width, 0u);
   } else if (frame.DisposalCode == kRestorePrevious) {
     for (int y = area_.Top; y < area_.Bottom; ++y)
