@@ -57,17 +57,16 @@ TRect TGifCompositor::Clipped(const TGIFFrame& frame) const {
 
 void TGifCompositor::Dispose() {
   if (frame_ < 0) return;
-  const TGIFFrame& frame = image_.FrameAt(frame_);
   const int width = area_.Width();
-  if (frame.DisposalCode == kRestorePrevious && previous_is_whole_) {
+  if (disposal_ == kRestorePrevious && previous_is_whole_) {
     std::swap(screen_, previous_);
     return;
   }
   // A frame wholly outside the screen left nothing to undo (and saved nothing).
   if (width == 0) return;
-  if (frame.DisposalCode == kRestoreBackground) {
+  if (disposal_ == kRestoreBackground) {
     for (int y = area_.Top; y < area_.Bottom; ++y) std::fill_n(Row(screen_, y) + area_.Left, width, 0u);
-  } else if (frame.DisposalCode == kRestorePrevious) {
+  } else if (disposal_ == kRestorePrevious) {
     for (int y = area_.Top; y < area_.Bottom; ++y)
       std::memcpy(Row(screen_, y) + area_.Left, saved_.data() + static_cast<std::size_t>(y - area_.Top) * width, 4u * width);
   }
@@ -88,7 +87,8 @@ bool TGifCompositor::Draw(int index) {
   const int width = area_.Width();
   // A frame over the whole screen that is to be undone is drawn onto a second screen, which then
   // takes the first's place: the first is kept as it was for undoing it, without a copy.
-  const bool undone = frame.DisposalCode == kRestorePrevious;
+  disposal_ = frame.DisposalCode;
+  const bool undone = disposal_ == kRestorePrevious;
   previous_is_whole_ = undone && area_ == TRect{0, 0, screen_.Width(), screen_.Height()};
   const bool save = undone && !previous_is_whole_ && width > 0;
   if (previous_is_whole_ && (previous_.Width() != screen_.Width() || previous_.Height() != screen_.Height()))

@@ -48,9 +48,11 @@ private:
   TGIFImage& image_;
   TDib screen_;
   int frame_ = -1;
-  // The area of the frame shown, and what it covered when it is to be restored afterwards: the
-  // whole previous screen when the frame covers it all, else a copy of the area.
+  // The area of the frame shown, the disposal it was drawn for, and what it covered when it is to
+  // be restored afterwards: the whole previous screen when the frame covers it all, else a copy
+  // of the area. Disposing goes by what drawing recorded, never by the frame as it is now.
   TRect area_;
+  int disposal_ = 0;
   TDib previous_;
   bool previous_is_whole_ = false;
   std::vector<std::uint32_t> saved_;

@@ -131,6 +131,28 @@ TEST(GifCompositorGiflib, FramesOutsideAndLargerThanTheScreenAreClipped) {
                         .bytes);
 }
 
+TEST(GifCompositor, AFrameIsDisposedOfAsItWasDrawnThoughItsDisposalChangedSince) {
+  const std::pair<int, int> changes[] = {{1, 3}, {3, 1}, {3, 2}, {2, 3}};
+  for (auto [drawn, changed] : changes) {
+    const Bytes file = GifBuilder(8, 6, 4)
+                           .GraphicControl(5, -1, drawn)
+                           .Image(5, 4, 4, 0, 1, 1)
+                           .GraphicControl(5, -1, 1)
+                           .Image(3, 3, 4, 0, 4, 2)
+                           .Trailer()
+                           .bytes;
+    const auto expected = GiflibScreens(file);
+    TGIFImage image;
+    TMemoryStream stream(file);
+    image.LoadFromStream(stream);
+    TGifCompositor compositor(image);
+    ASSERT_TRUE(compositor.Advance());
+    image.FrameAt(0).DisposalCode = static_cast<std::uint8_t>(changed);
+    ASSERT_TRUE(compositor.Advance());
+    EXPECT_EQ(TopDown(compositor.Screen()), expected[1]) << drawn << " then " << changed;
+  }
+}
+
 TEST(GifCompositor, ADamagedFrameStopsOnTheLastGoodOne) {
   Bytes file = GifBuilder(6, 4, 2).Image(6, 4, 2).Image(6, 4, 2).Trailer().bytes;
   file.resize(file.size() - 6);  // the second frame's data is cut
