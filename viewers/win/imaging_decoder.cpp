@@ -62,7 +62,9 @@ TDib DecodeWithImaging(const void* data, std::size_t size, bool premultiplied) {
   Check(decoder->GetFrame(0, frame.Receive()));
   UINT width = 0, height = 0;
   Check(frame->GetSize(&width, &height));
-  // The header's size is checked before the decoder makes a single pixel.
+  // The header's size is checked before the decoder makes a single pixel; a picture without
+  // pixels has nothing to show (and no last row to turn the rows around on).
+  if (width == 0 || height == 0) throw EInvalidGraphic(LoadStr(SInvalidImage));
   if (!DecodedPictureFits(width, height, 32)) throw EInvalidGraphic(LoadStr(SBitmapTooLarge));
   ComPtr<IWICFormatConverter> converter;
   Check(factory->CreateFormatConverter(converter.Receive()));

@@ -147,6 +147,30 @@ TEST_F(WicImage, AbsurdHeadersAndFilesTheDecoderRejectsLeaveThePictureAsItWas) {
   EXPECT_EQ(picture.Graphic()->ClassName(), "TWICImage");
 }
 
+TEST_F(WicImage, APictureWithoutRowsOrColumnsIsRefusedBeforeDecoding) {
+  // A bitmap header of WIDTH x HEIGHT at 24 bits and no pixels: the imaging component's bitmap
+  // decoder takes the size as it stands.
+  auto empty_bitmap = [](std::uint32_t width, std::uint32_t height) {
+    png_test::Bytes file(54, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B', file[1] = 'M';
+    put32(2, 54), put32(10, 54), put32(14, 40), put32(18, width), put32(22, height);
+    put32(26, 1 | (24 << 16));
+    return file;
+  };
+  for (auto [width, height] : {std::pair{1u, 0u}, std::pair{0u, 1u}, std::pair{0u, 0u}}) {
+    const png_test::Bytes file = empty_bitmap(width, height);
+    try {
+      DecodeWithImaging(file.data(), file.size(), true);
+      ADD_FAILURE() << width << " x " << height << " decoded";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), LoadStr(SInvalidImage)) << width << " x " << height;
+    }
+  }
+}
+
 TEST_F(WicImage, TransparencyIsBlendedOverWhatIsBelow) {
   PngLayout layout;
   layout.width = 2;
