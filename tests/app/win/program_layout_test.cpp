@@ -48,6 +48,20 @@ RECT WindowRect(HWND window) {
   return r;
 }
 
+// WINDOW's rectangle in its top-level window's client coordinates.
+RECT ClientRectOf(HWND window) {
+  RECT r = WindowRect(window);
+  MapWindowPoints(nullptr, GetAncestor(window, GA_ROOT), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Positions of the buttons on their bars.
+constexpr int kCommandBarButtons = 18;
+constexpr int kExploreButton = 15;
+constexpr int kViewBarButtons = 11;
+constexpr int kBigIconsButton = 2;
+constexpr int kReportButton = 5;
+
 // The values stored under the program's key, so that the test can put them back.
 std::map<std::string, std::string> StoredValues() {
   std::map<std::string, std::string> values;
@@ -84,24 +98,33 @@ class RunningProgram {
 public:
   RunningProgram() : program_(TW_PROGRAM_FILE) {
     window_ = program_.WaitForVisibleWindow("Tarnwick 1.1");
-    // The layout is in place once the tree pane's bar holds the filled combo.
-    for (int i = 0; window_ && i < 100 && Descendants(window_, "ComboBox").empty(); ++i) Sleep(50);
-    // A busy machine may still find it laying out: wait for its loop to wait and its panes to stay
-    // put, so that a drag starts and ends on the same layout.
+    // The layout is in place once the window is maximised and its panes fill the maximised
+    // client area down to the status bar: a drag measured before that would start on one layout
+    // and end on another.
     if (!window_) return;
     WaitForInputIdle(program_.Process(), 10000);
-    RECT last = WindowRect(TreePane());
-    for (int still = 0, i = 0; still < 3 && i < 100; ++i) {
-      Sleep(50);
-      const RECT now = WindowRect(TreePane());
-      still = EqualRect(&now, &last) ? still + 1 : 0;
-      last = now;
-    }
+    for (int i = 0; i < 400 && !LaidOut(); ++i) Sleep(25);
   }
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
 
   HWND Window() const { return window_; }
+
+  bool LaidOut() const {
+    HWND view_bar = ToolBar(kViewBarButtons);
+    std::vector<HWND> status = Descendants(window_, STATUSCLASSNAMEA);
+    HWND tree_pane = TreePane();
+    if (!IsZoomed(window_) || !view_bar || status.size() != 1 || !tree_pane ||
+        Descendants(window_, "ComboBox").empty())
+      return false;
+    const RECT right = ClientRectOf(GetParent(GetParent(view_bar)));
+    const RECT tree = ClientRectOf(tree_pane);
+    const RECT bar = ClientRectOf(status[0]);
+    RECT client{};
+    GetClientRect(window_, &client);
+    return right.right == client.right && right.bottom == bar.top && tree.bottom == bar.top &&
+           bar.bottom == client.bottom;
+  }
 
   // Closes the main window and waits for a clean end.
   void Close() { EXPECT_EQ(program_.CloseAndWait(window_), 0u); }
@@ -159,13 +182,6 @@ private:
   HWND window_ = nullptr;
 };
 
-// Positions of the buttons on their bars.
-constexpr int kCommandBarButtons = 18;
-constexpr int kExploreButton = 15;
-constexpr int kViewBarButtons = 11;
-constexpr int kBigIconsButton = 2;
-constexpr int kReportButton = 5;
-
 class ProgramLayoutTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -185,6 +201,7 @@ TEST_F(ProgramLayoutTest, TheLayoutAtCloseComesBackAtTheNextStart) {
   {
     RunningProgram first;
     ASSERT_NE(first.Window(), nullptr);
+    ASSERT_TRUE(first.LaidOut());
     EXPECT_TRUE(IsZoomed(first.Window())) << "the first start opens maximised";
     HWND tree_pane = first.TreePane();
     HWND command_bar = first.ToolBar(kCommandBarButtons);
