@@ -48,11 +48,14 @@ HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state,
 
 HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                     DWORD& effect) {
+  // Asked before the target hears of the drag: it may raise, and a target that was entered must
+  // always be left or dropped on.
+  const DWORD allowed = effect & DataObjectCapabilities(data);
   DWORD scratch = effect;
   target->DragEnter(data, key_state, point, &scratch);
   scratch = effect;
   target->DragOver(key_state, point, &scratch);
-  effect &= DataObjectCapabilities(data);
+  effect = allowed;
   return target->Drop(data, key_state, point, &effect);
 }
 

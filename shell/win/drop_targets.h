@@ -27,7 +27,8 @@ HRESULT ForwardDragEnter(IDropTarget* target, IDataObject* data, DWORD key_state
 HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                         DWORD& effect);
 // dropping: DragEnter and DragOver on scratch copies of EFFECT, which is then limited to the
-// effects the dragged shell items allow, and Drop; Drop's answer.
+// effects the dragged shell items allow, and Drop; Drop's answer. Raises, before the target is
+// entered, when those effects cannot be learnt.
 HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                     DWORD& effect);
 
