@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "shell/win/data_object_shlv.h"
-#include "shell/win/drop_targets.h"
 #include "shell/win/drop_source_shlvtv.h"
+#include "shell/win/drop_targets.h"
 #include "shell/win/pidl.h"
+#include "shell/win/shell_id_list_format.h"
 #include "shell/win/shell_items_data_object.h"
-#include "shell/win/shell_process.h"
 #include "tests/shell/win/data_object_bytes.h"
 #include "tests/shell/win/shell_drop_probe.h"
 #include "tests/shell/win/shell_list_fixture.h"

@@ -6,7 +6,7 @@
 #include "shell/win/data_object_shlv.h"
 #include "shell/win/data_object_shtv.h"
 #include "shell/win/send_to.h"
-#include "shell/win/shell_process.h"
+#include "shell/win/shell_id_list_format.h"
 #include "tests/shell/win/data_object_bytes.h"
 #include "tests/shell/win/shell_drop_probe.h"
 #include "tests/shell/win/shell_tree_fixture.h"
