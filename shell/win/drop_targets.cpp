@@ -59,6 +59,21 @@ HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POI
   return target->Drop(data, key_state, point, &effect);
 }
 
+HRESULT DropAtOnce(IDropTarget* target, IDataObject* data, DWORD key_state, DWORD effect) {
+  const POINTL point{0, 0};
+  DWORD answer = effect;
+  HRESULT hr = target->DragEnter(data, key_state, point, &answer);
+  if (FAILED(hr)) return hr;
+  answer = effect;
+  hr = target->DragOver(key_state, point, &answer);
+  if (FAILED(hr)) {
+    target->DragLeave();
+    return hr;
+  }
+  answer = effect;
+  return target->Drop(data, key_state, point, &answer);
+}
+
 HRESULT FailedDropStep(TObject* view, DWORD& effect) {
   effect = DROPEFFECT_NONE;
   if (Application) Application->HandleException(view);

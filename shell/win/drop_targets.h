@@ -32,6 +32,11 @@ HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state,
 HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                     DWORD& effect);
 
+// DATA dropped on TARGET in one go, as a Send To entry is given it: DragEnter, DragOver and Drop,
+// each with KEY_STATE, the point (0, 0) and EFFECT; the first failure, else Drop's answer. A
+// target that was entered is left when the next step fails.
+HRESULT DropAtOnce(IDropTarget* target, IDataObject* data, DWORD key_state, DWORD effect);
+
 // The answer of a view's drag step that raised, called from its catch block: nothing can be
 // dropped, and the application shows the exception on behalf of VIEW.
 HRESULT FailedDropStep(TObject* view, DWORD& effect);

@@ -212,13 +212,15 @@ TEST_F(DragDropTest, ADropOnAFolderItemGoesToThatFoldersOwnDropTarget) {
   if (!shell.carried_out) EXPECT_TRUE(Exists(file));
 }
 
-// Passes every step on to the shell's target it wraps and counts the drags begun and ended there.
+// Passes every step on to the shell's target it wraps and counts the drags begun and ended there;
+// answers DragOver with OVER_FAILURE when it is set, as a target may.
 class TCountingDropTarget : public TComObject<IDropTarget> {
 public:
   explicit TCountingDropTarget(ComPtr<IDropTarget> target) : target_(std::move(target)) {}
   int entered = 0;
   int left = 0;
   int dropped = 0;
+  HRESULT over_failure = S_OK;
 
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL at,
                                       DWORD* effect) override {
@@ -226,7 +228,8 @@ public:
     return target_->DragEnter(data, keys, at, effect);
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL at, DWORD* effect) override {
-    return target_->DragOver(keys, at, effect);
+    const HRESULT hr = target_->DragOver(keys, at, effect);
+    return FAILED(over_failure) ? over_failure : hr;
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override {
     ++left;
@@ -241,7 +244,7 @@ private:
   ComPtr<IDropTarget> target_;
 };
 
-TEST(ForwardDrop, EveryDragBegunOnTheShellsTargetIsEnded) {
+TEST(DropsOnTheShellsTarget, EveryDragBegunThereIsEnded) {
   TempFolder temp;
   const std::string file = temp.Write("a.txt", "a");
   temp.MakeFolder("target");
@@ -260,6 +263,12 @@ TEST(ForwardDrop, EveryDragBegunOnTheShellsTargetIsEnded) {
   effect = DROPEFFECT_COPY;
   EXPECT_THROW(
       ForwardDrop(target.Get(), unreadable.Get(), MK_LBUTTON, {0, 0}, effect), Exception);
+  EXPECT_EQ(target->entered, target->left + target->dropped);
+  // A Send To entry's drop whose DragOver fails.
+  target->over_failure = E_UNEXPECTED;
+  EXPECT_EQ(DropAtOnce(target.Get(), ItemDataObject(temp.Path(), "a.txt").Get(), MK_LBUTTON,
+                       DROPEFFECT_COPY),
+            E_UNEXPECTED);
   EXPECT_EQ(target->entered, target->left + target->dropped);
 }
 
