@@ -161,7 +161,8 @@ protected:
   // UpdateDropTarget registers the window as a drop target (REGISTER) or revokes it.
   void StopChangeWatch();
   void UpdateDropTarget(bool register_it);
-  // A drag started here: refreshes wait until it ends (SetDragging(false) runs a waiting one).
+  // A drag started here: fills and refreshes wait until it ends (SetDragging(false) runs what
+  // waits).
   bool Dragging() const { return dragging_; }
   void SetDragging(bool value);
   // Starts the sync timer for a refresh: 400 ms while the tree has the focus, else 2000 ms.
