@@ -245,7 +245,7 @@ TEST_F(ShellTreeTest, RenameToATakenNameLeavesTheNodeAndARenameMovesTheList) {
   EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "new" / "sub"));
   EXPECT_EQ(ListPath(), temp.File("new"));
   EXPECT_EQ(tree->CurrentFolder().GetPath(), temp.File("new"));
-  EXPECT_TRUE(tree->IgnoresNextChange()) << "its own change notice refreshes nothing";
+  EXPECT_TRUE(tree->AwaitsRenameNotice()) << "its own change notice refreshes nothing";
   EXPECT_EQ(tree_fills, tree_fills_before);
   // The children's cached ids follow the new name.
   node->Expand(false);

@@ -45,7 +45,7 @@ TEST_F(ShellTreeWatchTest, ItsOwnRenameRefreshesNothingButTheNextChangeDoes) {
   ASSERT_NE(Child(Root(), "new"), nullptr);
   ASSERT_TRUE(NextNotice());
   EXPECT_FALSE(tree->RefreshScheduled());
-  EXPECT_FALSE(tree->IgnoresNextChange());
+  EXPECT_FALSE(tree->AwaitsRenameNotice());
   temp.MakeFolder("outside");
   ASSERT_TRUE(NextNotice());
   EXPECT_TRUE(tree->RefreshScheduled());
