@@ -209,7 +209,9 @@ TEST_F(DragDropTest, ADropOnAFolderItemGoesToThatFoldersOwnDropTarget) {
   ExpectAWholeDragOnTheShell(*data.Get(), shell);
   EXPECT_FALSE(Exists(temp.File("dropped.txt"))) << "dropped one level up";
   EXPECT_EQ(Exists(temp.File("target\\dropped.txt")), shell.carried_out);
-  if (!shell.carried_out) EXPECT_TRUE(Exists(file));
+  if (!shell.carried_out) {
+    EXPECT_TRUE(Exists(file));
+  }
 }
 
 // Passes every step on to the shell's target it wraps and counts the drags begun and ended there;

@@ -90,7 +90,9 @@ TEST_F(ShellTreeDragDropTest, AListFileDroppedOnAFolderNodeGoesToThatFoldersShel
   ExpectAWholeDragOnTheShell(*data.Get(), shell);
   EXPECT_FALSE(fs::exists(temp.Path() / "target" / "target")) << "not dropped on itself";
   EXPECT_EQ(fs::exists(temp.Path() / "target" / "dropped.txt"), shell.carried_out);
-  if (!shell.carried_out) EXPECT_TRUE(fs::exists(temp.Path() / "dropped.txt"));
+  if (!shell.carried_out) {
+    EXPECT_TRUE(fs::exists(temp.Path() / "dropped.txt"));
+  }
 }
 
 TEST_F(ShellTreeDragDropTest, DraggingOverTheTopEdgeScrollsUpAtMostOneLinePer100ms) {
