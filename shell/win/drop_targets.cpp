@@ -48,12 +48,30 @@ HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state,
 
 HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                     DWORD& effect) {
+  // Asked before the target hears of the drag: it may raise, and a target that was entered must
+  // always be left or dropped on.
+  const DWORD allowed = effect & DataObjectCapabilities(data);
   DWORD scratch = effect;
   target->DragEnter(data, key_state, point, &scratch);
   scratch = effect;
   target->DragOver(key_state, point, &scratch);
-  effect &= DataObjectCapabilities(data);
+  effect = allowed;
   return target->Drop(data, key_state, point, &effect);
+}
+
+HRESULT DropAtOnce(IDropTarget* target, IDataObject* data, DWORD key_state, DWORD effect) {
+  const POINTL point{0, 0};
+  DWORD answer = effect;
+  HRESULT hr = target->DragEnter(data, key_state, point, &answer);
+  if (FAILED(hr)) return hr;
+  answer = effect;
+  hr = target->DragOver(key_state, point, &answer);
+  if (FAILED(hr)) {
+    target->DragLeave();
+    return hr;
+  }
+  answer = effect;
+  return target->Drop(data, key_state, point, &answer);
 }
 
 HRESULT FailedDropStep(TObject* view, DWORD& effect) {

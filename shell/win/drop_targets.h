@@ -27,9 +27,15 @@ HRESULT ForwardDragEnter(IDropTarget* target, IDataObject* data, DWORD key_state
 HRESULT ForwardDragOver(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                         DWORD& effect);
 // dropping: DragEnter and DragOver on scratch copies of EFFECT, which is then limited to the
-// effects the dragged shell items allow, and Drop; Drop's answer.
+// effects the dragged shell items allow, and Drop; Drop's answer. Raises, before the target is
+// entered, when those effects cannot be learnt.
 HRESULT ForwardDrop(IDropTarget* target, IDataObject* data, DWORD key_state, POINTL point,
                     DWORD& effect);
+
+// DATA dropped on TARGET in one go, as a Send To entry is given it: DragEnter, DragOver and Drop,
+// each with KEY_STATE, the point (0, 0) and EFFECT; the first failure, else Drop's answer. A
+// target that was entered is left when the next step fails.
+HRESULT DropAtOnce(IDropTarget* target, IDataObject* data, DWORD key_state, DWORD effect);
 
 // The answer of a view's drag step that raised, called from its catch block: nothing can be
 // dropped, and the application shows the exception on behalf of VIEW.

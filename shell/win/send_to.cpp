@@ -5,6 +5,7 @@
 
 #include "framework/win/com_ptr.h"
 #include "framework/win/handles.h"
+#include "shell/win/drop_targets.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_folders.h"
@@ -184,13 +185,7 @@ void SendToTarget(int index, IDataObject* data) {
   ComPtr<IDropTarget> target;
   CheckResult(folder->GetUIObjectOf(nullptr, 1, items, IID_IDropTarget, nullptr,
                                     target.ReceiveVoid()));
-  const POINTL point{0, 0};
-  DWORD effect = DROPEFFECT_COPY;
-  CheckResult(target->DragEnter(data, MK_LBUTTON, point, &effect));
-  effect = DROPEFFECT_COPY;
-  CheckResult(target->DragOver(MK_LBUTTON, point, &effect));
-  effect = DROPEFFECT_COPY;
-  CheckResult(target->Drop(data, MK_LBUTTON, point, &effect));
+  CheckResult(DropAtOnce(target.Get(), data, MK_LBUTTON, DROPEFFECT_COPY));
 }
 
 }  // namespace tw

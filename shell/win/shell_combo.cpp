@@ -1,5 +1,7 @@
 #include "shell/win/shell_combo.h"
 
+#include <utility>
+
 #include "framework/type_info.h"
 #include "shell/win/counter_scope.h"
 #include "shell/win/shell_names.h"
@@ -51,9 +53,10 @@ TPTCustomShellCombo::~TPTCustomShellCombo() {
 void TPTCustomShellCombo::SetShellTree(TPTCustomShellTree* value) {
   // The list accepts a tree and a combo at once: the combo moves one of them, never both.
   if (value == tree_ || (value && list_)) return;
-  if (tree_) {
-    tree_->SetLinkedCombo(nullptr);
-    tree_->RemoveFreeNotification(this);
+  if (TPTCustomShellTree* old = std::exchange(tree_, nullptr)) {
+    old->RemoveFreeNotification(this);
+    // The tree may have taken another combo since.
+    if (old->LinkedCombo() == this) old->SetLinkedCombo(nullptr);
   }
   tree_ = value;
   if (tree_) {
@@ -64,15 +67,27 @@ void TPTCustomShellCombo::SetShellTree(TPTCustomShellTree* value) {
 
 void TPTCustomShellCombo::SetShellList(TPTCustomShellList* value) {
   if (value == list_ || (value && tree_)) return;
-  if (list_) {
-    list_->SetLinkedCombo(nullptr);
-    list_->RemoveFreeNotification(this);
+  if (TPTCustomShellList* old = std::exchange(list_, nullptr)) {
+    old->RemoveFreeNotification(this);
+    if (old->LinkedCombo() == this) old->SetLinkedCombo(nullptr);
   }
   list_ = value;
   if (list_) {
     list_->FreeNotification(this);
     list_->SetLinkedCombo(this);
   }
+}
+
+void TPTCustomShellCombo::TreeUnlinked(TPTCustomShellTree* tree) {
+  if (tree != tree_) return;
+  tree_->RemoveFreeNotification(this);
+  tree_ = nullptr;
+}
+
+void TPTCustomShellCombo::ListUnlinked(TPTCustomShellList* list) {
+  if (list != list_) return;
+  list_->RemoveFreeNotification(this);
+  list_ = nullptr;
 }
 
 void TPTCustomShellCombo::Notification(TComponent* AComponent, TOperation Operation) {

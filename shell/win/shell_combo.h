@@ -58,6 +58,8 @@ public:
   TPTShellLocator& CurrentFolderLocator() override { return current_folder_; }
   // The tree selected the folder ABS_ID: show it (the tree is busy, so it is not moved back).
   void SyncToIdList(const ItemIdList* abs_id) override;
+  void TreeUnlinked(TPTCustomShellTree* tree) override;
+  void ListUnlinked(TPTCustomShellList* list) override;
 
 protected:
   // A hook for descendants: whether the item REL_ID of FOLDER becomes an entry.

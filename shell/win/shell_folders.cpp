@@ -10,7 +10,7 @@
 #include "shell/shell_attribute_masks.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
-#include "shell/win/shell_process.h"
+#include "shell/win/shell_id_list_format.h"
 #include "shell/win/wide_text.h"
 
 namespace tw {

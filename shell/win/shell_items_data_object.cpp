@@ -4,8 +4,8 @@
 #include <string>
 
 #include "shell/win/shell_errors.h"
+#include "shell/win/shell_id_list_format.h"
 #include "shell/win/shell_names.h"
-#include "shell/win/shell_process.h"
 
 namespace tw {
 namespace {

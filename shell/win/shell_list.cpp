@@ -1,5 +1,7 @@
 #include "shell/win/shell_list.h"
 
+#include <utility>
+
 #include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/messages.h"
@@ -78,8 +80,10 @@ TPTCustomShellList::~TPTCustomShellList() {
   Items().Clear();
   SetSmallImages(nullptr);
   SetLargeImages(nullptr);
-  // The free notifications stay: the linked tree and combo hear of this list's end through them
-  // and drop their pointers to it.
+  // The partners forget this list while it is whole: a free notification heard later would
+  // reach a list already taken apart.
+  SetLinkedTree(nullptr);
+  SetLinkedCombo(nullptr);
   watcher_.reset();
 }
 
@@ -126,14 +130,21 @@ void TPTCustomShellList::SetSortColumn(int value) {
 
 void TPTCustomShellList::SetLinkedTree(TPTShellListTreeLink* tree) {
   if (tree_ == tree) return;
-  if (tree_) tree_->LinkComponent()->RemoveFreeNotification(this);
+  // The old tree is told: the free notification it would have heard through goes here.
+  if (TPTShellListTreeLink* old = std::exchange(tree_, nullptr)) {
+    old->LinkComponent()->RemoveFreeNotification(this);
+    old->ListUnlinked(this);
+  }
   tree_ = tree;
   if (tree_) tree_->LinkComponent()->FreeNotification(this);
 }
 
 void TPTCustomShellList::SetLinkedCombo(TPTShellListLink* combo) {
   if (combo_ == combo) return;
-  if (combo_) combo_->LinkComponent()->RemoveFreeNotification(this);
+  if (TPTShellListLink* old = std::exchange(combo_, nullptr)) {
+    old->LinkComponent()->RemoveFreeNotification(this);
+    old->ListUnlinked(this);
+  }
   combo_ = combo;
   if (combo_) combo_->LinkComponent()->FreeNotification(this);
 }

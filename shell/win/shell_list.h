@@ -49,6 +49,8 @@ public:
   virtual TPTShellLocator& CurrentFolderLocator() = 0;
   // Carries out at once any action waiting on the control's timer.
   virtual void FlushPendingSync(bool flush_others) = 0;
+  // LIST has dropped its link to this control (it linked another, or it goes): forget it.
+  virtual void ListUnlinked(TPTCustomShellList* list) = 0;
 };
 
 // What a list needs of the folder tree that drives it.
@@ -125,7 +127,8 @@ public:
   // The list's registered drop target (null when ptsloOleDrop is off or there is no window).
   IDropTarget* DropTarget() const;
 
-  // Links made by a tree or combo (null unlinks); the list hears when the linked control goes.
+  // Links made by a tree or combo (null unlinks); a partner replaced is told. The list hears
+  // when the linked control goes.
   void SetLinkedTree(TPTShellListTreeLink* tree);
   void SetLinkedCombo(TPTShellListLink* combo);
   TPTShellListTreeLink* LinkedTree() const { return tree_; }

@@ -11,6 +11,7 @@
 #include "shell/shell_shortcuts.h"
 #include "shell/win/send_to.h"
 #include "shell/win/shell_folders.h"
+#include "shell/win/shell_id_list_format.h"
 
 namespace tw {
 namespace {
@@ -30,7 +31,6 @@ struct TShellProcessState {
   TOsVersionInfo os_version;
   TFileVersionPair comctl_version;
   bool overlays_fixed = false;
-  UINT id_list_format = 0;
   std::unique_ptr<TShellTaskAllocator> allocator;
   std::unique_ptr<TMemoryStream> column_stream;
   bool ole_initialized = false;
@@ -63,7 +63,7 @@ void InitShellUtilities() {
 
 void InitShellControls() {
   TShellProcessState& state = State();
-  state.id_list_format = RegisterClipboardFormatA("Shell IDList Array");
+  RegisterShellIdListFormat();
   if (!state.column_stream) state.column_stream = std::make_unique<TMemoryStream>();
   if (!state.ole_initialized) state.ole_initialized = SUCCEEDED(OleInitialize(nullptr));
 }
@@ -81,7 +81,6 @@ void DoneShellControls() {
 
 const TOsVersionInfo& ShellOsVersion() { return State().os_version; }
 const TFileVersionPair& CommonControlsVersion() { return State().comctl_version; }
-UINT ShellIdListFormat() { return State().id_list_format; }
 bool& OverlaysFixed() { return State().overlays_fixed; }
 
 TMemoryStream& ShellColumnStream() {

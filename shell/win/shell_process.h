@@ -37,8 +37,6 @@ void DoneShellControls();
 const TOsVersionInfo& ShellOsVersion();
 // The version of "comctl32.dll"; both words are zero when it could not be read.
 const TFileVersionPair& CommonControlsVersion();
-// The registered number of the clipboard format "Shell IDList Array".
-UINT ShellIdListFormat();
 // The memory stream the shell list keeps its column state in (exists between
 // InitShellControls and DoneShellControls).
 TMemoryStream& ShellColumnStream();

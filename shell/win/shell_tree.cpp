@@ -1,5 +1,7 @@
 #include "shell/win/shell_tree.h"
 
+#include <utility>
+
 #include "framework/type_info.h"
 #include "framework/win/application.h"
 #include "framework/win/messages.h"
@@ -71,7 +73,10 @@ TPTCustomShellTree::~TPTCustomShellTree() {
   // The records go with the nodes while this object can still free them.
   Items().Clear();
   SetImages(nullptr);
-  // The linked list and combo hear of this tree's end through their free notifications.
+  // The partners forget this tree while it is whole: a free notification heard later would
+  // reach a tree already taken apart.
+  SetShellList(nullptr);
+  SetLinkedCombo(nullptr);
 }
 
 HWND TPTCustomShellTree::OwnerWindow() { return OwnerFormHandle(this); }
@@ -92,9 +97,19 @@ void TPTCustomShellTree::SetShellList(TPTCustomShellList* value) {
   value->SetFolder(current_folder_);
 }
 
+void TPTCustomShellTree::ListUnlinked(TPTCustomShellList* list) {
+  if (shell_list_ != list) return;
+  shell_list_->RemoveFreeNotification(this);
+  shell_list_ = nullptr;
+}
+
 void TPTCustomShellTree::SetLinkedCombo(TPTShellTreeComboLink* combo) {
   if (combo_ == combo) return;
-  if (combo_) combo_->LinkComponent()->RemoveFreeNotification(this);
+  // The old combo is told: the free notification it would have heard through goes here.
+  if (TPTShellTreeComboLink* old = std::exchange(combo_, nullptr)) {
+    old->LinkComponent()->RemoveFreeNotification(this);
+    old->TreeUnlinked(this);
+  }
   combo_ = combo;
   if (combo_) combo_->LinkComponent()->FreeNotification(this);
 }
@@ -126,10 +141,14 @@ void TPTCustomShellTree::SetOptions(TPTShellTreeOptions value) {
 
 void TPTCustomShellTree::SetDragging(bool value) {
   dragging_ = value;
-  if (!value && refresh_pending_) {
-    refresh_pending_ = false;
-    RefreshTree();
-  }
+  if (!value && !IsEditing()) RunPostponedWork();
+}
+
+void TPTCustomShellTree::RunPostponedWork() {
+  if (fill_pending_ || (refresh_pending_ && !Items().GetFirstNode()))
+    FillNow();
+  else if (refresh_pending_)
+    RefreshNow();
 }
 
 void TPTCustomShellTree::ScheduleRefresh() {
@@ -212,6 +231,7 @@ TTreeNode* TPTCustomShellTree::FirstShellRoot() {
 
 void TPTCustomShellTree::Delete(TTreeNode* node) {
   if (node == drag_node_) drag_node_ = nullptr;
+  if (node == edited_node_) edited_node_ = nullptr;
   UnwatchFolder(node);
   DoDeleteItem(node);
   TPTCustomTreeView::Delete(node);
@@ -280,7 +300,7 @@ void TPTCustomShellTree::WndProc(TMessage& message) {
         }
         break;
       case WM_TW_FOLDER_CHANGED:
-        FolderChangeNotified();
+        FolderChangeNotified(static_cast<int>(message.WParam));
         return;
       case WM_NCDESTROY: {
         TBusy busy(busy_);

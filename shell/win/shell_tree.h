@@ -35,6 +35,8 @@
 
 namespace tw {
 
+class TPTCustomShellTree;
+
 // What a tree needs of the path combo linked to it.
 class TPTShellTreeComboLink {
 public:
@@ -47,10 +49,11 @@ public:
   virtual void FlushPendingSync(bool flush_others) = 0;
   // The combo's own folder, which a rename in the tree points at the new name.
   virtual TPTShellLocator& CurrentFolderLocator() = 0;
+  // TREE has dropped its link to the combo (it linked another, or it goes): forget it.
+  virtual void TreeUnlinked(TPTCustomShellTree* tree) = 0;
 };
 
 class TChangeHandlerThread;
-class TPTCustomShellTree;
 using TDropTarget_shtv = TViewDropTarget<TPTCustomShellTree>;
 
 using TPTShTreeDeleteItemEvent =
@@ -74,7 +77,8 @@ public:
   void SetShellList(TPTCustomShellList* value);
   TPTShellTreeOptions Options() const { return options_; }
   void SetOptions(TPTShellTreeOptions value);
-  // Link made by a combo (null unlinks); the tree hears when the combo goes.
+  // Link made by a combo (null unlinks); a combo replaced is told. The tree hears when the
+  // combo goes.
   void SetLinkedCombo(TPTShellTreeComboLink* combo);
   TPTShellTreeComboLink* LinkedCombo() const { return combo_; }
 
@@ -130,6 +134,7 @@ public:
   // The list link.
   TComponent* LinkComponent() override { return this; }
   TPTShellLocator& CurrentFolderLocator() override { return current_folder_; }
+  void ListUnlinked(TPTCustomShellList* list) override;
 
   TPTShAddItemEvent OnAddItem;
   TPTShTreeDeleteItemEvent OnDeleteItem;
@@ -156,15 +161,17 @@ protected:
   // UpdateDropTarget registers the window as a drop target (REGISTER) or revokes it.
   void StopChangeWatch();
   void UpdateDropTarget(bool register_it);
-  // A drag started here: refreshes wait until it ends (SetDragging(false) runs a waiting one).
+  // A drag started here: fills and refreshes wait until it ends (SetDragging(false) runs what
+  // waits).
   bool Dragging() const { return dragging_; }
   void SetDragging(bool value);
   // Starts the sync timer for a refresh: 400 ms while the tree has the focus, else 2000 ms.
   void ScheduleRefresh();
   // Whether the sync timer waits to refresh.
   bool RefreshScheduled() const { return sync_job_ == sjRefresh && sync_timer_.Enabled(); }
-  // Set by a rename: the change notice the rename causes is not to refresh the tree.
-  bool ignore_next_change_ = false;
+  // Set by a rename that a watch will report: the slots of the watches that see it, whose next
+  // notice is the rename's own and refreshes nothing.
+  std::vector<int> rename_notice_slots_;
   // The context menu open on a node, for the menu messages.
   ComPtr<IContextMenu> context_menu_;
 
@@ -207,6 +214,9 @@ private:
   HWND OwnerWindow();
   void BaseFolderChanged();
   void CurrentFolderChanged();
+  // Runs the fill or refresh asked for while a drag or an edit held it back.
+  void RunPostponedWork();
+  void FillNow();
   // Fills and hands the current folder to the list (window creation and load step).
   void AutoFill();
 
@@ -240,11 +250,16 @@ private:
   class TRefreshPass;
   void RefreshNow();
   void RefreshNode(TTreeNode* node, TRefreshPass& pass);
+  // Renames NODE's item to TEXT through its parent folder and points the views at the new name;
+  // a refused name changes nothing.
+  void Rename(TTreeNode* node, TPTShTreeData& data, const std::string& text);
   // Forgets every descendant's cached ids and folders after NODE was renamed.
   void ResetDescendantCaches(TTreeNode* node);
 
-  // The watcher's message: a change under a watched drive.
-  void FolderChangeNotified();
+  // The watcher's message: a change seen by the watch in SLOT.
+  void FolderChangeNotified(int slot);
+  // After NODE was renamed: notes the watches that will report it.
+  void ExpectRenameNotice(TTreeNode* node);
   void EnsureWatcher();
   // Watches NODE's folder by itself, once, while the drives are watched.
   void WatchExpandedFolder(TTreeNode* node);
@@ -268,13 +283,20 @@ private:
   int busy_ = 0;
   bool loading_ = false;
   bool dragging_ = false;
+  // Work held back by a drag or an edit: a new fill (the base folder changed) outranks a
+  // refresh of the nodes there are.
+  bool fill_pending_ = false;
   bool refresh_pending_ = false;
+  // The node being renamed, until it is deleted.
+  TTreeNode* edited_node_ = nullptr;
   std::unique_ptr<TChangeHandlerThread> watcher_;
   // Whether the drives are watched, and the watcher's slot of each expanded folder watched
   // besides them (a watch holds the folder open, and the slots are few: it goes with its node's
   // expansion).
   bool watching_drives_ = false;
   std::unordered_map<const TTreeNode*, int> watched_folders_;
+  // The watcher's slot of each drive root watched, by its upper-case root ("C:\").
+  std::unordered_map<std::string, int> watched_roots_;
   // The node a drag out of the tree started from, highlighted while the drag is elsewhere.
   TTreeNode* drag_node_ = nullptr;
   ComPtr<TDropTarget_shtv> drop_target_;

@@ -26,9 +26,16 @@ int CompareIds(IShellFolder* folder, const ItemIdList* first, const ItemIdList* 
 void TPTCustomShellTree::FillTree() {
   if (!HandleAllocated()) return;
   if (dragging_ || IsEditing()) {
-    refresh_pending_ = true;
+    fill_pending_ = true;
     return;
   }
+  FillNow();
+}
+
+void TPTCustomShellTree::FillNow() {
+  if (!HandleAllocated()) return;
+  fill_pending_ = false;
+  refresh_pending_ = false;
   TShellListHourglass hourglass;
   {
     TBusy busy(busy_);

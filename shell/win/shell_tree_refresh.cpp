@@ -55,6 +55,7 @@ void TPTCustomShellTree::RefreshTree() {
 }
 
 void TPTCustomShellTree::RefreshNow() {
+  refresh_pending_ = false;
   TShellListHourglass hourglass;
   TTreeNode* selected = nullptr;
   {

@@ -1,4 +1,7 @@
 // Watching the drives for folders that come and go, and refreshing after a burst of changes.
+#include <algorithm>
+#include <cctype>
+
 #include "framework/win/messages.h"
 #include "shell/win/change_handler_thread.h"
 #include "shell/win/shell_folders.h"
@@ -8,9 +11,11 @@ namespace tw {
 namespace {
 
 // The root of PATH's drive with a trailing backslash: "C:\" for "C:\a\b", "\\server\share\" for
-// "\\server\share\a"; empty when PATH names no drive.
+// "\\server\share\a"; empty when PATH names no drive. A drive letter is given in upper case.
 std::string DriveRootOf(const std::string& path) {
-  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + "\\";
+  if (path.size() >= 2 && path[1] == ':')
+    return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) +
+           ":\\";
   if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
     const std::size_t server_end = path.find('\\', 2);
     if (server_end == std::string::npos || server_end == 2) return {};
@@ -42,6 +47,7 @@ void TPTCustomShellTree::StartChangeWatch() {
   EnsureWatcher();
   watcher_->RemoveAllWatches();
   watched_folders_.clear();
+  watched_roots_.clear();
   const DWORD drives = GetLogicalDrives();
   for (int letter = 0; letter < 26; ++letter) {
     if (!(drives & (1u << letter))) continue;
@@ -65,6 +71,7 @@ void TPTCustomShellTree::StopChangeWatch() {
   if (watcher_) watcher_->RemoveAllWatches();
   watching_drives_ = false;
   watched_folders_.clear();
+  watched_roots_.clear();
 }
 
 void TPTCustomShellTree::Expand(TTreeNode* node) {
@@ -99,26 +106,46 @@ void TPTCustomShellTree::AddChangeWatch(const std::string& path) {
   if (path.empty()) {
     watcher_->RemoveAllWatches();
     watched_folders_.clear();
+    watched_roots_.clear();
     return;
   }
   const std::string root = DriveRootOf(path);
   if (root.empty()) return;
   int slot = -1;
-  watcher_->AddWatch(root, WatchFilter(options_), slot, true);
+  if (watcher_->AddWatch(root, WatchFilter(options_), slot, true)) watched_roots_[root] = slot;
 }
 
-void TPTCustomShellTree::FolderChangeNotified() {
+void TPTCustomShellTree::ExpectRenameNotice(TTreeNode* node) {
+  rename_notice_slots_.clear();
+  if (!watcher_ || !node->Parent()) return;
+  const auto folder = watched_folders_.find(node->Parent());
+  if (folder != watched_folders_.end()) rename_notice_slots_.push_back(folder->second);
+  TPTShTreeData* parent = GetNodeData(node->Parent());
+  const auto root =
+      parent ? watched_roots_.find(DriveRootOf(IdListToPath(parent->AbsoluteId())))
+             : watched_roots_.end();
+  if (root != watched_roots_.end()) rename_notice_slots_.push_back(root->second);
+}
+
+void TPTCustomShellTree::FolderChangeNotified(int slot) {
+  const auto of_rename = [this](int s) {
+    return std::find(rename_notice_slots_.begin(), rename_notice_slots_.end(), s) !=
+           rename_notice_slots_.end();
+  };
   // The change a rename here made refreshes nothing, nor does one seen while a drag out of the
-  // tree runs (a refresh asked for meanwhile runs at the drag's end).
-  if (ignore_next_change_ || dragging_) {
-    ignore_next_change_ = false;
-    // One change is reported by every watch that sees it: its notices come together.
-    MSG waiting;
-    while (PeekMessageA(&waiting, Handle(), WM_TW_FOLDER_CHANGED, WM_TW_FOLDER_CHANGED, PM_REMOVE)) {
-    }
+  // tree runs (a refresh asked for meanwhile runs at the drag's end). A notice from a watch that
+  // cannot see the renamed item reports another change.
+  if (!dragging_ && !of_rename(slot)) {
+    ScheduleRefresh();
     return;
   }
-  ScheduleRefresh();
+  // One change is reported by every watch that sees it: its notices come together.
+  bool other = false;
+  MSG waiting;
+  while (PeekMessageA(&waiting, Handle(), WM_TW_FOLDER_CHANGED, WM_TW_FOLDER_CHANGED, PM_REMOVE))
+    other |= !dragging_ && !of_rename(static_cast<int>(waiting.wParam));
+  rename_notice_slots_.clear();
+  if (other) ScheduleRefresh();
 }
 
 }  // namespace tw

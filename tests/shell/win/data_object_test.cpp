@@ -11,7 +11,7 @@
 #include "shell/id_list_array.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_folders.h"
-#include "shell/win/shell_process.h"
+#include "shell/win/shell_id_list_format.h"
 #include "tests/support/temp_folder.h"
 
 namespace tw {

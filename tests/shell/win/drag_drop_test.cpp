@@ -5,10 +5,12 @@
 
 #include "shell/win/data_object_shlv.h"
 #include "shell/win/drop_source_shlvtv.h"
+#include "shell/win/drop_targets.h"
 #include "shell/win/pidl.h"
+#include "shell/win/shell_id_list_format.h"
 #include "shell/win/shell_items_data_object.h"
-#include "shell/win/shell_process.h"
 #include "tests/shell/win/data_object_bytes.h"
+#include "tests/shell/win/shell_drop_probe.h"
 #include "tests/shell/win/shell_list_fixture.h"
 
 namespace tw::test {
@@ -187,18 +189,8 @@ TEST_F(DragDropTest, ADropOnAFolderItemGoesToThatFoldersOwnDropTarget) {
   const std::string file = source.Write("dropped.txt", "x");
   temp.MakeFolder("target");
   ShowTemp();
-  ShellItemId source_id;
-  ASSERT_EQ(PathToIdList(source.Path().string(), source_id), S_OK);
-  ComPtr<IShellFolder> source_folder;
-  ASSERT_EQ(BindToFolder(source_id.Get(), source_folder), S_OK);
-  ShellItemId item;
-  std::wstring name = L"dropped.txt";
-  ULONG eaten = 0;
-  ASSERT_EQ(source_folder->ParseDisplayName(nullptr, nullptr, name.data(), &eaten, PidlOut(item),
-                                            nullptr),
-            S_OK);
-  ComPtr<IDataObject> data(
-      new TShellItemsDataObject(source_folder.Get(), source_id.Get(), {item.Get()}));
+  ComPtr<TRecordingDataObject> data(
+      new TRecordingDataObject(ItemDataObject(source.Path(), "dropped.txt")));
   IDropTarget* target = list->DropTarget();
   ASSERT_NE(target, nullptr);
   const POINTL at = L(ScreenPointOf("target"));
@@ -209,13 +201,77 @@ TEST_F(DragDropTest, ADropOnAFolderItemGoesToThatFoldersOwnDropTarget) {
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   target->DragOver(MK_LBUTTON, at, &effect);
   EXPECT_NE(effect & ~DROPEFFECT_SCROLL, DWORD{DROPEFFECT_NONE});
+  const TShellDropOutcome shell = DropStraightOnShell(temp.Path() / "target");
+  data->asked.clear();
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   EXPECT_EQ(target->Drop(data.Get(), 0, at, &effect), S_OK);
   EXPECT_FALSE(list->Items().Item(IndexOfName("target"))->DropTarget());
+  ExpectAWholeDragOnTheShell(*data.Get(), shell);
   EXPECT_FALSE(Exists(temp.File("dropped.txt"))) << "dropped one level up";
-  // Wine's folder drop targets accept the drop and carry out nothing (they bind the wrong source
-  // folder); on Windows the file is in the target now. Either way it is not lost.
-  EXPECT_TRUE(Exists(temp.File("target\\dropped.txt")) || Exists(file));
+  EXPECT_EQ(Exists(temp.File("target\\dropped.txt")), shell.carried_out);
+  if (!shell.carried_out) {
+    EXPECT_TRUE(Exists(file));
+  }
+}
+
+// Passes every step on to the shell's target it wraps and counts the drags begun and ended there;
+// answers DragOver with OVER_FAILURE when it is set, as a target may.
+class TCountingDropTarget : public TComObject<IDropTarget> {
+public:
+  explicit TCountingDropTarget(ComPtr<IDropTarget> target) : target_(std::move(target)) {}
+  int entered = 0;
+  int left = 0;
+  int dropped = 0;
+  HRESULT over_failure = S_OK;
+
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL at,
+                                      DWORD* effect) override {
+    ++entered;
+    return target_->DragEnter(data, keys, at, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL at, DWORD* effect) override {
+    const HRESULT hr = target_->DragOver(keys, at, effect);
+    return FAILED(over_failure) ? over_failure : hr;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    ++left;
+    return target_->DragLeave();
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override {
+    ++dropped;
+    return target_->Drop(data, keys, at, effect);
+  }
+
+private:
+  ComPtr<IDropTarget> target_;
+};
+
+TEST(DropsOnTheShellsTarget, EveryDragBegunThereIsEnded) {
+  TempFolder temp;
+  const std::string file = temp.Write("a.txt", "a");
+  temp.MakeFolder("target");
+  ComPtr<TCountingDropTarget> target(new TCountingDropTarget(ShellDropTargetOf(temp.File("target"))));
+  DWORD effect = DROPEFFECT_COPY;
+  EXPECT_EQ(ForwardDrop(target.Get(), ItemDataObject(temp.Path(), "a.txt").Get(), MK_LBUTTON,
+                        {0, 0}, effect),
+            S_OK);
+  EXPECT_EQ(target->entered, 1);
+  EXPECT_EQ(target->dropped, 1);
+  // Items whose parent cannot be bound (a file here; an id list of another process may name
+  // one): the effects they allow cannot be learnt.
+  ShellItemId file_id;
+  ASSERT_EQ(PathToIdList(file, file_id), S_OK);
+  ComPtr<IDataObject> unreadable = ItemDataObject(temp.Path(), "a.txt", file_id.Get());
+  effect = DROPEFFECT_COPY;
+  EXPECT_THROW(
+      ForwardDrop(target.Get(), unreadable.Get(), MK_LBUTTON, {0, 0}, effect), Exception);
+  EXPECT_EQ(target->entered, target->left + target->dropped);
+  // A Send To entry's drop whose DragOver fails.
+  target->over_failure = E_UNEXPECTED;
+  EXPECT_EQ(DropAtOnce(target.Get(), ItemDataObject(temp.Path(), "a.txt").Get(), MK_LBUTTON,
+                       DROPEFFECT_COPY),
+            E_UNEXPECTED);
+  EXPECT_EQ(target->entered, target->left + target->dropped);
 }
 
 TEST_F(DragDropTest, ALeftButtonDropOnItsOwnEmptySpaceDoesNothing) {

@@ -12,6 +12,7 @@
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_folders.h"
+#include "shell/win/shell_id_list_format.h"
 #include "shell/win/shell_names.h"
 #include "shell/win/shell_process.h"
 #include "shell/win/wide_text.h"

@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
-#include "framework/win/com_object.h"
 #include "shell/win/custom_list_view.h"
 #include "shell/win/data_object_shlv.h"
 #include "shell/win/data_object_shtv.h"
-#include "shell/win/drop_targets.h"
-#include "shell/win/pidl.h"
 #include "shell/win/send_to.h"
-#include "shell/win/shell_process.h"
+#include "shell/win/shell_id_list_format.h"
 #include "tests/shell/win/data_object_bytes.h"
+#include "tests/shell/win/shell_drop_probe.h"
 #include "tests/shell/win/shell_tree_fixture.h"
 
 namespace tw::test {
@@ -20,71 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 CLIPFORMAT IdListArrayFormat() { return static_cast<CLIPFORMAT>(ShellIdListFormat()); }
-
-// Hands out what the wrapped object hands out and notes every format asked of it.
-class TRecordingDataObject : public TComObject<IDataObject> {
-public:
-  explicit TRecordingDataObject(ComPtr<IDataObject> data) : data_(std::move(data)) {}
-  std::vector<CLIPFORMAT> asked;
-  bool Asked(CLIPFORMAT format) const {
-    return std::find(asked.begin(), asked.end(), format) != asked.end();
-  }
-
-  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
-    if (f) asked.push_back(f->cfFormat);
-    return data_->GetData(f, m);
-  }
-  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* f, STGMEDIUM* m) override {
-    return data_->GetDataHere(f, m);
-  }
-  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override { return data_->QueryGetData(f); }
-  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* f, FORMATETC* o) override {
-    return data_->GetCanonicalFormatEtc(f, o);
-  }
-  HRESULT STDMETHODCALLTYPE SetData(FORMATETC* f, STGMEDIUM* m, BOOL r) override {
-    return data_->SetData(f, m, r);
-  }
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD d, IEnumFORMATETC** e) override {
-    return data_->EnumFormatEtc(d, e);
-  }
-  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC* f, DWORD a, IAdviseSink* s, DWORD* c) override {
-    return data_->DAdvise(f, a, s, c);
-  }
-  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD c) override { return data_->DUnadvise(c); }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** e) override {
-    return data_->EnumDAdvise(e);
-  }
-
-private:
-  ComPtr<IDataObject> data_;
-};
-
-// Whether this shell's own drop target of FOLDER carries out a copy dropped on it (Wine 8's
-// file-system folders accept every drop and only log it).
-bool ShellCopiesDropsInto(const fs::path& folder) {
-  TempFolder source;
-  source.Write("probe.txt", "p");
-  ShellItemId source_id, item, folder_id;
-  ComPtr<IShellFolder> source_folder, target_folder;
-  std::wstring name = L"probe.txt";
-  ULONG eaten = 0;
-  if (PathToIdList(source.Path().string(), source_id) != S_OK ||
-      PathToIdList(folder.string(), folder_id) != S_OK ||
-      BindToFolder(source_id.Get(), source_folder) != S_OK ||
-      BindToFolder(folder_id.Get(), target_folder) != S_OK ||
-      source_folder->ParseDisplayName(nullptr, nullptr, name.data(), &eaten, PidlOut(item),
-                                      nullptr) != S_OK)
-    return false;
-  ComPtr<IDataObject> data(
-      new TShellItemsDataObject(source_folder.Get(), source_id.Get(), {item.Get()}));
-  ComPtr<IDropTarget> target = FolderDropTarget(nullptr, target_folder.Get(), folder_id.Get());
-  DWORD effect = DROPEFFECT_COPY;
-  if (target) ForwardDrop(target.Get(), data.Get(), MK_LBUTTON, {0, 0}, effect);
-  const bool copied = fs::exists(folder / "probe.txt");
-  std::error_code ignored;
-  fs::remove(folder / "probe.txt", ignored);
-  return copied;
-}
 
 class ShellTreeDragDropTest : public ShellTreeTest {
 protected:
@@ -150,16 +82,16 @@ TEST_F(ShellTreeDragDropTest, AListFileDroppedOnAFolderNodeGoesToThatFoldersShel
   EXPECT_NE(effect & ~DROPEFFECT_SCROLL, DWORD{DROPEFFECT_NONE});
   EXPECT_TRUE(effect & DROPEFFECT_SCROLL);
   EXPECT_TRUE(folder->DropTarget()) << "highlighted";
+  const TShellDropOutcome shell = DropStraightOnShell(temp.Path() / "target");
   data->asked.clear();
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   EXPECT_EQ(target->Drop(data.Get(), 0, ScreenPointOf(folder), &effect), S_OK);
   EXPECT_FALSE(folder->DropTarget());
-  EXPECT_TRUE(data->Asked(IdListArrayFormat())) << "the shell's target read the dropped items";
+  ExpectAWholeDragOnTheShell(*data.Get(), shell);
   EXPECT_FALSE(fs::exists(temp.Path() / "target" / "target")) << "not dropped on itself";
-  if (ShellCopiesDropsInto(temp.Path() / "target")) {
-    EXPECT_TRUE(fs::exists(temp.Path() / "target" / "dropped.txt"));
-  } else {
-    EXPECT_TRUE(fs::exists(temp.Path() / "dropped.txt")) << "a drop carried out nowhere loses nothing";
+  EXPECT_EQ(fs::exists(temp.Path() / "target" / "dropped.txt"), shell.carried_out);
+  if (!shell.carried_out) {
+    EXPECT_TRUE(fs::exists(temp.Path() / "dropped.txt"));
   }
 }
 

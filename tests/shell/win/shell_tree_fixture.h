@@ -25,7 +25,7 @@ public:
   using TPTShellTree::TPTShellTree;
   using TPTShellTree::RefreshScheduled;
   using TPTShellTree::SetDragging;
-  bool IgnoresNextChange() const { return ignore_next_change_; }
+  bool AwaitsRenameNotice() const { return !rename_notice_slots_.empty(); }
 
   // Change notices the watcher posted that arrived.
   int change_notices = 0;

@@ -245,13 +245,51 @@ TEST_F(ShellTreeTest, RenameToATakenNameLeavesTheNodeAndARenameMovesTheList) {
   EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "new" / "sub"));
   EXPECT_EQ(ListPath(), temp.File("new"));
   EXPECT_EQ(tree->CurrentFolder().GetPath(), temp.File("new"));
-  EXPECT_TRUE(tree->IgnoresNextChange()) << "its own change notice refreshes nothing";
+  EXPECT_TRUE(tree->AwaitsRenameNotice()) << "its own change notice refreshes nothing";
   EXPECT_EQ(tree_fills, tree_fills_before);
   // The children's cached ids follow the new name.
   node->Expand(false);
   TTreeNode* sub = Child(node, "sub");
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(IdListToPath(tree->GetNodeData(sub)->AbsoluteId()), temp.File("new\\sub"));
+}
+
+TEST_F(ShellTreeTest, OnEditedGetsTheNodeOnlyWhileItLives) {
+  temp.MakeFolder("kept");
+  temp.MakeFolder("gone");
+  ShowTree();
+  std::vector<TTreeNode*> edited;
+  tree->OnEdited = [&](TObject*, TTreeNode* node, std::string&) { edited.push_back(node); };
+  auto rename = [&](TTreeNode* node, const std::string& text, const std::string& gone) {
+    ASSERT_TRUE(node->EditText());
+    if (!gone.empty()) std::filesystem::remove(temp.Path() / gone);
+    tree->RefreshTree();
+    SetWindowTextA(TreeView_GetEditControl(tree->Handle()), text.c_str());
+    node->EndEdit(false);
+  };
+  TTreeNode* kept = Child(Root(), "kept");
+  rename(kept, "renamed", "");
+  // The folder goes while its name is edited: the refresh asked for meanwhile takes its node
+  // when the edit ends.
+  rename(Child(Root(), "gone"), "new", "gone");
+  EXPECT_EQ(Texts(Root()), std::vector<std::string>{"renamed"});
+  EXPECT_EQ(edited, (std::vector<TTreeNode*>{kept, nullptr}));
+}
+
+TEST_F(ShellTreeTest, ABaseFolderSetDuringADragOrAnEditIsFilledFromAtItsEnd) {
+  temp.MakeFolder("one\\inner");
+  temp.MakeFolder("two\\deeper");
+  ShowTree();
+  tree->SetDragging(true);
+  tree->BaseFolder().SetIdList(IdOf(temp.File("one")).Get());
+  tree->SetDragging(false);
+  EXPECT_EQ(Root()->Text(), "one");
+  EXPECT_EQ(Texts(Root()), std::vector<std::string>{"inner"});
+  ASSERT_TRUE(Child(Root(), "inner")->EditText());
+  tree->BaseFolder().SetIdList(IdOf(temp.File("two")).Get());
+  Child(Root(), "inner")->EndEdit(true);
+  EXPECT_EQ(Root()->Text(), "two") << "also when the edit is cancelled";
+  EXPECT_EQ(Texts(Root()), std::vector<std::string>{"deeper"});
 }
 
 TEST_F(ShellTreeTest, RefreshDropsGoneFoldersSelectingTheParentAndAddsNewOnesSorted) {

@@ -45,10 +45,30 @@ TEST_F(ShellTreeWatchTest, ItsOwnRenameRefreshesNothingButTheNextChangeDoes) {
   ASSERT_NE(Child(Root(), "new"), nullptr);
   ASSERT_TRUE(NextNotice());
   EXPECT_FALSE(tree->RefreshScheduled());
-  EXPECT_FALSE(tree->IgnoresNextChange());
+  EXPECT_FALSE(tree->AwaitsRenameNotice());
   temp.MakeFolder("outside");
   ASSERT_TRUE(NextNotice());
   EXPECT_TRUE(tree->RefreshScheduled());
+}
+
+TEST_F(ShellTreeWatchTest, ARenameThatBringsNoNoticeLeavesTheNextChangeToRefresh) {
+  temp.MakeFolder("old");
+  temp.MakeFolder("taken");
+  ShowTree();
+  tree->SetFocus();
+  Rename(Child(Root(), "old"), "taken");
+  ASSERT_NE(Child(Root(), "old"), nullptr) << "the name is taken: nothing was renamed";
+  temp.MakeFolder("outside");
+  ASSERT_TRUE(NextNotice());
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "outside") != nullptr; }, 8000));
+  // Renamed while nothing is watched: no notice comes for it.
+  tree->SetOptions(tree->Options().Without(ptstoDynamicRefresh));
+  Rename(Child(Root(), "old"), "new");
+  ASSERT_NE(Child(Root(), "new"), nullptr);
+  tree->SetOptions(tree->Options().With(ptstoDynamicRefresh));
+  temp.MakeFolder("later");
+  ASSERT_TRUE(NextNotice());
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "later") != nullptr; }, 8000));
 }
 
 TEST_F(ShellTreeWatchTest, AChangeDuringADragIsIgnoredAndARefreshAskedForRunsAtItsEnd) {
