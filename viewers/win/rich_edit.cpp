@@ -1,5 +1,5 @@
 // The text page editor's life with its window: creation, the text carried into a new window or
-// text mode, emptying, and closing its embedded objects.
+// text mode, and emptying.
 #include "viewers/win/rich_edit.h"
 
 #include "framework/exception.h"
@@ -202,19 +202,6 @@ void TTwCustomRichEdit::Clear() {
   SetModified(false);
   truncated_ = false;
   truncated_file_.clear();
-}
-
-void TTwCustomRichEdit::CloseObjects() {
-  if (!rich_edit_ole_) return;
-  for (LONG i = rich_edit_ole_->GetObjectCount() - 1; i >= 0; --i) {
-    REOBJECT object{};
-    object.cbStruct = sizeof(object);
-    // The interface was declared while GetObject still stood for GetObjectA.
-    if (FAILED(rich_edit_ole_->GetObjectA(i, &object, REO_GETOBJ_POLEOBJ)) || !object.poleobj) continue;
-    auto ole_object = ComPtr<IOleObject>::Adopt(object.poleobj);
-    if (object.dwFlags & REO_INPLACEACTIVE) rich_edit_ole_->InPlaceDeactivate();
-    ole_object->Close(OLECLOSE_NOSAVE);
-  }
 }
 
 void TTwCustomRichEdit::Redo() { SendMessageA(Handle(), EM_REDO, 0, 0); }

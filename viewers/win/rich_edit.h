@@ -10,8 +10,8 @@
 // rich_edit_properties.cpp (properties), rich_edit_messages.cpp (messages and notifications),
 // rich_edit_control.cpp (the stream transfers every part uses), rich_edit_strings.cpp (lines,
 // streams, files), rich_edit_loader.cpp (loads in slices), rich_edit_search.cpp (selection,
-// search, dialogs), rich_edit_print.cpp (printing), rich_edit_objects.cpp (the embedded
-// objects' verb menu and properties dialog). Its character and paragraph formats are
+// search, dialogs), rich_edit_print.cpp (printing), rich_edit_objects.cpp (closing the
+// embedded objects, their verb menu and properties dialog). Its character and paragraph formats are
 // read and written through TTwTextAttributes and TTwParaAttributes; TRichEditOleCallback is the
 // control's container callback for embedded objects.
 
