@@ -124,7 +124,8 @@ public:
 
   // Replaces the text (or the selection, with smSelection) with the stream's contents from its
   // position on; content that fails in the chosen format is read again in the other one. Text
-  // beyond the editor's TextLimit is left out and the editor marked Truncated.
+  // beyond the editor's TextLimit is left out and the editor marked Truncated; a text kept around
+  // the selection keeps its mark.
   void LoadStream(TStream& stream);
   void SaveStream(TStream& stream) const;
   void LoadFromStream(TStream& stream) override { LoadStream(stream); }
@@ -143,6 +144,8 @@ protected:
   void SetUpdateState(bool updating) override;
 
 private:
+  // LoadStream; true when what it read was cut at the limit.
+  bool ReadStream(TStream& stream);
   // Runs ACTION with the format and conversion of FILE_NAME's extension.
   template <class Action>
   void WithFileFormat(const std::string& file_name, Action action);

@@ -221,7 +221,9 @@ void TRichEditStrings::LimitPlainText(TReadChunker& chunker, WPARAM flags) const
   if (!(flags & SF_RTF)) chunker.SetCharacterLimit(RoomForLoad(flags), RichEditLevel() >= 2);
 }
 
-void TRichEditStrings::LoadStream(TStream& stream) {
+void TRichEditStrings::LoadStream(TStream& stream) { ReadStream(stream); }
+
+bool TRichEditStrings::ReadStream(TStream& stream) {
   editor_.CancelLoad();
   TConversion fallback;
   TConversion& conversion = conversion_ ? *conversion_ : fallback;
@@ -238,11 +240,17 @@ void TRichEditStrings::LoadStream(TStream& stream) {
   WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), false);
   if (!attempt(flags)) {
     stream.SetPosition(position);
-    if (!attempt((flags & SF_RTF) ? SF_TEXT : SF_RTF)) throw EOutOfResources(LoadStr(SLoadStreamFailed));
+    flags = (flags & SF_RTF) ? SF_TEXT : SF_RTF;
+    if (!attempt(flags)) throw EOutOfResources(LoadStr(SLoadStreamFailed));
   }
-  editor_.truncated_ = cut;
-  editor_.truncated_file_.clear();
+  // A load into the selection keeps the text around it, and with it the mark of a cut text.
+  if (!(flags & SFF_SELECTION)) {
+    editor_.truncated_ = false;
+    editor_.truncated_file_.clear();
+  }
+  editor_.truncated_ = editor_.truncated_ || cut;
   editor_.SetSelection(0, 0, true);
+  return cut;
 }
 
 void TRichEditStrings::LoadInSlices(std::unique_ptr<TStream> file, const std::string& file_name, WPARAM flags) {
@@ -251,7 +259,7 @@ void TRichEditStrings::LoadInSlices(std::unique_ptr<TStream> file, const std::st
   if (!StreamIn(loader->Chunker(), flags, kLoadSlice)) {
     // What the control refuses as plain text goes the whole way, with its retry.
     loader->File().SetPosition(0);
-    LoadStream(loader->File());
+    if (ReadStream(loader->File())) editor_.truncated_file_ = file_name;
     return;
   }
   editor_.truncated_ = false;
@@ -308,8 +316,7 @@ void TRichEditStrings::LoadFile(const std::string& file_name) {
     // Plain text longer than a slice shows its first slice at once and gets the rest from the
     // message loop. Rich text cannot be cut into slices safely: it loads in one go.
     if ((flags & (SF_RTF | SFF_SELECTION)) || file->Size() <= kLoadSlice) {
-      LoadStream(*file);
-      if (editor_.truncated_) editor_.truncated_file_ = file_name;
+      if (ReadStream(*file)) editor_.truncated_file_ = file_name;
     } else {
       LoadInSlices(std::move(file), file_name, flags);
     }

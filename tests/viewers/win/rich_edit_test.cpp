@@ -351,7 +351,8 @@ TEST_F(RichEditTest, TextCutAtTheLimitIsMarkedAndNotSavedOverItsFile) {
   EXPECT_TRUE(test::ReadFileBytes(path).empty());
 }
 
-// A text cut on load is still cut after anything that carries it into a new window or mode.
+// A text cut on load is still cut after anything that carries it into a new window or mode, or
+// loads into its selection.
 TEST_F(RichEditTest, ACutTextStaysCutWhenItsWindowOrModeChanges) {
   TempFolder folder;
   std::string original;
@@ -373,6 +374,19 @@ TEST_F(RichEditTest, ACutTextStaysCutWhenItsWindowOrModeChanges) {
     EXPECT_EQ(WholeText(), shown) << name;
     EXPECT_THROW(edit_->Lines().SaveFile(path), EInvalidOperation) << name;
   }
+  // A load into the selection keeps the cut text around it (in rich text mode: Wine's control
+  // in plain text mode replaces the whole text).
+  ASSERT_FALSE(edit_->PlainText());
+  edit_->Lines().LoadFile(path);
+  edit_->SetStreamFormat(sfPlainText);
+  edit_->SetStreamMode(smSelection);
+  edit_->SetSelection(0, 4, false);
+  TMemoryStream insert(std::vector<std::uint8_t>{'x'});
+  edit_->Lines().LoadStream(insert);
+  edit_->SetStreamMode(0);
+  EXPECT_EQ(edit_->Lines().Get(0), "x 10");
+  EXPECT_TRUE(edit_->Truncated());
+  EXPECT_THROW(edit_->Lines().SaveFile(path), EInvalidOperation);
   auto kept = test::ReadFileBytes(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), original);
 }
