@@ -182,12 +182,21 @@ std::unique_ptr<TMemoryStream> TTwCustomRichEdit::TakeText(bool plain) {
 void TTwCustomRichEdit::PutText(TStream& text) {
   std::uint8_t plain = 0;
   text.ReadBuffer(&plain, 1);
-  TConversion copy;
-  TReadChunker chunker(copy, text);
+  const std::int64_t start = text.Position();
   const FlagScope own_text(reading_carried_text_, true);
-  if (!StreamIntoControl(Handle(), chunker, plain ? SF_TEXT : SF_RTF, -1))
-    throw EOutOfResources(LoadStr(SLoadStreamFailed));
-  SetSelection(0, 0, true);
+  // What the control refuses in the format it wrote is read in the other one, as LoadStream
+  // does, rather than lost: Wine's control ends a rich text at its first embedded object and
+  // leaves it unclosed.
+  for (const WPARAM flags : {plain ? SF_TEXT : SF_RTF, plain ? SF_RTF : SF_TEXT}) {
+    text.SetPosition(start);
+    TConversion copy;
+    TReadChunker chunker(copy, text);
+    if (StreamIntoControl(Handle(), chunker, flags, -1)) {
+      SetSelection(0, 0, true);
+      return;
+    }
+  }
+  throw EOutOfResources(LoadStr(SLoadStreamFailed));
 }
 
 void TTwCustomRichEdit::Clear() {
