@@ -11,9 +11,9 @@
 // rich_edit_control.cpp (the stream transfers every part uses), rich_edit_strings.cpp (lines,
 // streams, files), rich_edit_loader.cpp (loads in slices), rich_edit_search.cpp (selection,
 // search, dialogs), rich_edit_print.cpp (printing), rich_edit_objects.cpp (closing the
-// embedded objects, their verb menu and properties dialog). Its character and paragraph formats are
-// read and written through TTwTextAttributes and TTwParaAttributes; TRichEditOleCallback is the
-// control's container callback for embedded objects.
+// embedded objects, their verb menu and properties dialog). Its character and paragraph formats
+// are read and written through TTwTextAttributes and TTwParaAttributes; TRichEditOleCallback is
+// the control's container callback for embedded objects.
 
 #include <windows.h>
 #include <richedit.h>
@@ -144,7 +144,7 @@ protected:
   void SetUpdateState(bool updating) override;
 
 private:
-  // LoadStream; true when what it read was cut at the limit.
+  // Does the work of LoadStream; true when what it read was cut at the limit.
   bool ReadStream(TStream& stream);
   // Runs ACTION with the format and conversion of FILE_NAME's extension.
   template <class Action>

@@ -396,8 +396,8 @@ TEST_F(RichEditTest, ACutTextStaysCutWhenItsWindowOrModeChanges) {
 TEST_F(RichEditTest, ANewWindowTakesTheWholeTextWhateverTheStreamSettings) {
   edit_->SetPlainText(false);
   auto centred = [&](int line) {
-    edit_->SetSelection(static_cast<int>(SendMessageA(edit_->Handle(), EM_LINEINDEX, line, 0)),
-                        static_cast<int>(SendMessageA(edit_->Handle(), EM_LINEINDEX, line, 0)), false);
+    const int start = static_cast<int>(SendMessageA(edit_->Handle(), EM_LINEINDEX, line, 0));
+    edit_->SetSelection(start, start, false);
     PARAFORMAT format{};
     format.cbSize = sizeof(format);
     SendMessageA(edit_->Handle(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
@@ -417,7 +417,8 @@ TEST_F(RichEditTest, ANewWindowTakesTheWholeTextWhateverTheStreamSettings) {
     edit_->SetStreamFormat(format);
     edit_->SetStreamMode(mode);
     edit_->SetSelectionBar(!edit_->SelectionBar());
-    const std::string with = "format " + std::to_string(static_cast<int>(format)) + ", mode " + std::to_string(mode);
+    const std::string with =
+        "format " + std::to_string(static_cast<int>(format)) + ", mode " + std::to_string(mode);
     EXPECT_EQ(edit_->Lines().Count(), 2) << with;
     EXPECT_EQ(edit_->Lines().Get(0), "plain text") << with;
     EXPECT_EQ(edit_->Lines().Get(1), "second") << with;
