@@ -5,12 +5,15 @@
 // dialogs, page-by-page printing and the control's notifications as events. TTwRichEdit
 // publishes its properties.
 //
-// The implementation is split by concern: rich_edit.cpp (library, creation, properties,
-// notifications), rich_edit_strings.cpp (lines, streams, files), rich_edit_search.cpp
-// (selection, search, dialogs), rich_edit_print.cpp (printing), rich_edit_objects.cpp (the
-// embedded objects' verb menu and properties dialog). Its character and paragraph formats are
-// read and written through TTwTextAttributes and TTwParaAttributes; TRichEditOleCallback is the
-// control's container callback for embedded objects.
+// The implementation is split by concern: rich_edit_library.cpp (the control library and the
+// file formats), rich_edit.cpp (the window's life and the text carried into a new one),
+// rich_edit_properties.cpp (properties), rich_edit_messages.cpp (messages and notifications),
+// rich_edit_control.cpp (the stream transfers every part uses), rich_edit_strings.cpp (lines,
+// streams, files), rich_edit_loader.cpp (loads in slices), rich_edit_search.cpp (selection,
+// search, dialogs), rich_edit_print.cpp (printing), rich_edit_objects.cpp (closing the
+// embedded objects, their verb menu and properties dialog). Its character and paragraph formats
+// are read and written through TTwTextAttributes and TTwParaAttributes; TRichEditOleCallback is
+// the control's container callback for embedded objects.
 
 #include <windows.h>
 #include <richedit.h>
@@ -101,7 +104,6 @@ void RegisterConversionFormat(const std::string& extension, bool plain_text, TCo
 class TRichEditStrings : public TStrings {
 public:
   explicit TRichEditStrings(TTwCustomRichEdit& editor) : editor_(editor) {}
-  ~TRichEditStrings() override;
 
   std::string ClassName() const override { return "TRichEditStrings"; }
 
@@ -122,7 +124,8 @@ public:
 
   // Replaces the text (or the selection, with smSelection) with the stream's contents from its
   // position on; content that fails in the chosen format is read again in the other one. Text
-  // beyond the editor's TextLimit is left out and the editor marked Truncated.
+  // beyond the editor's TextLimit is left out and the editor marked Truncated; a text kept around
+  // the selection keeps its mark.
   void LoadStream(TStream& stream);
   void SaveStream(TStream& stream) const;
   void LoadFromStream(TStream& stream) override { LoadStream(stream); }
@@ -141,6 +144,8 @@ protected:
   void SetUpdateState(bool updating) override;
 
 private:
+  // Does the work of LoadStream; true when what it read was cut at the limit.
+  bool ReadStream(TStream& stream);
   // Runs ACTION with the format and conversion of FILE_NAME's extension.
   template <class Action>
   void WithFileFormat(const std::string& file_name, Action action);
@@ -235,8 +240,9 @@ public:
   void SetMaxLength(int value) override;
   // The most characters the control holds: MaxLength, or 16,777,215 when that is 0.
   int TextLimit() const;
-  // True when the last load stopped at the text limit: the text is only the start of what was
-  // loaded, and "Save" refuses to write it over the file it came from.
+  // True when the last load stopped short of the end, at the text limit or where the file failed
+  // to read: the text is only the start of what was loaded, and "Save" refuses to write it over
+  // the file it came from. Carrying the text into a new window or text mode keeps the mark.
   bool Truncated() const { return truncated_; }
   // True while the rest of a long plain-text file is being appended from the message loop
   // (TRichEditLoader); the text is read-only meanwhile.
@@ -301,6 +307,10 @@ private:
   // short enough to be removed by message.
   bool DropLongText();
   void UpdateTextMode();
+  // The whole text in the editor's own format (plain text when PLAIN, else rich text) with that
+  // format noted, for PutText to give a new window or text mode.
+  std::unique_ptr<TMemoryStream> TakeText(bool plain);
+  void PutText(TStream& text);
   void UpdateHostNames();
   void ReplaceSelection(TMessage& message);
   void PaintLevel1(TMessage& message);
@@ -328,7 +338,7 @@ private:
   bool lines_updating_ = false;
   TFindDialog* find_dialog_ = nullptr;
   TReplaceDialog* replace_dialog_ = nullptr;
-  // The text carried across a re-creation of the window, and the modified flag.
+  // The text carried across a re-creation of the window (TakeText), and the modified flag.
   std::unique_ptr<TMemoryStream> carried_text_;
   bool saved_modified_ = false;
   // True while the window goes to take its text with it (DropLongText): nothing is carried.

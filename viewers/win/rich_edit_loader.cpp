@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "viewers/win/rich_edit.h"
+#include "viewers/win/rich_edit_control.h"
 
 namespace tw {
 
@@ -21,12 +22,32 @@ double Milliseconds() {
   return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-LONG TextLength(HWND window) {
-  GETTEXTLENGTHEX query{GTL_NUMCHARS, CP_ACP};
-  return static_cast<LONG>(SendMessageA(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+}  // namespace
+
+bool TTwCustomRichEdit::Loading() const { return loader_ && loader_->Active(); }
+
+int TTwCustomRichEdit::LoadProgress() const { return Loading() ? loader_->Progress() : 100; }
+
+void TTwCustomRichEdit::StartLoad(std::unique_ptr<TRichEditLoader> loader) {
+  CancelLoad();
+  loader_ = std::move(loader);
+  loader_->Start();
+  LoadProgressed();
 }
 
-}  // namespace
+void TTwCustomRichEdit::CancelLoad() {
+  if (Loading()) loader_->Cancel();
+}
+
+void TTwCustomRichEdit::FinishLoad() {
+  if (!Loading()) return;
+  loader_->Finish();
+  LoadProgressed();
+}
+
+void TTwCustomRichEdit::LoadProgressed() {
+  if (OnLoadProgress) OnLoadProgress(this);
+}
 
 TRichEditLoader::TRichEditLoader(TTwCustomRichEdit& editor, std::unique_ptr<TStream> file, TConversion* conversion,
                                  std::string file_name)
@@ -51,7 +72,7 @@ void TRichEditLoader::Start() {
 }
 
 int TRichEditLoader::Progress() const {
-  if (size_ <= 0) return 100;
+  if (!file_ || size_ <= 0) return 100;
   return static_cast<int>(file_->Position() * 100 / size_);
 }
 
@@ -102,7 +123,7 @@ bool TRichEditLoader::AppendSlice() {
   const LRESULT mask = SendMessageA(window, EM_GETEVENTMASK, 0, 0);
   SendMessageA(window, EM_SETEVENTMASK, 0, mask & ~LRESULT{ENM_CHANGE | ENM_SELCHANGE});
   SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-  const LONG end = TextLength(window);
+  const LONG end = ControlTextLength(window);
   CHARRANGE at_end{end, end};
   SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at_end));
   editor_.lines_updating_ = true;
@@ -120,16 +141,19 @@ bool TRichEditLoader::AppendSlice() {
 void TRichEditLoader::End(bool whole) {
   active_ = false;
   timer_.SetEnabled(false);
+  // Nothing reads the file any more: let it go, so that the text can be saved over it.
+  file_.reset();
   // An editor being destroyed has nothing more to set.
   if (!editor_.HandleAllocated()) return;
   HWND window = editor_.Handle();
   SendMessageA(window, EM_SETREADONLY, editor_.ReadOnly(), 0);
   if (change_notify_) editor_.EnableChangeNotify(true);
+  // A load that stops short of the file's end, for whatever reason, leaves a cut text.
+  editor_.truncated_ = !whole || chunker_.Cut();
+  editor_.truncated_file_ = editor_.truncated_ ? file_name_ : std::string();
   if (!whole) return;
   SendMessageA(window, EM_EMPTYUNDOBUFFER, 0, 0);
   editor_.SetModified(false);
-  editor_.truncated_ = chunker_.Cut();
-  if (editor_.truncated_) editor_.truncated_file_ = file_name_;
 }
 
 }  // namespace tw

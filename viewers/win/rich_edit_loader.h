@@ -3,7 +3,9 @@
 // from the message loop once the editor shows the file's first slice. The control takes seconds
 // per megabyte in one load; in slices the window answers between them, and the whole costs no
 // more. While the load runs the text is read-only and raises no change events; the user's
-// selection and scroll position stay where they are.
+// selection and scroll position stay where they are. A load that ends before the file's end
+// (cancelled, or the file failed to read) leaves the editor's text marked cut. The file is let go
+// when the load ends.
 
 #include <cstdint>
 #include <memory>
@@ -41,19 +43,21 @@ public:
   int Progress() const;
   // Appends what is left at once.
   void Finish();
-  // Stops where it is; the text keeps what has arrived.
+  // Stops where it is; the text keeps what has arrived, marked cut.
   void Cancel();
 
 private:
   void Step();
   // Appends the next slice; false when nothing was left.
   bool AppendSlice();
-  // Gives the editor back its settings; a whole load also leaves it unmodified and without undo.
+  // Lets the file go and gives the editor back its settings and its cut mark; a whole load also
+  // leaves it unmodified and without undo.
   void End(bool whole);
 
   TTwCustomRichEdit& editor_;
   std::unique_ptr<TStream> file_;
   TConversion copy_;
+  // Reads FILE_; used only while the load is active.
   TReadChunker chunker_;
   std::string file_name_;
   std::int64_t size_;

@@ -1,5 +1,5 @@
-// The editor's embedded objects seen by the user: the verb menu in the context menu and the
-// object properties dialog.
+// The editor's embedded objects: closing them, and what the user sees of them, the verb menu in
+// the context menu and the object properties dialog.
 #include <windows.h>
 #include <oledlg.h>
 
@@ -112,6 +112,19 @@ bool TTwCustomRichEdit::ObjectPropertiesDialog() {
   request.lpVP = &view;
   request.lpLP = &link_page;
   return OleUIObjectPropertiesA(&request) == OLEUI_OK;
+}
+
+void TTwCustomRichEdit::CloseObjects() {
+  if (!rich_edit_ole_) return;
+  for (LONG i = rich_edit_ole_->GetObjectCount() - 1; i >= 0; --i) {
+    REOBJECT object{};
+    object.cbStruct = sizeof(object);
+    // The interface was declared while GetObject still stood for GetObjectA.
+    if (FAILED(rich_edit_ole_->GetObjectA(i, &object, REO_GETOBJ_POLEOBJ)) || !object.poleobj) continue;
+    auto ole_object = ComPtr<IOleObject>::Adopt(object.poleobj);
+    if (object.dwFlags & REO_INPLACEACTIVE) rich_edit_ole_->InPlaceDeactivate();
+    ole_object->Close(OLECLOSE_NOSAVE);
+  }
 }
 
 }  // namespace tw

@@ -6,6 +6,7 @@
 #include "framework/string_table.h"
 #include "framework/win/messages.h"
 #include "viewers/win/rich_edit.h"
+#include "viewers/win/rich_edit_control.h"
 #include "viewers/win/rich_edit_loader.h"
 
 namespace tw {
@@ -13,43 +14,6 @@ namespace tw {
 namespace {
 
 constexpr int kLineBufferSize = 4096;
-
-// What the write callback works with: the conversion and the stream.
-struct StreamCookie {
-  TConversion* conversion;
-  TStream* stream;
-};
-
-// What the read callback works with: the chunker that holds the state between chunks, and the
-// bytes it may still hand over (no bound when negative).
-struct ReadCookie {
-  TReadChunker* chunker;
-  std::int64_t quota;
-};
-
-DWORD CALLBACK ReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* count) {
-  auto* c = reinterpret_cast<ReadCookie*>(cookie);
-  try {
-    if (c->quota >= 0) capacity = static_cast<LONG>(std::min<std::int64_t>(capacity, c->quota));
-    *count = c->chunker->Next(reinterpret_cast<char*>(buffer), capacity);
-    if (c->quota >= 0) c->quota -= *count;
-    return 0;
-  } catch (...) {
-    *count = 0;
-    return 1;
-  }
-}
-
-DWORD CALLBACK WriteCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* count) {
-  auto* c = reinterpret_cast<StreamCookie*>(cookie);
-  try {
-    *count = c->conversion->ConvertWriteStream(*c->stream, reinterpret_cast<const char*>(buffer), size);
-    return 0;
-  } catch (...) {
-    *count = 0;
-    return 1;
-  }
-}
 
 // A file stream over the system's file calls, so that every failed write is seen at once.
 class SystemFileStream : public TStream {
@@ -90,11 +54,6 @@ private:
   HANDLE file_;
 };
 
-int TextLength(HWND window) {
-  GETTEXTLENGTHEX query{GTL_NUMCHARS, CP_ACP};
-  return static_cast<int>(SendMessageA(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
-}
-
 // Whether two names name one file: by the file's identity where both exist (letter case,
 // relative parts, short names), else by the full path.
 bool SameFile(const std::string& a, const std::string& b) {
@@ -134,8 +93,6 @@ std::string FolderOf(const std::string& file_name) {
 }
 
 }  // namespace
-
-TRichEditStrings::~TRichEditStrings() = default;
 
 int TRichEditStrings::Count() const {
   HWND window = editor_.Handle();
@@ -251,32 +208,10 @@ void TRichEditStrings::SetUpdateState(bool updating) {
   }
 }
 
-namespace {
-
-// The control's format flags for a stream format and mode.
-WPARAM StreamFlags(TRichStreamFormat format, TRichStreamModes mode, bool plain_editor, bool saving) {
-  bool rich = format == sfRichText || (format == sfDefault && !plain_editor);
-  WPARAM flags;
-  if (rich) {
-    flags = saving && (mode & smNoObjects) ? SF_RTFNOOBJS : SF_RTF;
-    if (mode & smPlainRtf) flags |= SFF_PLAINRTF;
-  } else {
-    flags = SF_TEXT;
-    if ((mode & smUnicode) && RichEditLevel() > 1) flags |= SF_UNICODE;
-  }
-  if (mode & smSelection) flags |= SFF_SELECTION;
-  return flags;
-}
-
-}  // namespace
-
 bool TRichEditStrings::StreamIn(TReadChunker& chunker, WPARAM flags, std::int64_t quota) {
   // The load replaces the whole text; a long one is better gone before (DropLongText).
   if (!(flags & SFF_SELECTION)) editor_.DropLongText();
-  ReadCookie cookie{&chunker, quota};
-  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &ReadCallback};
-  SendMessageA(editor_.Handle(), EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
-  return edit_stream.dwError == 0;
+  return StreamIntoControl(editor_.Handle(), chunker, flags, quota);
 }
 
 // Plain text is handed over up to the limit and no further: some controls stop there by
@@ -286,7 +221,9 @@ void TRichEditStrings::LimitPlainText(TReadChunker& chunker, WPARAM flags) const
   if (!(flags & SF_RTF)) chunker.SetCharacterLimit(RoomForLoad(flags), RichEditLevel() >= 2);
 }
 
-void TRichEditStrings::LoadStream(TStream& stream) {
+void TRichEditStrings::LoadStream(TStream& stream) { ReadStream(stream); }
+
+bool TRichEditStrings::ReadStream(TStream& stream) {
   editor_.CancelLoad();
   TConversion fallback;
   TConversion& conversion = conversion_ ? *conversion_ : fallback;
@@ -297,17 +234,23 @@ void TRichEditStrings::LoadStream(TStream& stream) {
     LimitPlainText(chunker, flags);
     const bool loaded = StreamIn(chunker, flags, -1);
     // Rich text cannot be counted on the way in: a text that reaches the limit counts as cut.
-    cut = (flags & SF_RTF) ? TextLength(editor_.Handle()) >= editor_.TextLimit() : chunker.Cut();
+    cut = (flags & SF_RTF) ? ControlTextLength(editor_.Handle()) >= editor_.TextLimit() : chunker.Cut();
     return loaded;
   };
   WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), false);
   if (!attempt(flags)) {
     stream.SetPosition(position);
-    if (!attempt((flags & SF_RTF) ? SF_TEXT : SF_RTF)) throw EOutOfResources(LoadStr(SLoadStreamFailed));
+    flags = (flags & SF_RTF) ? SF_TEXT : SF_RTF;
+    if (!attempt(flags)) throw EOutOfResources(LoadStr(SLoadStreamFailed));
   }
-  editor_.truncated_ = cut;
-  editor_.truncated_file_.clear();
+  // A load into the selection keeps the text around it, and with it the mark of a cut text.
+  if (!(flags & SFF_SELECTION)) {
+    editor_.truncated_ = false;
+    editor_.truncated_file_.clear();
+  }
+  editor_.truncated_ = editor_.truncated_ || cut;
   editor_.SetSelection(0, 0, true);
+  return cut;
 }
 
 void TRichEditStrings::LoadInSlices(std::unique_ptr<TStream> file, const std::string& file_name, WPARAM flags) {
@@ -316,7 +259,7 @@ void TRichEditStrings::LoadInSlices(std::unique_ptr<TStream> file, const std::st
   if (!StreamIn(loader->Chunker(), flags, kLoadSlice)) {
     // What the control refuses as plain text goes the whole way, with its retry.
     loader->File().SetPosition(0);
-    LoadStream(loader->File());
+    if (ReadStream(loader->File())) editor_.truncated_file_ = file_name;
     return;
   }
   editor_.truncated_ = false;
@@ -329,7 +272,7 @@ std::int64_t TRichEditStrings::RoomForLoad(WPARAM flags) const {
   const std::int64_t limit = editor_.TextLimit();
   if (!(flags & SFF_SELECTION)) return limit;
   // The text around the selection stays.
-  const int kept = TextLength(editor_.Handle()) - editor_.SelLength();
+  const int kept = ControlTextLength(editor_.Handle()) - editor_.SelLength();
   return std::max<std::int64_t>(0, limit - kept);
 }
 
@@ -338,11 +281,9 @@ void TRichEditStrings::SaveStream(TStream& stream) const {
   editor_.FinishLoad();
   TConversion fallback;
   TConversion* conversion = conversion_ ? conversion_.get() : &fallback;
-  StreamCookie cookie{conversion, &stream};
-  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WriteCallback};
-  WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), true);
-  SendMessageA(editor_.Handle(), EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&edit_stream));
-  if (edit_stream.dwError != 0) throw EOutOfResources(LoadStr(SSaveStreamFailed));
+  const WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), true);
+  if (!StreamOutOfControl(editor_.Handle(), *conversion, stream, flags))
+    throw EOutOfResources(LoadStr(SSaveStreamFailed));
 }
 
 template <class Action>
@@ -375,8 +316,7 @@ void TRichEditStrings::LoadFile(const std::string& file_name) {
     // Plain text longer than a slice shows its first slice at once and gets the rest from the
     // message loop. Rich text cannot be cut into slices safely: it loads in one go.
     if ((flags & (SF_RTF | SFF_SELECTION)) || file->Size() <= kLoadSlice) {
-      LoadStream(*file);
-      if (editor_.truncated_) editor_.truncated_file_ = file_name;
+      if (ReadStream(*file)) editor_.truncated_file_ = file_name;
     } else {
       LoadInSlices(std::move(file), file_name, flags);
     }

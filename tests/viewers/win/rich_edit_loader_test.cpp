@@ -180,17 +180,20 @@ TEST_F(RichEditLoaderTest, AnotherFileOrClearDuringALoadLeavesNothingOfTheFirst)
   EXPECT_FALSE(GetWindowLongA(edit_->Handle(), GWL_STYLE) & ES_READONLY);
 }
 
+// The save finishes the load first; the file loaded is free to be saved over afterwards.
 TEST_F(RichEditLoaderTest, SaveDuringALoadWritesTheWholeFile) {
   const Text text = MakeText(kHalfAMegabyte, 'a');
-  edit_->Lines().LoadFile(folder_.Write("long.txt", text.bytes));
+  const std::string path = folder_.Write("long.txt", text.bytes);
+  edit_->Lines().LoadFile(path);
   ASSERT_TRUE(edit_->Loading());
-  const std::string copy = folder_.File("copy.txt");
-  edit_->Lines().SaveFile(copy);
-  EXPECT_FALSE(edit_->Loading());
   std::string expected;
   for (const std::string& line : text.lines) expected += line + "\r\n";
-  auto saved = test::ReadFileBytes(copy);
-  EXPECT_TRUE(std::string(saved.begin(), saved.end()) == expected);
+  for (const std::string& target : {folder_.File("copy.txt"), path}) {
+    edit_->Lines().SaveFile(target);
+    EXPECT_FALSE(edit_->Loading());
+    auto saved = test::ReadFileBytes(target);
+    EXPECT_TRUE(std::string(saved.begin(), saved.end()) == expected) << target;
+  }
 }
 
 TEST_F(RichEditLoaderTest, ALongFileOverTheLimitIsCutWhereTheLimitIs) {
@@ -213,17 +216,31 @@ public:
   }
 };
 
-TEST_F(RichEditLoaderTest, AFileThatFailsMidwayIsReportedOnceAndReadNoFurther) {
+// What arrived of such a file is cut: it is never saved over the file, whether the failure comes
+// from the message loop or from a save that finishes the load.
+TEST_F(RichEditLoaderTest, AFileThatFailsMidwayIsReportedOnceAndIsNotSavedOver) {
   RegisterConversionFormat("twbroken", true, [] { return std::make_unique<FailingReadConversion>(); });
+  const std::string bytes = MakeText(kHalfAMegabyte, 'a').bytes;
+  const std::string path = folder_.Write("long.twbroken", bytes);
   std::vector<std::string> shown;
   Application->OnException = [&](TObject*, const Exception& e) { shown.push_back(e.Message()); };
-  edit_->Lines().LoadFile(folder_.Write("long.twbroken", MakeText(kHalfAMegabyte, 'a').bytes));
+  edit_->Lines().LoadFile(path);
   ASSERT_TRUE(LoadEnds());
   PumpPending();
   Application->OnException = nullptr;
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0], "read failed");
   EXPECT_FALSE(GetWindowLongA(edit_->Handle(), GWL_STYLE) & ES_READONLY);
+  EXPECT_TRUE(edit_->Truncated());
+  EXPECT_THROW(edit_->Lines().SaveFile(path), EInvalidOperation);
+
+  edit_->Lines().LoadFile(path);
+  ASSERT_TRUE(edit_->Loading());
+  EXPECT_THROW(edit_->Lines().SaveFile(path), EReadError);
+  EXPECT_TRUE(edit_->Truncated());
+  EXPECT_THROW(edit_->Lines().SaveFile(path), EInvalidOperation);
+  auto kept = test::ReadFileBytes(path);
+  EXPECT_TRUE(std::string(kept.begin(), kept.end()) == bytes);
 }
 
 TEST_F(RichEditLoaderTest, ClosingDuringALoadStopsIt) {

@@ -5,7 +5,10 @@
 
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "framework/exception.h"
 #include "tests/support/temp_folder.h"
@@ -346,6 +349,84 @@ TEST_F(RichEditTest, TextCutAtTheLimitIsMarkedAndNotSavedOverItsFile) {
   EXPECT_FALSE(edit_->Truncated());
   edit_->Lines().SaveFile(path);
   EXPECT_TRUE(test::ReadFileBytes(path).empty());
+}
+
+// A text cut on load is still cut after anything that carries it into a new window or mode, or
+// loads into its selection.
+TEST_F(RichEditTest, ACutTextStaysCutWhenItsWindowOrModeChanges) {
+  TempFolder folder;
+  std::string original;
+  for (int i = 10; i < 30; ++i) original += "line " + std::to_string(i) + "\r\n";
+  const std::string path = folder.Write("long.txt", original);
+  edit_->SetMaxLength(50);
+  const std::vector<std::pair<const char*, std::function<void()>>> carries = {
+      {"WordWrap", [&] { edit_->SetWordWrap(!edit_->WordWrap()); }},
+      {"HideScrollBars", [&] { edit_->SetHideScrollBars(!edit_->HideScrollBars()); }},
+      {"SelectionBar", [&] { edit_->SetSelectionBar(!edit_->SelectionBar()); }},
+      {"AllowObjects", [&] { edit_->SetAllowObjects(!edit_->AllowObjects()); }},
+      {"PlainText", [&] { edit_->SetPlainText(!edit_->PlainText()); }},
+  };
+  for (const auto& [name, carry] : carries) {
+    edit_->Lines().LoadFile(path);
+    const std::string shown = WholeText();
+    carry();
+    EXPECT_TRUE(edit_->Truncated()) << name;
+    EXPECT_EQ(WholeText(), shown) << name;
+    EXPECT_THROW(edit_->Lines().SaveFile(path), EInvalidOperation) << name;
+  }
+  // A load into the selection keeps the cut text around it (in rich text mode: Wine's control
+  // in plain text mode replaces the whole text).
+  ASSERT_FALSE(edit_->PlainText());
+  edit_->Lines().LoadFile(path);
+  edit_->SetStreamFormat(sfPlainText);
+  edit_->SetStreamMode(smSelection);
+  edit_->SetSelection(0, 4, false);
+  TMemoryStream insert(std::vector<std::uint8_t>{'x'});
+  edit_->Lines().LoadStream(insert);
+  edit_->SetStreamMode(0);
+  EXPECT_EQ(edit_->Lines().Get(0), "x 10");
+  EXPECT_TRUE(edit_->Truncated());
+  EXPECT_THROW(edit_->Lines().SaveFile(path), EInvalidOperation);
+  auto kept = test::ReadFileBytes(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), original);
+}
+
+// A new window takes over the whole text, with its formatting and modified flag, whatever stream
+// format and mode the user chose for loading and saving.
+TEST_F(RichEditTest, ANewWindowTakesTheWholeTextWhateverTheStreamSettings) {
+  edit_->SetPlainText(false);
+  auto centred = [&](int line) {
+    const int start = static_cast<int>(SendMessageA(edit_->Handle(), EM_LINEINDEX, line, 0));
+    edit_->SetSelection(start, start, false);
+    PARAFORMAT format{};
+    format.cbSize = sizeof(format);
+    SendMessageA(edit_->Handle(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+    return format.wAlignment == PFA_CENTER;
+  };
+  const std::pair<TRichStreamFormat, TRichStreamModes> settings[] = {
+      {sfDefault, smSelection}, {sfPlainText, 0}, {sfRichText, smNoObjects | smPlainRtf}};
+  for (const auto& [format, mode] : settings) {
+    edit_->SetStreamFormat(sfRichText);
+    edit_->SetStreamMode(0);
+    const std::string doc = "{\\rtf1 plain text\\par\\qc second\\par}";
+    TMemoryStream rtf(std::vector<std::uint8_t>(doc.begin(), doc.end()));
+    edit_->Lines().LoadStream(rtf);
+    ASSERT_TRUE(centred(1));
+    edit_->SetSelection(1, 3, false);
+    edit_->SetModified(false);
+    edit_->SetStreamFormat(format);
+    edit_->SetStreamMode(mode);
+    edit_->SetSelectionBar(!edit_->SelectionBar());
+    const std::string with =
+        "format " + std::to_string(static_cast<int>(format)) + ", mode " + std::to_string(mode);
+    EXPECT_EQ(edit_->Lines().Count(), 2) << with;
+    EXPECT_EQ(edit_->Lines().Get(0), "plain text") << with;
+    EXPECT_EQ(edit_->Lines().Get(1), "second") << with;
+    EXPECT_TRUE(centred(1)) << with;
+    EXPECT_FALSE(edit_->Modified()) << with;
+    EXPECT_EQ(edit_->StreamFormat(), format);
+    EXPECT_EQ(edit_->StreamMode(), mode);
+  }
 }
 
 TEST_F(RichEditTest, RtfSavesAsRichText) {

@@ -194,5 +194,16 @@ TEST_F(RichEditVerbMenuTest, LinkPageRefusesUnvalidatedSourcesAndBreakingInABox)
   EXPECT_FALSE(edit_->Modified());
 }
 
+// Wine's control writes a rich text only up to its first object, unclosed, and refuses to read
+// that back: a new window still comes up, with what was written read as plain text.
+TEST_F(RichEditVerbMenuTest, ANewWindowComesUpOverATextWithAnObject) {
+  edit_->SetPlainText(false);
+  InsertTestObject();
+  HWND before = edit_->Handle();
+  EXPECT_NO_THROW(edit_->SetSelectionBar(false));
+  EXPECT_NE(edit_->Handle(), before);
+  EXPECT_GT(GetWindowTextLengthA(edit_->Handle()), 0);
+}
+
 }  // namespace
 }  // namespace tw
