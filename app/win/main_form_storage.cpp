@@ -47,10 +47,10 @@ void TMainForm::FormStorage1RestorePlacement(TObject*) {
   if (!IsRestoredShowCommand(FormStorage1->ReadPlacementString(FormStorage1->IniSection(), "ShowCmd", "")))
     SetWindowState(wsMaximized);
   // An unreadable number is restored as 0, a size no splitter drag can make.
-  if (Panel1->Width() < Splitter1->MinSize()) Panel1->SetWidth(kTreePaneWidth);
-  if (Panel3->Height() < Splitter2->MinSize()) Panel3->SetHeight(kListPaneHeight);
+  if (Panel1->Width() < Splitter1->MinSize()) Panel1->SetWidth(Scaled(kTreePaneWidth));
+  if (Panel3->Height() < Splitter2->MinSize()) Panel3->SetHeight(Scaled(kListPaneHeight));
 }
 
-void TMainForm::Panel1Resize(TObject*) { PTShellCombo1->SetWidth(Panel1->Width() - 5); }
+void TMainForm::Panel1Resize(TObject*) { PTShellCombo1->SetWidth(Panel1->Width() - Scaled(5)); }
 
 }  // namespace tw
