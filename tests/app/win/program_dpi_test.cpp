@@ -113,5 +113,49 @@ TEST_F(ProgramDpiTest, EverySizeTheProgramSetsFollowsTheScreensDensity) {
   }
 }
 
+// The pane sizes of a run of the program at DPI, which is then closed.
+struct PaneSizes {
+  int tree_width = 0, list_height = 0;
+};
+PaneSizes PanesAt(int dpi) {
+  SetUserLogPixels(static_cast<DWORD>(dpi));
+  RunningProgram program;
+  EXPECT_TRUE(program.Window() && program.LaidOut());
+  HWND view_bar = program.ToolBar(kViewBarButtons);
+  if (!view_bar || !program.TreePane()) return {};
+  const PaneSizes sizes{WidthOf(program.TreePane()), HeightOf(GetParent(view_bar))};
+  program.Close();
+  return sizes;
+}
+
+TEST_F(ProgramDpiTest, TheStoredPanesComeBackAtTheSamePhysicalSizeAtAnotherDensity) {
+  DeleteRegistryTree(HKEY_CURRENT_USER, kLayoutKey);
+  // As a run at 96 pixels per inch left them.
+  test::WriteValues({{"Panel1_Width", "250"}, {"Panel3_Height", "150"}, {"LayoutPixelsPerInch", "96"}});
+  const PaneSizes at192 = PanesAt(192);
+  EXPECT_EQ(at192.tree_width, 500);
+  EXPECT_EQ(at192.list_height, 300);
+  EXPECT_EQ(test::StoredValues().at("LayoutPixelsPerInch"), "192");
+  EXPECT_EQ(test::StoredValues().at("Panel1_Width"), "500");
+  // And the reverse: what the run at 192 stored comes back at half the pixels.
+  const PaneSizes at96 = PanesAt(96);
+  EXPECT_EQ(at96.tree_width, 250);
+  EXPECT_EQ(at96.list_height, 150);
+}
+
+TEST_F(ProgramDpiTest, ALayoutWithoutAUsableDensityIsTakenAsStoredAt96) {
+  // Absent (a layout from before densities were kept), garbage, or no screen's density.
+  for (const char* density : {"", "#%&garbage", "0", "-192", "99999999999"}) {
+    SCOPED_TRACE(std::string("density \"") + density + "\"");
+    DeleteRegistryTree(HKEY_CURRENT_USER, kLayoutKey);
+    std::map<std::string, std::string> layout{{"Panel1_Width", "250"}, {"Panel3_Height", "150"}};
+    if (*density) layout["LayoutPixelsPerInch"] = density;
+    test::WriteValues(layout);
+    const PaneSizes sizes = PanesAt(144);
+    EXPECT_EQ(sizes.tree_width, 375);
+    EXPECT_EQ(sizes.list_height, 225);
+  }
+}
+
 }  // namespace
 }  // namespace tw

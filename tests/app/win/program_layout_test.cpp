@@ -104,7 +104,7 @@ TEST_F(ProgramLayoutTest, GarbageInEveryStoredValueStillStartsWithTheDefaults) {
   for (const char* name :
        {"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos", "Visible", "Panel1_Width",
         "Panel3_Height", "PTShellList1_ViewStyle", "ToolButton15_Down", "ToolButton16_Down",
-        "ToolButton17_Down", "ToolButton18_Down", "ToolButton39_Down"})
+        "ToolButton17_Down", "ToolButton18_Down", "ToolButton39_Down", "LayoutPixelsPerInch"})
     garbage[name] = "#%&garbage";
   WriteValues(garbage);
 
