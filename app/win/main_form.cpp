@@ -141,14 +141,15 @@ void TMainForm::CreateLayout() {
 void TMainForm::ScaleLayout() {
   Font().SetHeight(-Scaled(11));
   Edit->Font().SetHeight(-Scaled(11));
-  // The toolbars take the new glyph size when their button sizes change below.
+  // The toolbars take the new glyphs when their button sizes change below.
   FillGlyphLists(*ImageList1, *ImageList2, PixelsPerInch());
   for (TToolBar* bar : {ToolBar1, ToolBar3, ToolBar4}) {
+    // Separators first: the bar takes their widths when the button size rebuilds it.
+    for (int i = 0; i < bar->ButtonCount(); ++i)
+      if (bar->Buttons(i)->Style() == tbsSeparator) bar->Buttons(i)->SetWidth(Scaled(8));
     bar->SetHeight(Scaled(33));
     bar->SetButtonWidth(Scaled(33));
     bar->SetButtonHeight(Scaled(31));
-    for (int i = 0; i < bar->ButtonCount(); ++i)
-      if (bar->Buttons(i)->Style() == tbsSeparator) bar->Buttons(i)->SetWidth(Scaled(8));
   }
   StatusBar1->SetHeight(Scaled(19));
   ToolBar2->SetHeight(Scaled(26));
