@@ -98,8 +98,17 @@ std::string DecodeUtf16(std::string_view bytes, bool big_endian, bool& lossless)
   return out;
 }
 
-// TEXT with every line break (CR LF, a lone CR or a lone LF) made BREAKS.
-std::string WithBreaks(std::string_view text, TLineBreak breaks) {
+void AppendUtf16(std::string& out, std::string_view utf8, bool big_endian) {
+  for (char16_t u : Utf8ToUtf16(utf8)) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += big_endian ? high : low;
+    out += big_endian ? low : high;
+  }
+}
+
+}  // namespace
+
+std::string WithLineBreaks(std::string_view text, TLineBreak breaks) {
   const std::string_view wanted = breaks == TLineBreak::CrLf ? "\r\n" : breaks == TLineBreak::Lf ? "\n" : "\r";
   std::string out;
   out.reserve(text.size());
@@ -115,16 +124,6 @@ std::string WithBreaks(std::string_view text, TLineBreak breaks) {
   }
   return out;
 }
-
-void AppendUtf16(std::string& out, std::string_view utf8, bool big_endian) {
-  for (char16_t u : Utf8ToUtf16(utf8)) {
-    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
-    out += big_endian ? high : low;
-    out += big_endian ? low : high;
-  }
-}
-
-}  // namespace
 
 bool IsValidUtf8(std::string_view bytes, bool allow_cut_end) {
   for (std::size_t at = 0; at < bytes.size();) {
@@ -200,7 +199,7 @@ std::string DecodeText(std::string_view bytes, const TTextFormat& format, const 
 
 bool EncodeText(std::string_view utf8, const TTextFormat& format, const TLegacyCodePage& legacy,
                 std::string& bytes, std::string* unrepresentable) {
-  const std::string text = WithBreaks(utf8, format.Breaks);
+  const std::string text = WithLineBreaks(utf8, format.Breaks);
   std::string out;
   switch (format.Encoding) {
     case TTextEncoding::Utf8:

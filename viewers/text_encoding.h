@@ -49,6 +49,9 @@ std::string DecodeText(std::string_view bytes, const TTextFormat& format, const 
 bool EncodeText(std::string_view utf8, const TTextFormat& format, const TLegacyCodePage& legacy,
                 std::string& bytes, std::string* unrepresentable = nullptr);
 
+// TEXT with every line break (CR LF, a lone CR or a lone LF) made BREAKS.
+std::string WithLineBreaks(std::string_view text, TLineBreak breaks);
+
 bool IsValidUtf8(std::string_view bytes, bool allow_cut_end = false);
 
 // The length of the longest start of TEXT (UTF-8) of at most LIMIT bytes that ends between two
