@@ -15,6 +15,7 @@
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree.h"
 #include "viewers/win/picture_player.h"
+#include "viewers/win/rich_edit.h"
 
 namespace tw {
 
@@ -36,14 +37,12 @@ T* Make(TComponent* owner, const char* name, TWinControl* parent) {
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   SetName("MainForm");
   SetCaption("Tarnwick 1.1");
-  SetBounds(200, 108, 587, 412);
+  SetBounds(Scaled(200), Scaled(108), Scaled(587), Scaled(412));
   Font().SetName("MS Sans Serif");
-  Font().SetHeight(-11);
   SetShowHint(true);
 
   ImageList1 = Make<TImageList>(this, "ImageList1", nullptr);
   ImageList2 = Make<TImageList>(this, "ImageList2", nullptr);
-  FillGlyphLists(*ImageList1, *ImageList2);
   OpenDialog1 = Make<TOpenDialog>(this, "OpenDialog1", nullptr);
   SaveDialog = Make<TSaveDialog>(this, "SaveDialog", nullptr);
   // "Save" proposes the last previewed file even when the editor holds an opened one: replacing
@@ -54,6 +53,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   CreateCommandToolBar();
   CreateViewToolBar();
   CreateTextToolBar();
+  ScaleLayout();
   SetWindowState(wsMaximized);
   CreateFormStorage();
   // The load step runs once every component exists, as for a form read from a stream: the
@@ -69,28 +69,23 @@ void TMainForm::CreateLayout() {
   ToolBar1 = NewToolBar("ToolBar1", this);
 
   StatusBar1 = Make<TStatusBar>(this, "StatusBar1", this);
-  StatusBar1->SetHeight(19);
 
   // The tree pane: the bar that holds the path combo, and the folder tree under it.
   Panel1 = Make<TPanel>(this, "Panel1", this);
   Panel1->SetAlign(alLeft);
-  Panel1->SetWidth(kTreePaneWidth);
+  Panel1->SetWidth(Scaled(kTreePaneWidth));
   ToolBar2 = Make<TToolBar>(this, "ToolBar2", Panel1);
   ToolBar2->SetAlign(alTop);
-  ToolBar2->SetHeight(26);
   PTShellCombo1 = Make<TPTShellCombo>(this, "PTShellCombo1", ToolBar2);
-  PTShellCombo1->SetBounds(0, 0, 193, 22);
   Panel1->OnResize = [this](TObject* sender) { Panel1Resize(sender); };
   PTShellTree1 = Make<TPTShellTree>(this, "PTShellTree1", Panel1);
   PTShellTree1->SetAlign(alClient);
   PTShellTree1->SetShowRoot(false);
-  PTShellTree1->SetIndent(19);
   PTShellTree1->SetParentColor(false);
 
   Splitter1 = Make<TSplitter>(this, "Splitter1", this);
   Splitter1->SetAlign(alLeft);
   Splitter1->SetLeft(Panel1->Width());
-  Splitter1->SetWidth(3);
   Splitter1->SetCursor(crHSplit);
 
   Panel2 = Make<TPanel>(this, "Panel2", this);
@@ -98,7 +93,7 @@ void TMainForm::CreateLayout() {
 
   Panel3 = Make<TPanel>(this, "Panel3", Panel2);
   Panel3->SetAlign(alTop);
-  Panel3->SetHeight(kListPaneHeight);
+  Panel3->SetHeight(Scaled(kListPaneHeight));
   ToolBar3 = NewToolBar("ToolBar3", Panel3);
   PTShellList1 = Make<TPTShellList>(this, "PTShellList1", Panel3);
   PTShellList1->SetAlign(alClient);
@@ -115,7 +110,6 @@ void TMainForm::CreateLayout() {
   Splitter2 = Make<TSplitter>(this, "Splitter2", Panel2);
   Splitter2->SetAlign(alTop);
   Splitter2->SetTop(Panel3->Height());
-  Splitter2->SetHeight(3);
   Splitter2->SetCursor(crVSplit);
 
   Panel4 = Make<TPanel>(this, "Panel4", Panel2);
@@ -137,13 +131,43 @@ void TMainForm::CreateLayout() {
   ScrollBox1 = Make<TScrollBox>(this, "ScrollBox1", TabSheet2);
   ScrollBox1->SetAlign(alClient);
   Image = Make<TImage>(this, "Image", ScrollBox1);
-  Image->SetLeft(8);
-  Image->SetTop(8);
   Image->SetAutoSize(true);
   // Animated GIFs shown on the page play.
   new TPicturePlayer(this, Image);
 
   PageControl1->SetActivePage(TabSheet1);
+}
+
+void TMainForm::ScaleLayout() {
+  Font().SetHeight(-Scaled(11));
+  Edit->Font().SetHeight(-Scaled(11));
+  // The toolbars take the new glyphs when their button sizes change below.
+  FillGlyphLists(*ImageList1, *ImageList2, PixelsPerInch());
+  for (TToolBar* bar : {ToolBar1, ToolBar3, ToolBar4}) {
+    // Separators first: the bar takes their widths when the button size rebuilds it.
+    for (int i = 0; i < bar->ButtonCount(); ++i)
+      if (bar->Buttons(i)->Style() == tbsSeparator) bar->Buttons(i)->SetWidth(Scaled(8));
+    bar->SetHeight(Scaled(33));
+    bar->SetButtonWidth(Scaled(33));
+    bar->SetButtonHeight(Scaled(31));
+  }
+  StatusBar1->SetHeight(Scaled(19));
+  ToolBar2->SetHeight(Scaled(26));
+  PTShellCombo1->SetBounds(0, 0, Panel1->Width() - Scaled(5), Scaled(22));
+  PTShellCombo1->SetIndentPixels(Scaled(12));
+  PTShellTree1->SetIndent(Scaled(19));
+  Splitter1->SetWidth(Scaled(3));
+  Splitter2->SetHeight(Scaled(3));
+  for (TSplitter* splitter : {Splitter1, Splitter2}) splitter->SetMinSize(Scaled(30));
+  Image->SetLeft(Scaled(8));
+  Image->SetTop(Scaled(8));
+}
+
+void TMainForm::DpiChanged(int old_pixels_per_inch) {
+  // The panes keep the share of the window the user gave them.
+  Panel1->SetWidth(MulDiv(Panel1->Width(), PixelsPerInch(), old_pixels_per_inch));
+  Panel3->SetHeight(MulDiv(Panel3->Height(), PixelsPerInch(), old_pixels_per_inch));
+  ScaleLayout();
 }
 
 }  // namespace tw

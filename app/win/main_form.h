@@ -136,7 +136,7 @@ public:
   void ToolButton33Click(TObject* Sender);
   void ToolButton35Click(TObject* Sender);
 
-  // The tree pane's OnResize: the combo stays 5 pixels narrower than the pane.
+  // The tree pane's OnResize: the combo stays 5 pixels (at 96 per inch) narrower than the pane.
   void Panel1Resize(TObject* Sender);
   // FormStorage1's OnRestorePlacement: the first start opens maximised, and a pane whose stored
   // size no splitter can make (a damaged value) gets its design size back.
@@ -155,6 +155,10 @@ private:
   static constexpr int kListPaneHeight = 192;
 
   void CreateLayout();
+  // Gives every size the window sets itself, at 96 pixels per inch in the code, its size at the
+  // window's PixelsPerInch: fonts, glyphs, toolbars, bars, splitters, indents and margins.
+  void ScaleLayout();
+  void DpiChanged(int old_pixels_per_inch) override;
   void CreateCommandToolBar();
   void CreateViewToolBar();
   void CreateTextToolBar();

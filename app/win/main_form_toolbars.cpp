@@ -9,10 +9,7 @@ TToolBar* TMainForm::NewToolBar(const char* name, TWinControl* parent) {
   bar->SetName(name);
   bar->SetParent(parent);
   bar->SetAlign(alTop);
-  bar->SetHeight(33);
   bar->SetFlat(true);
-  bar->SetButtonWidth(33);
-  bar->SetButtonHeight(31);
   bar->SetImages(ImageList1);
   bar->SetHotImages(ImageList2);
   return bar;
@@ -33,7 +30,6 @@ void TMainForm::AddSeparator(TToolBar* bar, const char* name) {
   auto* separator = new TToolButton(this);
   separator->SetName(name);
   separator->SetStyle(tbsSeparator);
-  separator->SetWidth(8);
   separator->SetParent(bar);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "framework/win/canvas.h"
 #include "framework/win/handles.h"
 #include "framework/win/image_list.h"
 #include "framework/win/os_error.h"
@@ -13,8 +14,6 @@ namespace tw {
 namespace {
 
 constexpr int kScale = 4;
-constexpr int kCanvasWidth = kGlyphWidth * kScale;
-constexpr int kCanvasHeight = kGlyphHeight * kScale;
 // A pixel is drawn when at least this many of its kScale * kScale samples are covered.
 constexpr int kMinCoverage = 6;
 constexpr COLORREF kNone = 0xFFFFFFFF;
@@ -45,13 +44,13 @@ struct TPt {
   double x, y;
 };
 
-int Sc(double v) { return static_cast<int>(std::lround(v * kScale)); }
-
-// Draws in glyph pixel co-ordinates (0..22 by 0..20, edges of pixels) on the enlarged canvas.
+// Draws in glyph co-ordinates at 96 pixels per inch (0..22 by 0..20, edges of pixels) on the
+// enlarged canvas of the glyph at its density, so that every line is drawn at the size shown.
 // Outlines of rectangles and ellipses lie inside their bounds; lines run through the points.
 class TGlyphPainter {
 public:
-  TGlyphPainter(HDC dc, bool hot) : dc_(dc), hot_(hot) {}
+  TGlyphPainter(HDC dc, bool hot, int pixels_per_inch)
+      : dc_(dc), hot_(hot), scale_(kScale * pixels_per_inch / 96.0) {}
 
   // Normal glyphs are half-way to grey; hot ones keep their colours.
   COLORREF Tone(COLORREF c) const {
@@ -124,7 +123,9 @@ private:
     return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | style, std::max(1, Sc(width)), &brush, 0, nullptr);
   }
 
-  static std::vector<POINT> Scaled(std::initializer_list<TPt> points) {
+  int Sc(double v) const { return static_cast<int>(std::lround(v * scale_)); }
+
+  std::vector<POINT> Scaled(std::initializer_list<TPt> points) const {
     std::vector<POINT> result;
     for (const TPt& p : points) result.push_back({Sc(p.x), Sc(p.y)});
     return result;
@@ -145,6 +146,7 @@ private:
 
   HDC dc_;
   bool hot_;
+  double scale_;
 };
 
 // Pieces shared by several glyphs.
@@ -382,17 +384,24 @@ std::uint32_t Packed(COLORREF c) {
 
 }  // namespace
 
-TGlyphPixels RenderGlyph(TGlyph glyph, bool hot, COLORREF face) {
+SIZE GlyphSize(int pixels_per_inch) {
+  return {ScaledToDpi(kGlyphWidth, pixels_per_inch), ScaledToDpi(kGlyphHeight, pixels_per_inch)};
+}
+
+TGlyphPixels RenderGlyph(TGlyph glyph, bool hot, COLORREF face, int pixels_per_inch) {
+  const SIZE size = GlyphSize(pixels_per_inch);
+  const int width = size.cx, height = size.cy;
+  const int canvas_width = width * kScale;
   std::uint32_t* samples = nullptr;
-  ScopedBitmap canvas = TopDownSection(kCanvasWidth, kCanvasHeight, samples);
+  ScopedBitmap canvas = TopDownSection(canvas_width, height * kScale, samples);
   const std::uint32_t key = Packed(kGlyphTransparent);
-  std::fill(samples, samples + kCanvasWidth * kCanvasHeight, key);
+  std::fill(samples, samples + canvas_width * height * kScale, key);
 
   {
     ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
     if (!dc) RaiseLastOSError();
     HGDIOBJ old = SelectObject(dc.Get(), canvas.Get());
-    TGlyphPainter painter(dc.Get(), hot);
+    TGlyphPainter painter(dc.Get(), hot, pixels_per_inch);
     Draw(painter, glyph);
     GdiFlush();
     SelectObject(dc.Get(), old);
@@ -400,14 +409,14 @@ TGlyphPixels RenderGlyph(TGlyph glyph, bool hot, COLORREF face) {
 
   // Redo is Undo turned around.
   const bool mirrored = glyph == TGlyph::Redo;
-  TGlyphPixels pixels(kGlyphWidth * kGlyphHeight, key);
-  for (int y = 0; y < kGlyphHeight; ++y) {
-    for (int x = 0; x < kGlyphWidth; ++x) {
+  TGlyphPixels pixels(width * height, key);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
       std::uint32_t r = 0, g = 0, b = 0;
       int covered = 0;
       for (int sy = 0; sy < kScale; ++sy) {
         for (int sx = 0; sx < kScale; ++sx) {
-          std::uint32_t s = samples[(y * kScale + sy) * kCanvasWidth + x * kScale + sx] & 0xFFFFFF;
+          std::uint32_t s = samples[(y * kScale + sy) * canvas_width + x * kScale + sx] & 0xFFFFFF;
           if (s == key) continue;
           ++covered;
           r += s >> 16;
@@ -419,21 +428,22 @@ TGlyphPixels RenderGlyph(TGlyph glyph, bool hot, COLORREF face) {
       std::uint32_t value = Packed(Blend(r, g, b, covered, face));
       // A blended edge must never come out as the transparent colour itself.
       if (value == key) value ^= 0x000100;
-      pixels[y * kGlyphWidth + (mirrored ? kGlyphWidth - 1 - x : x)] = value;
+      pixels[y * width + (mirrored ? width - 1 - x : x)] = value;
     }
   }
   return pixels;
 }
 
-void FillGlyphLists(TCustomImageList& normal, TCustomImageList& hot) {
+void FillGlyphLists(TCustomImageList& normal, TCustomImageList& hot, int pixels_per_inch) {
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const SIZE size = GlyphSize(pixels_per_inch);
   for (auto [list, is_hot] : {std::pair{&normal, false}, std::pair{&hot, true}}) {
-    list->SetSize(kGlyphWidth, kGlyphHeight);
+    list->SetSize(size.cx, size.cy);
     list->Clear();
     for (int i = 0; i < kGlyphCount; ++i) {
-      TGlyphPixels pixels = RenderGlyph(static_cast<TGlyph>(i), is_hot, face);
+      TGlyphPixels pixels = RenderGlyph(static_cast<TGlyph>(i), is_hot, face, pixels_per_inch);
       std::uint32_t* bits = nullptr;
-      ScopedBitmap image = TopDownSection(kGlyphWidth, kGlyphHeight, bits);
+      ScopedBitmap image = TopDownSection(size.cx, size.cy, bits);
       std::copy(pixels.begin(), pixels.end(), bits);
       GdiFlush();
       if (list->AddMasked(image.Get(), kGlyphTransparent) < 0) RaiseLastOSError();

@@ -25,6 +25,8 @@ COLORREF ColorToRGB(TColor color);
 
 // The screen's logical pixels per inch (vertical).
 int ScreenPixelsPerInch();
+// UNITS given at 96 pixels per inch, in pixels at PIXELS_PER_INCH.
+int ScaledToDpi(int units, int pixels_per_inch);
 
 class TGraphicsObject : public TPersistent {
 public:

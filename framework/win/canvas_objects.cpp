@@ -21,6 +21,8 @@ int ScreenPixelsPerInch() {
   return pixels_per_inch;
 }
 
+int ScaledToDpi(int units, int pixels_per_inch) { return MulDiv(units, pixels_per_inch, 96); }
+
 void TGraphicsObject::Changed() {
   if (OnChange) OnChange(this);
 }

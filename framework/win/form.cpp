@@ -1,6 +1,7 @@
 #include "framework/win/form.h"
 
 #include "framework/win/application.h"
+#include "framework/win/canvas.h"
 #include "framework/type_info.h"
 #include "framework/win/main_menu.h"
 #include "framework/win/messages.h"
@@ -18,7 +19,7 @@ const bool kRegistered =
 }  // namespace
 
 
-TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner), pixels_per_inch_(ScreenPixelsPerInch()) {
   SetVisible(false);
   SetColor(clBtnFace);
   SetParentFont(false);
@@ -277,8 +278,24 @@ void TForm::SelectNext(TWinControl* current, bool forward, bool check_tab_stop) 
   if (TWinControl* next = FindNextControl(current, forward, check_tab_stop)) next->SetFocus();
 }
 
+int TForm::Scaled(int units) const { return ScaledToDpi(units, pixels_per_inch_); }
+
+void TForm::WMDpiChanged(int pixels_per_inch, const RECT& suggested) {
+  const int old = pixels_per_inch_;
+  pixels_per_inch_ = pixels_per_inch;
+  if (old != pixels_per_inch) DpiChanged(old);
+  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TForm::Dispatch(TMessage& message) {
   switch (message.Msg) {
+    case WM_DPICHANGED:
+      // The rectangle is the system's, valid for the call only; both axes share one density.
+      if (message.LParam && LOWORD(message.WParam) > 0)
+        WMDpiChanged(LOWORD(message.WParam), *reinterpret_cast<const RECT*>(message.LParam));
+      message.Result = 0;
+      return;
     case WM_CLOSE:
       Close();
       return;

@@ -50,6 +50,13 @@ public:
   TPosition Position() const { return position_; }
   void SetPosition(TPosition value) { position_ = value; }
 
+  // The pixels per inch the form is laid out for: the screen's at first, then those of the
+  // screen the window moves to (WM_DPICHANGED).
+  int PixelsPerInch() const { return pixels_per_inch_; }
+  // UNITS given at 96 pixels per inch, in pixels at the form's PixelsPerInch: every size a form
+  // sets itself goes through here.
+  int Scaled(int units) const;
+
   TMainMenu* Menu() const { return menu_; }
   void SetMenu(TMainMenu* value);
 
@@ -101,6 +108,9 @@ protected:
   void Dispatch(TMessage& message) override;
   virtual void DoShow();
   virtual void DoHide();
+  // The form now has PixelsPerInch instead of OLD_PIXELS_PER_INCH: a form with sizes of its
+  // own lays itself out again here. The window takes the rectangle the system suggests after.
+  virtual void DpiChanged(int /*old_pixels_per_inch*/) {}
 
 private:
   friend class TOleInPlaceFrame;
@@ -109,6 +119,8 @@ private:
   void ShowMenuBar(HMENU menu);
   // The space along the client area's edges that an active object's tools take.
   void SetOleBorderSpace(const BORDERWIDTHS& widths);
+  // WM_DPICHANGED: the new pixels per inch and the window's rectangle at them.
+  void WMDpiChanged(int pixels_per_inch, const RECT& suggested);
 
   TWindowState window_state_ = wsNormal;
   TFormBorderStyle border_style_ = bsSizeable;
@@ -121,6 +133,7 @@ private:
   BORDERWIDTHS ole_border_{};
   bool active_ = false;
   bool shown_once_ = false;
+  int pixels_per_inch_;
 };
 
 }  // namespace tw

@@ -152,8 +152,9 @@ TBBUTTON TToolBar::ButtonInfo(int index) const {
     case tbsDropDown: info.fsStyle = BTNS_DROPDOWN; break;
     case tbsSeparator:
     case tbsDivider:
+      // A separator's image index is its width.
       info.fsStyle = BTNS_SEP;
-      info.iBitmap = 0;
+      info.iBitmap = b->Width();
       break;
     case tbsButton: info.fsStyle = BTNS_BUTTON; break;
   }

@@ -52,8 +52,6 @@ void TCustomTreeView::CreateParams(TCreateParams& params) {
 
 void TCustomTreeView::CreateWnd() {
   TWinControl::CreateWnd();
-  HWND handle = Handle();
-  SendMessageA(handle, TVM_SETINDENT, indent_, 0);
   ApplyColors();
   ApplyImages();
   RestoreNodes();
@@ -151,6 +149,9 @@ void TCustomTreeView::ApplyImages() {
   if (!HandleAllocated()) return;
   SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL,
                reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
+  // A new image list may make the control pick an indent of its own (Wine's takes the images'
+  // width): the one set stays.
+  SendMessageA(Handle(), TVM_SETINDENT, indent_, 0);
 }
 
 void TCustomTreeView::Notification(TComponent* AComponent, TOperation Operation) {

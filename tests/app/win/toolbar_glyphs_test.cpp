@@ -64,6 +64,31 @@ TEST(ToolbarGlyphsTest, EdgesBlendWithTheButtonFace) {
   EXPECT_LT(blended, Opaque(light));
 }
 
+TEST(ToolbarGlyphsTest, AtTwiceTheDensityGlyphsAreDrawnAtTwiceTheSizeNotStretched) {
+  EXPECT_EQ(GlyphSize(144).cx, 33);
+  EXPECT_EQ(GlyphSize(144).cy, 30);
+  const SIZE big = GlyphSize(192);
+  ASSERT_EQ(big.cx, 44);
+  ASSERT_EQ(big.cy, 40);
+  for (TGlyph glyph : {TGlyph::Cut, TGlyph::Delete, TGlyph::Explore, TGlyph::SortByName}) {
+    const TGlyphPixels small = RenderGlyph(glyph, true, kFace);
+    const TGlyphPixels drawn = RenderGlyph(glyph, true, kFace, 192);
+    ASSERT_EQ(drawn.size(), static_cast<std::size_t>(big.cx * big.cy));
+    // The same picture: about four times the covered pixels of the small one ...
+    EXPECT_NEAR(Opaque(drawn), 4 * Opaque(small), Opaque(small)) << static_cast<int>(glyph);
+    // ... but not the small one's pixels doubled: edges and lines fall inside its 2 x 2 blocks.
+    int split_blocks = 0;
+    for (int y = 0; y < big.cy; y += 2)
+      for (int x = 0; x < big.cx; x += 2) {
+        const std::uint32_t corner = drawn[y * big.cx + x];
+        if (drawn[y * big.cx + x + 1] != corner || drawn[(y + 1) * big.cx + x] != corner ||
+            drawn[(y + 1) * big.cx + x + 1] != corner)
+          ++split_blocks;
+      }
+    EXPECT_GT(split_blocks, 20) << static_cast<int>(glyph);
+  }
+}
+
 TEST(ToolbarGlyphsTest, ListsHoldEveryGlyphAtTheToolbarSize) {
   TImageList normal(nullptr, 16, 16);
   TImageList hot(nullptr, 16, 16);
@@ -75,6 +100,12 @@ TEST(ToolbarGlyphsTest, ListsHoldEveryGlyphAtTheToolbarSize) {
   // Filling again replaces the images instead of adding to them.
   FillGlyphLists(normal, hot);
   EXPECT_EQ(normal.Count(), kGlyphCount);
+  // At 144 pixels per inch the lists take the glyphs drawn at that density.
+  FillGlyphLists(normal, hot, 144);
+  EXPECT_EQ(hot.Width(), 33);
+  EXPECT_EQ(hot.Height(), 30);
+  EXPECT_EQ(hot.Count(), kGlyphCount);
+  FillGlyphLists(normal, hot);
 
   // The mask makes the ground transparent: drawn on white, a corner pixel stays white.
   HDC screen = GetDC(nullptr);
