@@ -148,7 +148,7 @@ std::size_t Utf8CutPoint(std::string_view text, std::size_t limit) {
   return (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 ? limit : cut;
 }
 
-TTextFormat DetectTextFormat(std::string_view bytes) {
+TTextFormat DetectTextFormat(std::string_view bytes, bool whole) {
   TTextFormat format;
   if (bytes.starts_with(kUtf8Bom)) {
     format.Bom = true;
@@ -156,7 +156,7 @@ TTextFormat DetectTextFormat(std::string_view bytes) {
     format.Encoding = TTextEncoding::Utf16LE, format.Bom = true;
   } else if (bytes.starts_with(kUtf16BEBom)) {
     format.Encoding = TTextEncoding::Utf16BE, format.Bom = true;
-  } else if (!IsValidUtf8(bytes, true)) {
+  } else if (!IsValidUtf8(bytes, !whole)) {
     format.Encoding = TTextEncoding::Legacy;
   }
   // The first break, looked for in whole code units of the encoding.

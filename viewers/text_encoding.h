@@ -24,9 +24,9 @@ struct TTextFormat {
   friend bool operator==(const TTextFormat&, const TTextFormat&) = default;
 };
 
-// The format of a file that begins with BYTES (all of it, or as much as is at hand: a cut
-// UTF-8 sequence at the very end still counts as UTF-8).
-TTextFormat DetectTextFormat(std::string_view bytes);
+// The format of a file whose bytes are BYTES, or of one that begins with them when not WHOLE
+// (a UTF-8 sequence that the end of a part cuts still counts as UTF-8).
+TTextFormat DetectTextFormat(std::string_view bytes, bool whole = true);
 
 // The size of the byte order mark FORMAT begins with.
 std::size_t BomSize(const TTextFormat& format);

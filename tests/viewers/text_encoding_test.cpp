@@ -52,8 +52,9 @@ TEST(TextEncoding, AMarkDecidesElseValidUtf8ElseTheLegacyCodePage) {
             (TTextFormat{TTextEncoding::Utf16BE, true, TLineBreak::Lf}));
   // Code page 1252's "Grüße": not UTF-8.
   EXPECT_EQ(DetectTextFormat("Gr\xFC\xDF" "e\n").Encoding, TTextEncoding::Legacy);
-  // What is at hand may end inside a character; inside the text a cut sequence is not UTF-8.
-  EXPECT_EQ(DetectTextFormat(plain.substr(0, plain.size() - 6)).Encoding, TTextEncoding::Utf8);
+  // The start of a file may end inside a character; the whole file or its inside may not.
+  EXPECT_EQ(DetectTextFormat(plain.substr(0, plain.size() - 6), false).Encoding, TTextEncoding::Utf8);
+  EXPECT_EQ(DetectTextFormat("caf\xE9").Encoding, TTextEncoding::Legacy);
   EXPECT_EQ(DetectTextFormat("\xE6\x97 x").Encoding, TTextEncoding::Legacy);
   // Overlong forms and encoded surrogates are not UTF-8 either.
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));

@@ -43,7 +43,7 @@ TTextFile ReadTextFile(TStream& file, std::int64_t limit, bool crlf_is_one_chara
   const bool whole = file.Position() >= file.Size();
 
   TTextFile result;
-  result.Format = DetectTextFormat(bytes);
+  result.Format = DetectTextFormat(bytes, whole);
   // A file read only in part ends at a whole character, well past what the limit keeps.
   if (!whole) bytes.resize(PartialEnd(bytes, result.Format));
   const std::string text = DecodeText(bytes, result.Format, LegacyCodePage(), result.Lossless);
