@@ -60,6 +60,8 @@ const std::unordered_map<int, const char*>& Table() {
        "Only the first %d characters of %s were loaded: saving them over the file would lose its end. Save the text "
        "under another name."},
       {STextTruncated, "Only the first %d characters of %s are shown: the file is longer than the editor holds."},
+      {STextUnrepresentable, "%s has no character \"%s\" of the text: the text was not saved."},
+      {STextSaveAsUtf8, "%s has no character \"%s\" of the text. Save the text as UTF-8 instead?"},
       {STextLoading, "Loading %s: %d%%"},
       {SInvalidDataType, "Invalid data type for '%s'"},
       {SOleError, "OLE error %.8x"},

@@ -91,6 +91,8 @@ enum StringId : int {
   SPngIconNotDrawable = 65494,
   SImagingFailed = 65495,
   SImagingUnknownFormat = 65496,
+  STextUnrepresentable = 65497,
+  STextSaveAsUtf8 = 65498,
 };
 
 // The text of a string id; an unknown id gives an empty string.

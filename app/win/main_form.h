@@ -174,6 +174,9 @@ private:
   // Loads PATH into the editor and tells in the status bar when the text had to be cut.
   void LoadText(const std::string& path);
   void ShowTextState();
+  // Whether the editor's text may be saved: in its own encoding, or in UTF-8 where the user
+  // takes that for a legacy code page that cannot hold it.
+  bool TextCanBeSaved();
 
   // The file last loaded into the editor.
   std::string text_file_;

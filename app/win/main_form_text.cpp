@@ -5,6 +5,7 @@
 #include "framework/win/page_control.h"
 #include "framework/win/status_bar.h"
 #include "viewers/win/rich_edit.h"
+#include "viewers/win/text_file.h"
 
 namespace tw {
 
@@ -34,16 +35,32 @@ void TMainForm::LoadText(const std::string& path) {
   ShowTextState();
 }
 
-// The status bar tells how far a long file has arrived, and when a file is longer than the
-// editor holds.
+// The status bar tells how far a long file has arrived, when a file is longer than the editor
+// holds, and else the encoding the file's text is in.
 void TMainForm::ShowTextState() {
   std::string state;
   if (Edit->Loading()) {
     state = FmtLoadStr(STextLoading, text_file_, Edit->LoadProgress());
   } else if (Edit->Truncated()) {
     state = FmtLoadStr(STextTruncated, Edit->TextLimit(), text_file_);
+  } else {
+    state = TextEncodingName(Edit->TextFormat());
   }
   StatusBar1->SetSimpleText(state);
+}
+
+// A text with a character its file's legacy code page cannot hold is saved as UTF-8 once the
+// user agrees, and else not at all.
+bool TMainForm::TextCanBeSaved() {
+  std::string missing;
+  if (Edit->TextFitsItsFormat(&missing)) return true;
+  const std::string question = FmtLoadStr(STextSaveAsUtf8, TextEncodingName(Edit->TextFormat()), missing);
+  const std::u16string wide = Utf8ToUtf16(question);
+  if (MessageBoxW(Handle(), reinterpret_cast<LPCWSTR>(wide.c_str()), nullptr, MB_YESNO | MB_ICONWARNING) != IDYES)
+    return false;
+  Edit->SetTextFormat({TTextEncoding::Utf8, false, Edit->TextFormat().Breaks});
+  ShowTextState();
+  return true;
 }
 
 // Text toolbar: the editor's own operations.
@@ -62,7 +79,7 @@ void TMainForm::ToolButton30Click(TObject*) {
   const std::string& title = Edit->Title();
   SaveDialog->SetFileName(std::string(FileNamePart(title)));
   SaveDialog->SetInitialDir(std::string(FolderPart(title)));
-  if (SaveDialog->Execute()) Edit->Lines().SaveToFile(SaveDialog->FileName());
+  if (SaveDialog->Execute() && TextCanBeSaved()) Edit->Lines().SaveToFile(SaveDialog->FileName());
 }
 
 void TMainForm::ToolButton31Click(TObject*) { Edit->Print(Edit->Title()); }

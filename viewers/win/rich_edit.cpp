@@ -211,6 +211,7 @@ void TTwCustomRichEdit::Clear() {
   SetModified(false);
   truncated_ = false;
   truncated_file_.clear();
+  text_format_ = {};
 }
 
 void TTwCustomRichEdit::Redo() { SendMessageA(Handle(), EM_REDO, 0, 0); }

@@ -33,6 +33,7 @@
 #include "framework/win/find_dialogs.h"
 #include "framework/win/memo.h"
 #include "viewers/rich_edit_conversion.h"
+#include "viewers/text_encoding.h"
 
 namespace tw {
 
@@ -159,6 +160,15 @@ private:
   bool StreamIn(TReadChunker& chunker, WPARAM flags, std::int64_t quota);
   // Shows FILE's first slice and leaves the rest to a TRichEditLoader.
   void LoadInSlices(std::unique_ptr<TStream> file, const std::string& file_name, WPARAM flags);
+  // Whether a file goes in and out with FLAGS as a text file in its own encoding: plain text,
+  // whole, without a conversion of its own.
+  bool IsTextFileTransfer(WPARAM flags) const;
+  // Shows FILE's text, decoded from its encoding, the first slice at once and the rest from a
+  // TRichEditLoader.
+  void LoadTextFile(TStream& file, const std::string& file_name, WPARAM flags);
+  // The text as the bytes of a file in the editor's TextFormat; EInvalidOperation when the
+  // encoding cannot hold a character of it.
+  std::string EncodedTextFile() const;
 
   TTwCustomRichEdit& editor_;
   TRichStreamFormat format_ = sfDefault;
@@ -244,6 +254,14 @@ public:
   // to read: the text is only the start of what was loaded, and "Save" refuses to write it over
   // the file it came from. Carrying the text into a new window or text mode keeps the mark.
   bool Truncated() const { return truncated_; }
+  // The encoding, byte order mark and line breaks of the plain-text file the text was read from;
+  // any other text (cleared, typed, set or loaded from a stream) is UTF-8 without a mark. Saving
+  // to a plain-text file writes the text in it.
+  const TTextFormat& TextFormat() const { return text_format_; }
+  void SetTextFormat(const TTextFormat& value) { text_format_ = value; }
+  // Whether TextFormat's encoding holds every character of the text; UNREPRESENTABLE names the
+  // first one it does not.
+  bool TextFitsItsFormat(std::string* unrepresentable = nullptr);
   // True while the rest of a long plain-text file is being appended from the message loop
   // (TRichEditLoader); the text is read-only meanwhile.
   bool Loading() const;
@@ -344,6 +362,7 @@ private:
   // True while the window goes to take its text with it (DropLongText): nothing is carried.
   bool discarding_text_ = false;
   bool truncated_ = false;
+  TTextFormat text_format_;
   // The file whose text was cut, when a file was loaded.
   std::string truncated_file_;
   std::unique_ptr<TRichEditLoader> loader_;

@@ -45,7 +45,57 @@ DWORD CALLBACK WriteCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* c
   }
 }
 
+// Wide text going in or coming out, a byte at a time as the control asks.
+struct WideCookie {
+  std::string bytes;
+  std::size_t at = 0;
+};
+
+DWORD CALLBACK WideReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* count) {
+  auto* c = reinterpret_cast<WideCookie*>(cookie);
+  // Whole units only: the control reads each buffer as text of its own.
+  const std::size_t n = std::min(c->bytes.size() - c->at, static_cast<std::size_t>(std::max<LONG>(0, capacity)) & ~std::size_t{1});
+  std::copy_n(c->bytes.data() + c->at, n, reinterpret_cast<char*>(buffer));
+  c->at += n;
+  *count = static_cast<LONG>(n);
+  return 0;
+}
+
+DWORD CALLBACK WideWriteCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* count) {
+  reinterpret_cast<WideCookie*>(cookie)->bytes.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
+  *count = size;
+  return 0;
+}
+
 }  // namespace
+
+bool StreamWideIntoControl(HWND window, std::u16string_view text) {
+  WideCookie cookie;
+  cookie.bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WideReadCallback};
+  SendMessageA(window, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&edit_stream));
+  return edit_stream.dwError == 0;
+}
+
+void ReplaceSelectionWide(HWND window, std::u16string_view text) {
+  // Streaming into the selection would take the whole text's place under Wine; setting the
+  // selection's text as UTF-16 keeps the rest. A text that opens like rich text goes in after
+  // its brace, so that it is never read as such.
+  if (text.starts_with(u"{\\") && text.size() > 1) {
+    ReplaceSelectionWide(window, text.substr(0, 1));
+    return ReplaceSelectionWide(window, text.substr(1));
+  }
+  const std::u16string terminated(text);
+  SETTEXTEX setting{ST_SELECTION, 1200};
+  SendMessageA(window, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&setting), reinterpret_cast<LPARAM>(terminated.c_str()));
+}
+
+std::u16string WideControlText(HWND window) {
+  WideCookie cookie;
+  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WideWriteCallback};
+  SendMessageA(window, EM_STREAMOUT, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&edit_stream));
+  return std::u16string(reinterpret_cast<const char16_t*>(cookie.bytes.data()), cookie.bytes.size() / sizeof(char16_t));
+}
 
 WPARAM StreamFlags(TRichStreamFormat format, TRichStreamModes mode, bool plain_editor, bool saving) {
   bool rich = format == sfRichText || (format == sfDefault && !plain_editor);

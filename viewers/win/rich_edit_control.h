@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "framework/stream.h"
 #include "viewers/rich_edit_conversion.h"
@@ -21,6 +23,13 @@ int ControlTextLength(HWND window);
 // Streams CHUNKER's text into WINDOW with FLAGS, at most QUOTA bytes of it unless QUOTA is
 // negative; false when the control reports an error.
 bool StreamIntoControl(HWND window, TReadChunker& chunker, WPARAM flags, std::int64_t quota);
+// Streams TEXT into WINDOW as its whole plain UTF-16 text; false when the control reports an
+// error.
+bool StreamWideIntoControl(HWND window, std::u16string_view text);
+// Puts TEXT (plain UTF-16 text) in place of WINDOW's selection.
+void ReplaceSelectionWide(HWND window, std::u16string_view text);
+// WINDOW's whole text as plain UTF-16 text with CR LF breaks.
+std::u16string WideControlText(HWND window);
 // Streams WINDOW's text out with FLAGS through CONVERSION to STREAM; false when the control
 // reports an error.
 bool StreamOutOfControl(HWND window, TConversion& conversion, TStream& stream, WPARAM flags);

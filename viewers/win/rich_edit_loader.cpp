@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include "viewers/wide_text_slices.h"
 #include "viewers/win/rich_edit.h"
 #include "viewers/win/rich_edit_control.h"
 
@@ -53,10 +54,19 @@ TRichEditLoader::TRichEditLoader(TTwCustomRichEdit& editor, std::unique_ptr<TStr
                                  std::string file_name)
     : editor_(editor),
       file_(std::move(file)),
-      chunker_(conversion ? *conversion : copy_, *file_),
+      chunker_(std::make_unique<TReadChunker>(conversion ? *conversion : copy_, *file_)),
       file_name_(std::move(file_name)),
       size_(file_->Size()),
       slice_(kLoadSlice + 1) {}
+
+TRichEditLoader::TRichEditLoader(TTwCustomRichEdit& editor, std::u16string text, std::size_t from,
+                                 std::string file_name, bool cut)
+    : editor_(editor),
+      text_(std::move(text)),
+      text_at_(from),
+      text_cut_(cut),
+      file_name_(std::move(file_name)),
+      size_(static_cast<std::int64_t>(text_.size())) {}
 
 TRichEditLoader::~TRichEditLoader() = default;
 
@@ -72,6 +82,7 @@ void TRichEditLoader::Start() {
 }
 
 int TRichEditLoader::Progress() const {
+  if (!chunker_) return size_ <= 0 ? 100 : static_cast<int>(static_cast<std::int64_t>(text_at_) * 100 / size_);
   if (!file_ || size_ <= 0) return 100;
   return static_cast<int>(file_->Position() * 100 / size_);
 }
@@ -110,9 +121,26 @@ void TRichEditLoader::Cancel() {
 }
 
 bool TRichEditLoader::AppendSlice() {
-  const int length = chunker_.Next(slice_.data(), kLoadSlice);
+  if (!chunker_) {
+    if (text_at_ >= text_.size()) return false;
+    const std::size_t end = WideSliceEnd(text_, text_at_, kLoadSlice / 2);
+    AppendAtEnd([&](HWND window) {
+      ReplaceSelectionWide(window, std::u16string_view(text_).substr(text_at_, end - text_at_));
+    });
+    text_at_ = end;
+    return true;
+  }
+  const int length = chunker_->Next(slice_.data(), kLoadSlice);
   if (length == 0) return false;
   slice_[static_cast<size_t>(length)] = '\0';
+  AppendAtEnd([&](HWND window) {
+    SendMessageA(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(slice_.data()));
+  });
+  return true;
+}
+
+template <class Insert>
+void TRichEditLoader::AppendAtEnd(Insert insert) {
   HWND window = editor_.Handle();
   // The slice goes in at the end while the user's selection and view stay, and without the
   // events an edit raises.
@@ -127,7 +155,7 @@ bool TRichEditLoader::AppendSlice() {
   CHARRANGE at_end{end, end};
   SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at_end));
   editor_.lines_updating_ = true;
-  SendMessageA(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(slice_.data()));
+  insert(window);
   editor_.lines_updating_ = false;
   SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
   SendMessageA(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
@@ -135,7 +163,6 @@ bool TRichEditLoader::AppendSlice() {
   SendMessageA(window, EM_SETEVENTMASK, 0, mask);
   SendMessageA(window, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(window, nullptr, FALSE);
-  return true;
 }
 
 void TRichEditLoader::End(bool whole) {
@@ -149,7 +176,7 @@ void TRichEditLoader::End(bool whole) {
   SendMessageA(window, EM_SETREADONLY, editor_.ReadOnly(), 0);
   if (change_notify_) editor_.EnableChangeNotify(true);
   // A load that stops short of the file's end, for whatever reason, leaves a cut text.
-  editor_.truncated_ = !whole || chunker_.Cut();
+  editor_.truncated_ = !whole || (chunker_ ? chunker_->Cut() : text_cut_);
   editor_.truncated_file_ = editor_.truncated_ ? file_name_ : std::string();
   if (!whole) return;
   SendMessageA(window, EM_EMPTYUNDOBUFFER, 0, 0);

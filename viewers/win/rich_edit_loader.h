@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/stream.h"
@@ -29,11 +30,14 @@ public:
   // Reads FILE (named FILE_NAME) through CONVERSION, or through a plain copy when it is null.
   TRichEditLoader(TTwCustomRichEdit& editor, std::unique_ptr<TStream> file, TConversion* conversion,
                   std::string file_name);
+  // Appends TEXT from FROM on: the text of the file FILE_NAME, read whole already; CUT when the
+  // editor's limit kept some of the file back.
+  TRichEditLoader(TTwCustomRichEdit& editor, std::u16string text, std::size_t from, std::string file_name, bool cut);
   ~TRichEditLoader();
   TRichEditLoader(const TRichEditLoader&) = delete;
   TRichEditLoader& operator=(const TRichEditLoader&) = delete;
 
-  TReadChunker& Chunker() { return chunker_; }
+  TReadChunker& Chunker() { return *chunker_; }
   TStream& File() { return *file_; }
 
   // Makes the text read-only and appends the rest from the message loop.
@@ -50,6 +54,9 @@ private:
   void Step();
   // Appends the next slice; false when nothing was left.
   bool AppendSlice();
+  // Appends what INSERT puts at the end of the text, keeping the user's selection and view.
+  template <class Insert>
+  void AppendAtEnd(Insert insert);
   // Lets the file go and gives the editor back its settings and its cut mark; a whole load also
   // leaves it unmodified and without undo.
   void End(bool whole);
@@ -57,8 +64,11 @@ private:
   TTwCustomRichEdit& editor_;
   std::unique_ptr<TStream> file_;
   TConversion copy_;
-  // Reads FILE_; used only while the load is active.
-  TReadChunker chunker_;
+  // Reads FILE_; used only while the load is active. Null for a text read whole already.
+  std::unique_ptr<TReadChunker> chunker_;
+  std::u16string text_;
+  std::size_t text_at_ = 0;
+  bool text_cut_ = false;
   std::string file_name_;
   std::int64_t size_;
   std::vector<char> slice_;

@@ -247,6 +247,7 @@ bool TRichEditStrings::ReadStream(TStream& stream) {
   if (!(flags & SFF_SELECTION)) {
     editor_.truncated_ = false;
     editor_.truncated_file_.clear();
+    editor_.text_format_ = {};
   }
   editor_.truncated_ = editor_.truncated_ || cut;
   editor_.SetSelection(0, 0, true);
@@ -313,6 +314,7 @@ void TRichEditStrings::LoadFile(const std::string& file_name) {
   WithFileFormat(file_name, [&] {
     auto file = std::make_unique<TFileStream>(file_name, fmOpenRead | fmShareDenyNone);
     const WPARAM flags = StreamFlags(format_, mode_, editor_.PlainText(), false);
+    if (IsTextFileTransfer(flags)) return LoadTextFile(*file, file_name, flags);
     // Plain text longer than a slice shows its first slice at once and gets the rest from the
     // message loop. Rich text cannot be cut into slices safely: it loads in one go.
     if ((flags & (SF_RTF | SFF_SELECTION)) || file->Size() <= kLoadSlice) {
@@ -329,6 +331,9 @@ void TRichEditStrings::SaveFile(const std::string& file_name) {
   if (editor_.truncated_ && !editor_.truncated_file_.empty() && SameFile(file_name, editor_.truncated_file_))
     throw EInvalidOperation(FmtLoadStr(SSaveTruncatedText, editor_.TextLimit(), file_name));
   WithFileFormat(file_name, [&] {
+    // A text file's bytes are made first: a text its encoding cannot hold writes nothing.
+    const bool text_file = IsTextFileTransfer(StreamFlags(format_, mode_, editor_.PlainText(), true));
+    const std::string text_bytes = text_file ? EncodedTextFile() : std::string();
     // The text goes to a new file in the target's folder; only a complete file replaces the
     // target, so a failed save never leaves a truncated file in its place.
     char temp_name[MAX_PATH] = {};
@@ -339,7 +344,11 @@ void TRichEditStrings::SaveFile(const std::string& file_name) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
       if (handle == INVALID_HANDLE_VALUE) throw EFCreateError(FmtLoadStr(SFCreateError, file_name));
       SystemFileStream file(handle);
-      SaveStream(file);
+      if (text_file) {
+        file.WriteBuffer(text_bytes.data(), static_cast<std::int64_t>(text_bytes.size()));
+      } else {
+        SaveStream(file);
+      }
       if (!file.Flush()) throw EWriteError(LoadStr(SWriteError));
     } catch (...) {
       DeleteFileA(temp_name);

@@ -1,6 +1,7 @@
 // The main window's text commands: saving, opening and clearing the editor's text, and long or
 // cut texts.
 #include "tests/app/win/main_form_fixture.h"
+#include "viewers/win/rich_edit_control.h"
 
 namespace tw {
 namespace {
@@ -59,6 +60,28 @@ TEST_F(MainFormTest, SaveWritesTheTextToTheChosenFile) {
   EXPECT_EQ(std::string(saved.begin(), saved.end()), "original\r\nadded");
 }
 
+TEST_F(MainFormTest, ATextItsCodePageCannotHoldIsSavedAsUtf8OnlyWhenTheUserSaysSo) {
+  folder_.Write("western.txt", "caf\xE9");
+  const std::string copy = folder_.File("copy.txt");
+  ShowFolder(folder_.Path().string(), 1);
+  Select("western.txt");
+  EXPECT_EQ(form_->StatusBar1->SimpleText(), "Windows-1252");
+  form_->Edit->SetSelection(0, 0, false);
+  ReplaceSelectionWide(form_->Edit->Handle(), u"\u03A9 ");
+  AnswerDialog(form_->SaveDialog, [&](HWND dialog) {
+    SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(copy.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  });
+  AnswerNextMessageBox(IDNO);
+  Click(form_->ToolButton30);
+  EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing is saved with a substitute";
+  AnswerNextMessageBox(IDYES);
+  Click(form_->ToolButton30);
+  std::vector<unsigned char> saved = test::ReadFileBytes(copy);
+  EXPECT_EQ(std::string(saved.begin(), saved.end()), "\xCE\xA9 caf\xC3\xA9");
+  EXPECT_EQ(form_->StatusBar1->SimpleText(), "UTF-8");
+}
+
 // Dialogs answered from timers while a modal loop runs.
 void CALLBACK CancelDialogTimer(HWND window, UINT, UINT_PTR timer, DWORD) {
   KillTimer(window, timer);
@@ -111,9 +134,9 @@ TEST_F(MainFormTest, ACutTextSaysSoAndIsNotSavedOverItsFile) {
   EXPECT_NE(errors_[0].find("another name"), std::string::npos) << errors_[0];
   std::vector<unsigned char> kept = test::ReadFileBytes(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), original);
-  // A whole text clears the notice.
+  // A whole text clears the notice: the status bar names its encoding.
   Select("short.txt");
-  EXPECT_EQ(form_->StatusBar1->SimpleText(), "");
+  EXPECT_EQ(form_->StatusBar1->SimpleText(), "UTF-8");
 }
 
 TEST_F(MainFormTest, ALongFileShowsHowFarItHasArrived) {
@@ -132,8 +155,8 @@ TEST_F(MainFormTest, ALongFileShowsHowFarItHasArrived) {
   ASSERT_GT(shown.size(), 2u);
   EXPECT_NE(shown[0].find(path), std::string::npos) << shown[0];
   EXPECT_NE(shown[0].find('%'), std::string::npos) << shown[0];
-  EXPECT_EQ(shown.back(), "");
-  EXPECT_EQ(form_->StatusBar1->SimpleText(), "");
+  EXPECT_EQ(shown.back(), "UTF-8");
+  EXPECT_EQ(form_->StatusBar1->SimpleText(), "UTF-8");
   EXPECT_EQ(Line(0), "line 0 of a long log");
 }
 
