@@ -179,7 +179,13 @@ bool PumpUntil(Done done, double timeout_ms) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
+      const double began = Now();
       DispatchMessageA(&msg);
+      if (Now() - began > 100) {
+        char name[64] = {};
+        GetClassNameA(msg.hwnd, name, sizeof(name));
+        std::printf("  a message 0x%04x to %s took %.0f ms\n", msg.message, name, Now() - began);
+      }
       if (done()) return true;
     }
     if (done()) return true;
