@@ -476,8 +476,9 @@ void TCustomListView::DoNotify(const NMHDR& header, LRESULT& result) {
       if (TListItem* item = items_->Known(view.lParam)) items_->ItemDeleted(item);
       break;
     case LVN_DELETEALLITEMS:
-      // Every item gets its own deletion notice.
-      result = FALSE;
+      // Every item gets its own deletion notice; an owner-data list's notices would name no
+      // item (the items report their own deletion as they go), so the control sends none.
+      result = owner_data_ ? TRUE : FALSE;
       break;
     case LVN_COLUMNCLICK:
       if (view.iSubItem >= 0 && view.iSubItem < columns_->Count())

@@ -222,7 +222,12 @@ void TListItems::ArrangeIcons() const {
   const TViewStyle view = owner_->ViewStyle();
   if (view != vsIcon && view != vsSmallIcon) return;
   HWND handle = owner_->Handle();
+  // Placing an item while drawing is on invalidates its old and new places, two requests to
+  // the window server per item; with drawing off the control repaints once at the end.
+  const bool visible = IsWindowVisible(handle) != FALSE;
+  if (visible) SendMessageA(handle, WM_SETREDRAW, FALSE, 0);
   SendMessageA(handle, LVM_ARRANGE, LVA_DEFAULT, 0);
+  if (visible) SendMessageA(handle, WM_SETREDRAW, TRUE, 0);
   // The scroll bars still measure the places from before; hearing the count again makes the
   // control measure the arranged ones.
   SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);

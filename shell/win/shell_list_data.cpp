@@ -114,7 +114,7 @@ void TPTShListData::ResetCaches() {
   display_name_.clear();
   name_ready_ = false;
   icon_index_ = -1;
-  texts_ready_ = false;
+  texts_.reset();
 }
 
 std::string TPTShListData::ColumnText(int n) {
@@ -124,19 +124,17 @@ std::string TPTShListData::ColumnText(int n) {
     if (FAILED(details->GetDetailsOf(relative_id_.Get(), static_cast<UINT>(n), &detail))) return {};
     return StrRetToString(relative_id_.Get(), detail.str);
   }
-  if (!texts_ready_) ComputeTexts();
+  if (!texts_) ComputeTexts();
   switch (n) {
-    case 1: return size_text_;
-    case 2: return type_text_;
-    case 3: return date_text_;
+    case 1: return texts_->size;
+    case 2: return texts_->type;
+    case 3: return texts_->date;
     default: return {};
   }
 }
 
 void TPTShListData::ComputeTexts() {
-  size_text_.clear();
-  type_text_.clear();
-  date_text_.clear();
+  auto texts = std::make_unique<TColumnTexts>();
   const std::string path = Path();
   // Drive roots get neither a size nor a date.
   if (path.size() > 3) {
@@ -147,22 +145,22 @@ void TPTShListData::ComputeTexts() {
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         const std::uint64_t size =
             (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        size_text_ = SizeText(size, ThousandsSeparator());
+        texts->size = SizeText(size, ThousandsSeparator());
       }
       const FILETIME& written = found.ftLastWriteTime;
       const bool no_write_time = written.dwLowDateTime == 0 && written.dwHighDateTime == 0;
-      date_text_ = DateTimeText(no_write_time ? found.ftCreationTime : written);
+      texts->date = DateTimeText(no_write_time ? found.ftCreationTime : written);
     }
   }
   if (!(Attributes() & SFGAO_FILESYSTEM)) {
-    type_text_ = LoadStr(SSystemFolder);
+    texts->type = LoadStr(SSystemFolder);
   } else {
     SHFILEINFOA info{};
     if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(AbsoluteId()), 0, &info, sizeof(info),
                        SHGFI_TYPENAME | SHGFI_PIDL))
-      type_text_ = info.szTypeName;
+      texts->type = info.szTypeName;
   }
-  texts_ready_ = true;
+  texts_ = std::move(texts);
 }
 
 }  // namespace tw

@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 
 #include "shell/shell_item_id.h"
@@ -56,13 +57,17 @@ private:
   ShellItemId relative_id_;
   ShellItemId absolute_id_;
   DWORD fill_attributes_;
-  bool texts_ready_ = false;
   bool name_ready_ = false;
   int icon_index_ = -1;
   std::string display_name_;
-  std::string size_text_;
-  std::string type_text_;
-  std::string date_text_;
+  // The report columns' texts, made when the report view first asks: a folder shown in another
+  // view never pays for them.
+  struct TColumnTexts {
+    std::string size;
+    std::string type;
+    std::string date;
+  };
+  std::unique_ptr<TColumnTexts> texts_;
 };
 
 }  // namespace tw
