@@ -71,19 +71,14 @@ std::string DecodeUtf8(std::string_view bytes, bool& lossless) {
   return out;
 }
 
-std::string DecodeUtf16(std::string_view bytes, bool big_endian, bool& lossless) {
+// UTF16 as UTF-8: a surrogate without its other half becomes U+FFFD and LOSSLESS false.
+std::string Utf16UnitsToUtf8(std::u16string_view utf16, bool& lossless) {
   std::string out;
-  out.reserve(bytes.size());
-  const auto unit = [&](std::size_t i) {
-    const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
-    return static_cast<char16_t>(big_endian ? a << 8 | b : b << 8 | a);
-  };
-  const std::size_t units = bytes.size() / 2;
-  for (std::size_t i = 0; i < units; ++i) {
-    const char16_t u = unit(2 * i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(2 * i + 2) >= 0xDC00 && unit(2 * i + 2) <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (unit(2 * i + 2) - 0xDC00));
-      ++i;
+  out.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t u = utf16[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (utf16[++i] - 0xDC00));
     } else if (u >= 0xD800 && u <= 0xDFFF) {
       AppendUtf8(out, kReplacement);
       lossless = false;
@@ -91,6 +86,17 @@ std::string DecodeUtf16(std::string_view bytes, bool big_endian, bool& lossless)
       AppendUtf8(out, u);
     }
   }
+  return out;
+}
+
+std::string DecodeUtf16(std::string_view bytes, bool big_endian, bool& lossless) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const auto a = static_cast<unsigned char>(bytes[2 * i]), b = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(big_endian ? a << 8 | b : b << 8 | a);
+  }
+  std::string out = Utf16UnitsToUtf8(units, lossless);
+  // An odd last byte is half a unit.
   if (bytes.size() % 2) {
     AppendUtf8(out, kReplacement);
     lossless = false;
@@ -256,13 +262,8 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-  std::string bytes;
-  for (char16_t u : utf16) {
-    bytes += static_cast<char>(u & 0xFF);
-    bytes += static_cast<char>(u >> 8);
-  }
   bool lossless = true;
-  return DecodeUtf16(bytes, false, lossless);
+  return Utf16UnitsToUtf8(utf16, lossless);
 }
 
 }  // namespace tw

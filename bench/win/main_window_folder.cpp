@@ -18,6 +18,7 @@
 
 #include "app/win/main_form.h"
 #include "app/win/program_setup.h"
+#include "bench/win/shell_enumeration.h"
 #include "framework/win/application.h"
 #include "framework/win/registry.h"
 #include "shell/shell_attribute_masks.h"
@@ -60,26 +61,6 @@ void RemoveFolder(const std::string& parent, int files) {
   for (int i = 0; i < files; ++i) DeleteFileA(FileName(folder, i).c_str());
   RemoveDirectoryA(folder.c_str());
   RemoveDirectoryA(parent.c_str());
-}
-
-// The shell's own work for the folder, as the list asks it: EnumObjects, then GetAttributesOf
-// for each item. Returns the item count.
-int Enumerate(const tw::ItemIdList* id) {
-  tw::ComPtr<IShellFolder> folder;
-  if (FAILED(tw::BindToFolder(id, folder))) return 0;
-  tw::ComPtr<IEnumIDList> items;
-  if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Receive()) != S_OK)
-    return 0;
-  int count = 0;
-  for (;;) {
-    tw::ShellItemId item;
-    if (items->Next(1, tw::PidlOut(item), nullptr) != S_OK) break;
-    DWORD attributes = tw::kAddItemAttributeRequest;
-    LPCITEMIDLIST ids[] = {item.Get()};
-    folder->GetAttributesOf(1, ids, &attributes);
-    ++count;
-  }
-  return count;
 }
 
 // The process's committed private memory (Wine reports no private usage in its counters).
@@ -263,7 +244,8 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs; ++run) {
     TRun r;
     double start = Now();
-    enumerated = Enumerate(folder_id.Get());
+    enumerated = EnumerateWithAttributes(folder_id.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS,
+                                         tw::kAddItemAttributeRequest);
     r.enumeration = Now() - start;
 
     const double before = PrivateBytes();

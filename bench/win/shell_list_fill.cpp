@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/win/shell_enumeration.h"
 #include "framework/win/application.h"
 #include "framework/win/form.h"
 #include "shell/win/pidl.h"
@@ -49,25 +50,6 @@ void RemoveFolder(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
-// EnumObjects plus GetAttributesOf for every item; returns the item count.
-int RawFloor(const tw::ItemIdList* id) {
-  tw::ComPtr<IShellFolder> folder;
-  tw::BindToFolder(id, folder);
-  tw::ComPtr<IEnumIDList> items;
-  folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
-                      items.Receive());
-  int count = 0;
-  for (;;) {
-    tw::ShellItemId item;
-    if (items->Next(1, tw::PidlOut(item), nullptr) != S_OK) break;
-    DWORD attributes = 0xF20B0000;
-    LPCITEMIDLIST ids[] = {item.Get()};
-    folder->GetAttributesOf(1, ids, &attributes);
-    ++count;
-  }
-  return count;
-}
-
 }  // namespace
 
 int main() {
@@ -92,7 +74,8 @@ int main() {
   int raw_count = 0;
   for (int run = 0; run < kRuns; ++run) {
     auto start = std::chrono::steady_clock::now();
-    raw_count = RawFloor(id.Get());
+    raw_count = EnumerateWithAttributes(
+        id.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, 0xF20B0000);
     raw = std::min(raw, Seconds(std::chrono::steady_clock::now() - start));
     start = std::chrono::steady_clock::now();
     list->FillList();

@@ -50,6 +50,8 @@ std::string TRichEditStrings::EncodedTextFile() const {
 }
 
 bool TTwCustomRichEdit::TextFitsItsFormat(std::string* unrepresentable) {
+  // The Unicode forms hold every character: only a legacy code page needs the text.
+  if (text_format_.Encoding != TTextEncoding::Legacy) return true;
   FinishLoad();
   std::string bytes;
   return EncodeTextFile(WideControlText(Handle()), text_format_, bytes, unrepresentable);

@@ -1,0 +1,27 @@
+#pragma once
+// The shell's own work for a folder, the floor the views' timings stand beside: EnumObjects with
+// FLAGS, then GetAttributesOf for each item with the REQUEST mask. Returns the item count.
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "framework/win/com_ptr.h"
+#include "shell/win/pidl.h"
+#include "shell/win/shell_folders.h"
+
+inline int EnumerateWithAttributes(const tw::ItemIdList* id, SHCONTF flags, SFGAOF request) {
+  tw::ComPtr<IShellFolder> folder;
+  if (FAILED(tw::BindToFolder(id, folder))) return 0;
+  tw::ComPtr<IEnumIDList> items;
+  if (folder->EnumObjects(nullptr, flags, items.Receive()) != S_OK) return 0;
+  int count = 0;
+  for (;;) {
+    tw::ShellItemId item;
+    if (items->Next(1, tw::PidlOut(item), nullptr) != S_OK) break;
+    SFGAOF attributes = request;
+    LPCITEMIDLIST ids[] = {item.Get()};
+    folder->GetAttributesOf(1, ids, &attributes);
+    ++count;
+  }
+  return count;
+}
