@@ -66,6 +66,13 @@ endfunction()
 # on Windows, one from its win/ sources. Each writes its results as XML for scripts/test.
 function(tw_test_exe exe sources)
   add_executable(${exe} ${sources})
+  if(WIN32)
+    # The manifest gives the tests the program's UTF-8 code page.
+    set(rc "${PROJECT_SOURCE_DIR}/tests/support/win/test_program.rc")
+    target_sources(${exe} PRIVATE "${rc}")
+    set_property(SOURCE "${rc}" APPEND PROPERTY OBJECT_DEPENDS
+                 "${PROJECT_SOURCE_DIR}/tests/support/win/test_program.manifest")
+  endif()
   target_compile_options(${exe} PRIVATE ${TW_WARNINGS})
   target_include_directories(${exe} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${exe} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)

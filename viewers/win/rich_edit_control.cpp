@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "viewers/rtf_unicode.h"
+#include "viewers/win/legacy_code_page.h"
+
 namespace tw {
 
 namespace {
@@ -45,36 +48,68 @@ DWORD CALLBACK WriteCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* c
   }
 }
 
-// Wide text going in or coming out, a byte at a time as the control asks.
-struct WideCookie {
+// Text going in or coming out whole, as the control asks for it or hands it over.
+struct BufferCookie {
   std::string bytes;
   std::size_t at = 0;
+  // Bytes per character unit: a buffer handed in holds whole units only, since the control reads
+  // each buffer as text of its own.
+  std::size_t unit = 1;
 };
 
-DWORD CALLBACK WideReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* count) {
-  auto* c = reinterpret_cast<WideCookie*>(cookie);
-  // Whole units only: the control reads each buffer as text of its own.
-  const std::size_t n = std::min(c->bytes.size() - c->at, static_cast<std::size_t>(std::max<LONG>(0, capacity)) & ~std::size_t{1});
+DWORD CALLBACK BufferReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* count) {
+  auto* c = reinterpret_cast<BufferCookie*>(cookie);
+  std::size_t n = std::min(c->bytes.size() - c->at, static_cast<std::size_t>(std::max<LONG>(0, capacity)));
+  n -= n % c->unit;
   std::copy_n(c->bytes.data() + c->at, n, reinterpret_cast<char*>(buffer));
   c->at += n;
   *count = static_cast<LONG>(n);
   return 0;
 }
 
-DWORD CALLBACK WideWriteCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* count) {
-  reinterpret_cast<WideCookie*>(cookie)->bytes.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
+DWORD CALLBACK BufferWriteCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* count) {
+  reinterpret_cast<BufferCookie*>(cookie)->bytes.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
   *count = size;
   return 0;
+}
+
+// Streams COOKIE's bytes in with FLAGS.
+bool StreamBufferIn(HWND window, BufferCookie& cookie, WPARAM flags) {
+  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &BufferReadCallback};
+  SendMessageA(window, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
+  return edit_stream.dwError == 0;
+}
+
+// The control's text streamed out with FLAGS.
+std::string StreamBufferOut(HWND window, WPARAM flags) {
+  BufferCookie cookie;
+  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &BufferWriteCallback};
+  SendMessageA(window, EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&edit_stream));
+  return std::move(cookie.bytes);
+}
+
+// Rich text goes in whole, its bytes in its own code page made \uN first (see RtfBytesAsUnicode).
+bool StreamRichTextIntoControl(HWND window, TReadChunker& chunker, WPARAM flags) {
+  BufferCookie cookie;
+  try {
+    char chunk[1 << 14];
+    while (const int n = chunker.Next(chunk, sizeof(chunk))) cookie.bytes.append(chunk, static_cast<std::size_t>(n));
+  } catch (...) {
+    return false;
+  }
+  cookie.bytes = RtfBytesAsUnicode(cookie.bytes, UserLegacyCodePage(), [](std::string_view bytes, unsigned code_page) {
+    return LegacyCodePage(code_page).Decode(bytes);
+  });
+  return StreamBufferIn(window, cookie, flags);
 }
 
 }  // namespace
 
 bool StreamWideIntoControl(HWND window, std::u16string_view text) {
-  WideCookie cookie;
+  BufferCookie cookie;
   cookie.bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
-  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WideReadCallback};
-  SendMessageA(window, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&edit_stream));
-  return edit_stream.dwError == 0;
+  cookie.unit = sizeof(char16_t);
+  return StreamBufferIn(window, cookie, SF_TEXT | SF_UNICODE);
 }
 
 void ReplaceSelectionWide(HWND window, std::u16string_view text) {
@@ -91,10 +126,8 @@ void ReplaceSelectionWide(HWND window, std::u16string_view text) {
 }
 
 std::u16string WideControlText(HWND window) {
-  WideCookie cookie;
-  EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WideWriteCallback};
-  SendMessageA(window, EM_STREAMOUT, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&edit_stream));
-  return std::u16string(reinterpret_cast<const char16_t*>(cookie.bytes.data()), cookie.bytes.size() / sizeof(char16_t));
+  const std::string bytes = StreamBufferOut(window, SF_TEXT | SF_UNICODE);
+  return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / sizeof(char16_t));
 }
 
 WPARAM StreamFlags(TRichStreamFormat format, TRichStreamModes mode, bool plain_editor, bool saving) {
@@ -117,6 +150,7 @@ int ControlTextLength(HWND window) {
 }
 
 bool StreamIntoControl(HWND window, TReadChunker& chunker, WPARAM flags, std::int64_t quota) {
+  if ((flags & SF_RTF) && quota < 0) return StreamRichTextIntoControl(window, chunker, flags);
   ReadCookie cookie{&chunker, quota};
   EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &ReadCallback};
   SendMessageA(window, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&edit_stream));
@@ -131,6 +165,19 @@ void TTwCustomRichEdit::EnableChangeNotify(bool value) {
 }
 
 bool StreamOutOfControl(HWND window, TConversion& conversion, TStream& stream, WPARAM flags) {
+  if (flags & SF_RTF) {
+    // Written in UTF-8, the control keeps every character; the file gets the common form in the
+    // user's legacy code page (see RtfInCommonForm).
+    const std::string rtf = StreamBufferOut(window, (flags & 0xFFFF) | SF_USECODEPAGE | (WPARAM{CP_UTF8} << 16));
+    if (rtf.empty()) return false;
+    try {
+      const std::string common = RtfInCommonForm(rtf, UserLegacyCodePage());
+      conversion.ConvertWriteStream(stream, common.data(), static_cast<int>(common.size()));
+    } catch (...) {
+      return false;
+    }
+    return true;
+  }
   WriteCookie cookie{&conversion, &stream};
   EDITSTREAM edit_stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, &WriteCallback};
   SendMessageA(window, EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&edit_stream));

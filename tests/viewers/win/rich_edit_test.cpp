@@ -429,17 +429,27 @@ TEST_F(RichEditTest, ANewWindowTakesTheWholeTextWhateverTheStreamSettings) {
   }
 }
 
-TEST_F(RichEditTest, RtfSavesAsRichText) {
+// Rich text keeps its own rules: the user's legacy code page in \\ansicpg, every character beyond
+// it as \\uN, so that any reader gets the scripts back whatever the process's code page.
+TEST_F(RichEditTest, RtfSavesAsRichTextWithEveryScript) {
   TempFolder folder;
   edit_->SetPlainText(false);
-  edit_->SetText("styled");
+  const std::string text = "styled caf\xC3\xA9 \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xE6\x97\xA5\xE6\x9C\xAC";
+  edit_->SetText(text);
   std::string target = folder.File("out.rtf");
   edit_->Lines().SaveFile(target);
   auto bytes = test::ReadFileBytes(target);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()).rfind("{\\rtf", 0), 0u);
+  const std::string rtf(bytes.begin(), bytes.end());
+  EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u) << rtf;
+  EXPECT_NE(rtf.find("\\ansicpg1252"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("\\u26085"), std::string::npos) << rtf;  // U+65E5
   edit_->Clear();
   edit_->Lines().LoadFile(target);
-  EXPECT_EQ(edit_->Lines().Get(0), "styled");
+  EXPECT_EQ(edit_->Lines().Get(0), text) << rtf;
+
+  // Rich text without a code page of its own is in the legacy one.
+  edit_->Lines().LoadFile(folder.Write("legacy.rtf", "{\\rtf1 caf\\'e9}"));
+  EXPECT_EQ(edit_->Lines().Get(0), "caf\xC3\xA9");
 }
 
 }  // namespace
