@@ -3,6 +3,7 @@
 #include <winnetwk.h>
 
 #include "app/preview_rules.h"
+#include "framework/win/wide_text.h"
 #include "app/win/main_form.h"
 #include "framework/win/application.h"
 #include "shell/win/shell_list.h"
@@ -38,9 +39,7 @@ void TMainForm::ToolButton12Click(TObject*) { PTShellList1->InvokeVerb("create")
 void TMainForm::ToolButton13Click(TObject*) { PTShellList1->InvokeVerb("connect"); }
 
 std::string TMainForm::AboutFileName() {
-  char module[MAX_PATH * 2] = {};
-  DWORD length = GetModuleFileNameA(nullptr, module, sizeof(module));
-  return std::string(FolderPart(std::string_view(module, length))) + "README.txt";
+  return std::string(FolderPart(ModuleFileName())) + "README.txt";
 }
 
 void TMainForm::ToolButton36Click(TObject*) {

@@ -350,7 +350,8 @@ int CALLBACK TCustomListView::DefaultCompare(LPARAM item1, LPARAM item2, LPARAM 
 }
 
 std::string TCustomListView::ShownCaption(int index) {
-  char buffer[MAX_PATH + 1] = {};
+  // Room for any name the shell gives (MAX_PATH UTF-16 units) in UTF-8.
+  char buffer[3 * MAX_PATH + 1] = {};
   NMLVDISPINFOA info{};
   info.item.mask = LVIF_TEXT;
   info.item.iItem = index;
@@ -517,8 +518,7 @@ void TCustomListView::DoNotify(const NMHDR& header, LRESULT& result) {
 
 void TCustomListView::CopyDispText(NMLVDISPINFOA& info, const std::string& text) {
   if (!info.item.pszText || info.item.cchTextMax <= 0) return;
-  const std::size_t room = static_cast<std::size_t>(info.item.cchTextMax) - 1;
-  const std::size_t length = std::min(text.size(), room);
+  const std::size_t length = TextCutPoint(text, static_cast<std::size_t>(info.item.cchTextMax) - 1);
   std::copy_n(text.data(), length, info.item.pszText);
   info.item.pszText[length] = '\0';
 }

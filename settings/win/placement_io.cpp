@@ -1,4 +1,5 @@
 #include "settings/win/placement_io.h"
+#include "framework/win/wide_text.h"
 
 #include <windows.h>
 
@@ -63,9 +64,7 @@ int Word(int n, const std::string& text, int default_value) {
 }
 
 std::string ProgramFileName() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name = path;
+  std::string name = ModuleFileName();
   if (const std::size_t slash = name.find_last_of("\\/:"); slash != std::string::npos) name.erase(0, slash + 1);
   return name;
 }

@@ -51,18 +51,17 @@ int TSendToList::Add(const std::string& name, int image_index) {
 
 void TSendToList::Collect(const std::string& folder, const std::string& pattern) {
   const std::string base = IncludeTrailingChar(folder, '\\');
-  WIN32_FIND_DATAA found{};
-  ScopedFindHandle find(FindFirstFileA((base + pattern).c_str(), &found));
+  WIN32_FIND_DATAW found{};
+  ScopedFindHandle find(FindFirstFileW(ToWide(base + pattern).c_str(), &found));
   if (!find) return;
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) continue;
+    const std::string name = FromWide(found.cFileName);
     ShellItemId id;
     const int image =
-        SUCCEEDED(PathToIdList(base + found.cFileName, id)) && id
-            ? SystemIconIndex(id.Get(), SHGFI_SMALLICON)
-            : -1;
-    Add(found.cFileName, image);
-  } while (FindNextFileA(find.Get(), &found));
+        SUCCEEDED(PathToIdList(base + name, id)) && id ? SystemIconIndex(id.Get(), SHGFI_SMALLICON) : -1;
+    Add(name, image);
+  } while (FindNextFileW(find.Get(), &found));
 }
 
 TSendToList& SendToList() {

@@ -82,9 +82,9 @@ HRESULT PathToIdList(const std::string& path, ShellItemId& abs_id) {
 
 std::string IdListToPath(const ItemIdList* abs_id) {
   static const std::uint8_t kDesktop[2] = {0, 0};
-  char path[MAX_PATH + 1] = {};
-  if (!SHGetPathFromIDListA(Pidl(abs_id ? abs_id : AsIdList(kDesktop)), path)) return {};
-  return path;
+  wchar_t path[MAX_PATH + 1] = {};
+  if (!SHGetPathFromIDListW(Pidl(abs_id ? abs_id : AsIdList(kDesktop)), path)) return {};
+  return FromWide(path);
 }
 
 HRESULT GetSpecialFolderIdList(HWND owner, int csidl, ShellItemId& abs_id) {
@@ -168,8 +168,8 @@ HRESULT ReadShortcut(const std::string& file_name, TShortcutInfo& info, bool wan
   info.IdList.Reset();
   std::wstring wide;
   if (!ToWidePath(file_name, wide)) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-  ComPtr<IShellLinkA> link;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  ComPtr<IShellLinkW> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.ReceiveVoid());
   if (FAILED(hr)) return hr;
   ComPtr<IPersistFile> file = link.As<IPersistFile>();
@@ -177,17 +177,19 @@ HRESULT ReadShortcut(const std::string& file_name, TShortcutInfo& info, bool wan
   if (FAILED(hr = file->Load(wide.c_str(), STGM_READ))) return hr;
   if (FAILED(hr = link->Resolve(nullptr, SLR_ANY_MATCH))) return hr;
 
-  char text[MAX_PATH + 1] = {};
-  if (FAILED(hr = link->GetPath(text, sizeof(text), &info.FindData, 0))) return hr;
-  info.Path = text;
-  if (FAILED(hr = link->GetArguments(text, sizeof(text)))) return hr;
-  info.Arguments = text;
-  if (FAILED(hr = link->GetDescription(text, sizeof(text)))) return hr;
-  info.Description = text;
-  if (FAILED(hr = link->GetIconLocation(text, sizeof(text), &info.IconIndex))) return hr;
-  info.IconLocation = text;
-  if (FAILED(hr = link->GetWorkingDirectory(text, sizeof(text)))) return hr;
-  info.WorkingDirectory = text;
+  // Arguments and descriptions may run past MAX_PATH; the link keeps at most INFOTIPSIZE of them.
+  wchar_t text[INFOTIPSIZE + 1] = {};
+  const int room = INFOTIPSIZE;
+  if (FAILED(hr = link->GetPath(text, MAX_PATH, &info.FindData, 0))) return hr;
+  info.Path = FromWide(text);
+  if (FAILED(hr = link->GetArguments(text, room))) return hr;
+  info.Arguments = FromWide(text);
+  if (FAILED(hr = link->GetDescription(text, room))) return hr;
+  info.Description = FromWide(text);
+  if (FAILED(hr = link->GetIconLocation(text, MAX_PATH, &info.IconIndex))) return hr;
+  info.IconLocation = FromWide(text);
+  if (FAILED(hr = link->GetWorkingDirectory(text, MAX_PATH))) return hr;
+  info.WorkingDirectory = FromWide(text);
   if (FAILED(hr = link->GetShowCmd(&info.ShowCmd))) return hr;
   if (FAILED(hr = link->GetHotkey(&info.HotKey))) return hr;
   if (want_id_list && FAILED(hr = link->GetIDList(PidlOut(info.IdList)))) return hr;

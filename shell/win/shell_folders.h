@@ -48,7 +48,7 @@ void DesktopDirectoryParentAndItem(ShellItemId& parent_id, ShellItemId& last_ite
 
 struct TShortcutInfo {
   std::string Path;
-  WIN32_FIND_DATAA FindData{};
+  WIN32_FIND_DATAW FindData{};
   std::string Arguments;
   std::string Description;
   std::string IconLocation;

@@ -1,8 +1,10 @@
 #include "shell/win/shell_items_data_object.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "framework/win/wide_text.h"
 #include "shell/win/shell_errors.h"
 #include "shell/win/shell_id_list_format.h"
 #include "shell/win/shell_names.h"
@@ -39,25 +41,41 @@ std::vector<std::uint8_t> IdListArray(const ItemIdList* parent_id,
   return block;
 }
 
-// A DROPFILES header followed by the 8-bit names, each ended by a zero, and a final zero: sized
-// by the names themselves, however long they are.
-std::vector<std::uint8_t> FileList(const std::vector<std::string>& names) {
+// A DROPFILES header followed by the names in UTF-16, each ended by a zero, and a final zero:
+// sized by the names themselves, however long they are. Wide names reach a program of any code
+// page exactly.
+std::vector<std::uint8_t> FileList(const std::vector<std::wstring>& names) {
   std::vector<std::uint8_t> block(sizeof(DROPFILES));
   DROPFILES header{};
   header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
   std::memcpy(block.data(), &header, sizeof(header));
-  for (const std::string& name : names) Append(block, name.c_str(), name.size() + 1);
-  block.push_back(0);
+  for (const std::wstring& name : names) Append(block, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+  Append(block, L"", sizeof(wchar_t));
   return block;
 }
 
-std::vector<std::uint8_t> TextLines(const std::vector<std::string>& names) {
+// The names one per line, ended by a zero: UTF-16 for CF_UNICODETEXT, the user's legacy code page
+// for the 8-bit CF_TEXT, which other programs read in theirs.
+std::wstring WideLines(const std::vector<std::wstring>& names) {
+  std::wstring lines;
+  for (const std::wstring& name : names) lines += name + L"\r\n";
+  return lines;
+}
+
+std::vector<std::uint8_t> UnicodeTextLines(const std::vector<std::wstring>& names) {
+  const std::wstring lines = WideLines(names);
   std::vector<std::uint8_t> block;
-  for (const std::string& name : names) {
-    Append(block, name.data(), name.size());
-    Append(block, "\r\n", 2);
-  }
-  block.push_back(0);
+  Append(block, lines.c_str(), (lines.size() + 1) * sizeof(wchar_t));
+  return block;
+}
+
+std::vector<std::uint8_t> TextLines(const std::vector<std::wstring>& names) {
+  const std::wstring lines = WideLines(names);
+  const UINT code_page = UserLegacyCodePage();
+  const int size = WideCharToMultiByte(code_page, 0, lines.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(std::max(size, 1)), 0);
+  WideCharToMultiByte(code_page, 0, lines.c_str(), -1, reinterpret_cast<char*>(block.data()), size, nullptr, nullptr);
   return block;
 }
 
@@ -66,18 +84,20 @@ std::vector<std::uint8_t> TextLines(const std::vector<std::string>& names) {
 TShellItemsDataObject::TShellItemsDataObject(IShellFolder* parent, const ItemIdList* parent_id,
                                              const std::vector<const ItemIdList*>& items)
     : formats_(std::make_shared<TPTFormatEtcList>(std::initializer_list<CLIPFORMAT>{
-          static_cast<CLIPFORMAT>(ShellIdListFormat()), CF_HDROP, CF_TEXT})) {
+          static_cast<CLIPFORMAT>(ShellIdListFormat()), CF_HDROP, CF_UNICODETEXT, CF_TEXT})) {
   if (items.empty() || !parent) RaiseShellError(E_INVALIDARG);
-  std::vector<std::string> names;
-  for (const ItemIdList* item : items) names.push_back(GetDisplayName(parent, item, dnkForParsing));
+  std::vector<std::wstring> names;
+  for (const ItemIdList* item : items) names.push_back(GetWideDisplayName(parent, item, dnkForParsing));
   id_list_array_ = IdListArray(parent_id, items);
   hdrop_ = FileList(names);
+  unicode_text_ = UnicodeTextLines(names);
   text_ = TextLines(names);
 }
 
 const TShellItemsDataObject::TBlock* TShellItemsDataObject::BlockOf(CLIPFORMAT format) const {
   if (format == ShellIdListFormat()) return &id_list_array_;
   if (format == CF_HDROP) return &hdrop_;
+  if (format == CF_UNICODETEXT) return &unicode_text_;
   if (format == CF_TEXT) return &text_;
   return nullptr;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // TShellItemsDataObject: the data object the shell views hand out for items of one folder
 // (dragged, or sent to a Send To entry). It offers, in this order, "Shell IDList Array" (the
-// parent's absolute id and the items' relative ids), CF_HDROP (the items' parsing names) and
-// CF_TEXT (the same names, one per line); each block is built once, when the object is made,
+// parent's absolute id and the items' relative ids), CF_HDROP (the items' parsing names in
+// UTF-16), CF_UNICODETEXT and CF_TEXT (the same names, one per line, in UTF-16 and in the user's
+// legacy code page); each block is built once, when the object is made,
 // and every GetData hands out a fresh copy of it. TDataObject_shlv (the list's selection) and
 // TDataObject_shtv (a tree node) only choose the items.
 
@@ -43,6 +44,7 @@ private:
   std::shared_ptr<const TPTFormatEtcList> formats_;
   TBlock id_list_array_;
   TBlock hdrop_;
+  TBlock unicode_text_;
   TBlock text_;
 };
 

@@ -89,10 +89,10 @@ std::string TPTShListData::Path() { return IdListToPath(AbsoluteId()); }
 
 const std::string& TPTShListData::DisplayName() {
   if (!name_ready_) {
-    SHFILEINFOA info{};
-    if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(AbsoluteId()), 0, &info, sizeof(info),
+    SHFILEINFOW info{};
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteId()), 0, &info, sizeof(info),
                        SHGFI_DISPLAYNAME | SHGFI_PIDL)) {
-      display_name_ = info.szDisplayName;
+      display_name_ = FromWide(info.szDisplayName);
       name_ready_ = true;
     }
   }
@@ -138,8 +138,8 @@ void TPTShListData::ComputeTexts() {
   const std::string path = Path();
   // Drive roots get neither a size nor a date.
   if (path.size() > 3) {
-    WIN32_FIND_DATAA found{};
-    HANDLE find = FindFirstFileA(path.c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW(ToWide(path).c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
       FindClose(find);
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -155,10 +155,10 @@ void TPTShListData::ComputeTexts() {
   if (!(Attributes() & SFGAO_FILESYSTEM)) {
     texts->type = LoadStr(SSystemFolder);
   } else {
-    SHFILEINFOA info{};
-    if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(AbsoluteId()), 0, &info, sizeof(info),
+    SHFILEINFOW info{};
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteId()), 0, &info, sizeof(info),
                        SHGFI_TYPENAME | SHGFI_PIDL))
-      texts->type = info.szTypeName;
+      texts->type = FromWide(info.szTypeName);
   }
   texts_ = std::move(texts);
 }

@@ -13,14 +13,16 @@
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_list_hourglass.h"
 #include "shell/win/shell_names.h"
+#include "shell/win/wide_text.h"
 #include "shell/win/window_helpers.h"
 
 namespace tw {
 namespace {
 
-std::string UpperCase(std::string text) {
-  if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-  return text;
+// Names compare without regard to case as the file system compares them: upper-cased as UTF-16.
+std::string UpperCase(std::wstring text) {
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return FromWide(text.c_str());
 }
 
 std::string FileNamePart(const std::string& path) {
@@ -172,13 +174,13 @@ void TPTCustomShellList::BeginFill() {
   auto names = std::make_unique<std::set<std::string>>();
   TCriticalErrorsOff critical_errors_off;
   for (const std::string& pattern : patterns_) {
-    WIN32_FIND_DATAA found{};
-    HANDLE find = FindFirstFileA((path + pattern).c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW(ToWide(path + pattern).c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) continue;
     do {
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         names->insert(UpperCase(found.cFileName));
-    } while (FindNextFileA(find, &found));
+    } while (FindNextFileW(find, &found));
     FindClose(find);
   }
   filter_set_ = std::move(names);
@@ -186,7 +188,7 @@ void TPTCustomShellList::BeginFill() {
 
 bool TPTCustomShellList::MatchesFilter(const std::string& Name, DWORD Attributes) {
   if (Attributes & SFGAO_FOLDER) return true;
-  return !filter_set_ || filter_set_->count(UpperCase(Name)) != 0;
+  return !filter_set_ || filter_set_->count(UpperCase(ToWide(Name))) != 0;
 }
 
 void TPTCustomShellList::EndFill() { filter_set_.reset(); }

@@ -1,5 +1,7 @@
 #include "shell/win/shell_names.h"
 
+#include <shlwapi.h>
+
 #include <cstring>
 #include <utility>
 
@@ -61,6 +63,15 @@ std::string GetDisplayName(IShellFolder* folder, const ItemIdList* rel_id,
   if (kind < dnkNormal || kind > dnkForParsing) return name;
   QueryDisplayName(folder, rel_id, kShgdnOfKind[kind], name);
   return name;
+}
+
+std::wstring GetWideDisplayName(IShellFolder* folder, const ItemIdList* rel_id, TDisplayNameKind kind) {
+  if (kind < dnkNormal || kind > dnkForParsing || !folder) return {};
+  STRRET strret{};
+  if (FAILED(folder->GetDisplayNameOf(Pidl(rel_id), kShgdnOfKind[kind], &strret))) return {};
+  ScopedCoMem<wchar_t> name;
+  if (FAILED(StrRetToStrW(&strret, Pidl(rel_id), name.Receive()))) return {};
+  return name.Get() ? std::wstring(name.Get()) : std::wstring();
 }
 
 std::string GetDisplayNameOrShowError(IShellFolder* folder, const ItemIdList* rel_id,

@@ -15,6 +15,8 @@ enum TDisplayNameKind : int { dnkNormal = 0, dnkInFolder = 1, dnkForParsing = 2 
 
 // The name of REL_ID in FOLDER (the desktop when null); empty when the folder cannot tell.
 std::string GetDisplayName(IShellFolder* folder, const ItemIdList* rel_id, TDisplayNameKind kind);
+// The same name as the folder gives it in UTF-16, whatever the process's code page holds.
+std::wstring GetWideDisplayName(IShellFolder* folder, const ItemIdList* rel_id, TDisplayNameKind kind);
 // The same with raw SHGDN flags; a failure is shown in a message box and gives an empty name.
 std::string GetDisplayNameOrShowError(IShellFolder* folder, const ItemIdList* rel_id,
                                       DWORD flags);

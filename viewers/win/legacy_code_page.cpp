@@ -6,15 +6,6 @@
 
 namespace tw {
 
-unsigned UserLegacyCodePage() {
-  unsigned code_page = 0;
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                     reinterpret_cast<LPWSTR>(&code_page), sizeof(code_page) / sizeof(WCHAR)) == 0 ||
-      code_page == 0 || code_page == CP_UTF8)
-    return 1252;
-  return code_page;
-}
-
 TLegacyCodePage LegacyCodePage(unsigned code_page) {
   return {[code_page](std::string_view bytes) {
             if (bytes.empty() || bytes.size() > INT_MAX) return std::string();

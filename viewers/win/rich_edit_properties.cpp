@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/type_info.h"
+#include "framework/win/wide_text.h"
 #include "framework/win/application.h"
 #include "viewers/win/rich_edit.h"
 
@@ -50,10 +51,8 @@ void TTwCustomRichEdit::UpdateHostNames() {
   if (!rich_edit_ole_) return;
   std::string app_name = Application->Title();
   if (IsBlank(app_name)) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const char* name = std::max(std::strrchr(path, '\\'), std::strrchr(path, '/'));
-    app_name = name ? name + 1 : path;
+    app_name = ModuleFileName();
+    app_name.erase(0, app_name.find_last_of("\\/") + 1);
   }
   std::string doc_name = IsBlank(title_) ? app_name : title_;
   rich_edit_ole_->SetHostNames(app_name.c_str(), doc_name.c_str());

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/exception.h"
+#include "framework/win/wide_text.h"
 #include "framework/string_table.h"
 #include "framework/win/messages.h"
 #include "viewers/win/rich_edit.h"
@@ -70,11 +71,12 @@ bool SameFile(const std::string& a, const std::string& b) {
     return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
            x.nFileIndexLow == y.nFileIndexLow;
   auto full = [](const std::string& name) {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
-    return length > 0 && length < MAX_PATH ? std::string(path, length) : name;
+    const std::wstring wide = ToWide(name);
+    std::wstring path(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
+    return length > 0 && length < path.size() ? path.substr(0, length) : wide;
   };
-  return lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0;
+  return lstrcmpiW(full(a).c_str(), full(b).c_str()) == 0;
 }
 
 std::string ExtensionOf(const std::string& file_name) {
@@ -336,11 +338,11 @@ void TRichEditStrings::SaveFile(const std::string& file_name) {
     const std::string text_bytes = text_file ? EncodedTextFile() : std::string();
     // The text goes to a new file in the target's folder; only a complete file replaces the
     // target, so a failed save never leaves a truncated file in its place.
-    char temp_name[MAX_PATH] = {};
-    if (!GetTempFileNameA(FolderOf(file_name).c_str(), "twe", 0, temp_name))
+    wchar_t temp_name[MAX_PATH] = {};
+    if (!GetTempFileNameW(ToWide(FolderOf(file_name)).c_str(), L"twe", 0, temp_name))
       throw EFCreateError(FmtLoadStr(SFCreateError, file_name));
     try {
-      HANDLE handle = CreateFileA(temp_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+      HANDLE handle = CreateFileW(temp_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
       if (handle == INVALID_HANDLE_VALUE) throw EFCreateError(FmtLoadStr(SFCreateError, file_name));
       SystemFileStream file(handle);
@@ -351,11 +353,11 @@ void TRichEditStrings::SaveFile(const std::string& file_name) {
       }
       if (!file.Flush()) throw EWriteError(LoadStr(SWriteError));
     } catch (...) {
-      DeleteFileA(temp_name);
+      DeleteFileW(temp_name);
       throw;
     }
-    if (!MoveFileExA(temp_name, file_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      DeleteFileA(temp_name);
+    if (!MoveFileExW(temp_name, ToWide(file_name).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileW(temp_name);
       throw EFCreateError(FmtLoadStr(SFCreateError, file_name));
     }
   });

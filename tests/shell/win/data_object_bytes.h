@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw::test {
@@ -29,7 +31,20 @@ inline std::uint32_t Get32(const std::vector<std::uint8_t>& block, std::size_t a
   return value;
 }
 
-// The names of a CF_HDROP block, checked against the layout on the way.
+inline std::string Utf8(std::wstring_view wide) {
+  std::string text(wide.size() * 3, '\0');
+  text.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                           text.data(), static_cast<int>(text.size()), nullptr, nullptr)));
+  return text;
+}
+
+// The UTF-16 text of a CF_UNICODETEXT block, up to its zero, in UTF-8.
+inline std::string UnicodeText(const std::vector<std::uint8_t>& block) {
+  const std::wstring_view wide(reinterpret_cast<const wchar_t*>(block.data()), block.size() / sizeof(wchar_t));
+  return Utf8(wide.substr(0, std::min(wide.find(L'\0'), wide.size())));
+}
+
+// The names of a CF_HDROP block (wide), in UTF-8, checked against the layout on the way.
 inline std::vector<std::string> HDropNames(const std::vector<std::uint8_t>& block) {
   std::vector<std::string> names;
   EXPECT_GE(block.size(), sizeof(DROPFILES) + 2);
@@ -37,15 +52,17 @@ inline std::vector<std::string> HDropNames(const std::vector<std::uint8_t>& bloc
   DROPFILES header;
   std::memcpy(&header, block.data(), sizeof(header));
   EXPECT_EQ(header.pFiles, sizeof(DROPFILES));
-  EXPECT_EQ(header.fWide, FALSE);
+  EXPECT_EQ(header.fWide, TRUE);
   EXPECT_EQ(header.fNC, FALSE);
-  std::size_t at = header.pFiles;
-  while (at < block.size() && block[at] != 0) {
-    const char* name = reinterpret_cast<const char*>(block.data() + at);
-    names.emplace_back(name, strnlen(name, block.size() - at));
-    at += names.back().size() + 1;
+  std::wstring_view wide(reinterpret_cast<const wchar_t*>(block.data() + header.pFiles),
+                         (block.size() - header.pFiles) / sizeof(wchar_t));
+  std::size_t at = 0;
+  while (at < wide.size() && wide[at] != 0) {
+    const std::size_t end = std::min(wide.find(L'\0', at), wide.size());
+    names.push_back(Utf8(wide.substr(at, end - at)));
+    at = end + 1;
   }
-  EXPECT_LT(at, block.size()) << "no final zero";
+  EXPECT_LT(at, wide.size()) << "no final zero";
   return names;
 }
 

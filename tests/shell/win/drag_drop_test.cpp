@@ -38,7 +38,7 @@ protected:
   std::string ItemPath(int i) { return list->ItemData(i)->Path(); }
 };
 
-TEST_F(DragDropTest, TheListsDataObjectDescribesItsSelectionInThreeFormats) {
+TEST_F(DragDropTest, TheListsDataObjectDescribesItsSelectionInFourFormats) {
   const std::string a = temp.Write("a.txt", "a");
   temp.Write("b.txt", "b");
   ShowTemp();
@@ -59,6 +59,7 @@ TEST_F(DragDropTest, TheListsDataObjectDescribesItsSelectionInThreeFormats) {
   EXPECT_EQ(HDropNames(DataBytes(one.Get(), CF_HDROP)), std::vector<std::string>{a});
   EXPECT_STREQ(reinterpret_cast<const char*>(DataBytes(one.Get(), CF_TEXT).data()),
                (a + "\r\n").c_str());
+  EXPECT_EQ(UnicodeText(DataBytes(one.Get(), CF_UNICODETEXT)), a + "\r\n");
 
   list->SetMultiSelect(true);
   list->SelectAllItems();
@@ -96,18 +97,19 @@ TEST_F(DragDropTest, QueriesEnumeratorAndDropSourceAnswers) {
   FORMATETC records[5] = {};
   ULONG fetched = 0;
   EXPECT_EQ(formats->Next(5, records, &fetched), S_FALSE);
-  ASSERT_EQ(fetched, 3u);
+  ASSERT_EQ(fetched, 4u);
   EXPECT_EQ(records[0].cfFormat, ShellIdListFormat());
   EXPECT_EQ(records[1].cfFormat, CF_HDROP);
-  EXPECT_EQ(records[2].cfFormat, CF_TEXT);
+  EXPECT_EQ(records[2].cfFormat, CF_UNICODETEXT);
+  EXPECT_EQ(records[3].cfFormat, CF_TEXT);
   for (const FORMATETC& record : records) {
-    if (&record - records >= 3) break;
+    if (&record - records >= 4) break;
     EXPECT_EQ(record.tymed, DWORD{TYMED_HGLOBAL});
     EXPECT_EQ(record.lindex, -1);
     EXPECT_EQ(record.ptd, nullptr);
   }
   EXPECT_EQ(formats->Reset(), S_OK);
-  EXPECT_EQ(formats->Skip(4), S_FALSE);
+  EXPECT_EQ(formats->Skip(5), S_FALSE);
   EXPECT_EQ(formats->Next(1, records, &fetched), S_FALSE);
   EXPECT_EQ(fetched, 0u);
   formats->Reset();
@@ -115,7 +117,7 @@ TEST_F(DragDropTest, QueriesEnumeratorAndDropSourceAnswers) {
   ComPtr<IEnumFORMATETC> clone;
   ASSERT_EQ(formats->Clone(clone.Receive()), S_OK);
   EXPECT_EQ(clone->Next(1, records, &fetched), S_OK);
-  EXPECT_EQ(records[0].cfFormat, CF_TEXT) << "the clone goes on from the same place";
+  EXPECT_EQ(records[0].cfFormat, CF_UNICODETEXT) << "the clone goes on from the same place";
 
   ComPtr<IDropSource> left(new TDropSource_shlvtv(0));
   EXPECT_EQ(left->QueryContinueDrag(FALSE, MK_LBUTTON), S_OK);

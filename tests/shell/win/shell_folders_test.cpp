@@ -222,6 +222,13 @@ TEST_F(ShellFoldersTest, FolderUIObjectsComeFromTheParent) {
 }
 
 // Writes a shortcut to TARGET with the shell's link object.
+// A description in Greek, longer in UTF-8 than MAX_PATH bytes.
+std::string LongDescription() {
+  std::string text;
+  for (int i = 0; i < 150; ++i) text += "\xCE\xA9";  // Ω
+  return text;
+}
+
 void WriteShortcut(const std::string& link_path, const std::string& target) {
   ComPtr<IShellLinkA> link;
   ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -229,7 +236,7 @@ void WriteShortcut(const std::string& link_path, const std::string& target) {
             S_OK);
   link->SetPath(target.c_str());
   link->SetArguments("-x 1");
-  link->SetDescription("to the folder");
+  link->SetDescription(LongDescription().c_str());
   link->SetWorkingDirectory(target.c_str());
   link->SetShowCmd(SW_SHOWMAXIMIZED);
   link->SetHotkey(MAKEWORD('T', HOTKEYF_CONTROL));
@@ -246,7 +253,7 @@ TEST_F(ShellFoldersTest, ShortcutFileResolvesToItsTarget) {
   EXPECT_TRUE(SamePath(info.Path, folder));
   EXPECT_TRUE(info.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(info.Arguments, "-x 1");
-  EXPECT_EQ(info.Description, "to the folder");
+  EXPECT_EQ(info.Description, LongDescription());
   EXPECT_TRUE(SamePath(info.WorkingDirectory, folder));
   // Wine's link object does not keep the show command and reads back SW_SHOWNORMAL.
   EXPECT_TRUE(info.ShowCmd == SW_SHOWMAXIMIZED || info.ShowCmd == SW_SHOWNORMAL) << info.ShowCmd;
