@@ -3,6 +3,7 @@
 #include "framework/exception.h"
 #include "framework/graphic.h"
 #include "framework/string_table.h"
+#include "framework/win/wide_text.h"
 
 namespace tw {
 
@@ -108,7 +109,9 @@ TPoint TCanvas::PenPos() {
 void TCanvas::TextOut(int x, int y, const std::string& text) {
   HDC dc = Handle();
   Changing();
-  ::TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+  // GDI's 8-bit calls read the system's code page, never the process's: text goes in wide.
+  const std::wstring wide = ToWide(text);
+  ::TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
   Changed();
 }
 
@@ -118,13 +121,15 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, const std::string& text)
   RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
   UINT options = ETO_CLIPPED;
   if (brush_.Style() != TBrushStyle::bsClear) options |= ETO_OPAQUE;
-  ExtTextOutA(dc, x, y, options, &r, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+  const std::wstring wide = ToWide(text);
+  ExtTextOutW(dc, x, y, options, &r, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
   Changed();
 }
 
 SIZE TCanvas::TextExtent(const std::string& text) {
   SIZE size{};
-  GetTextExtentPoint32A(Handle(), text.c_str(), static_cast<int>(text.size()), &size);
+  const std::wstring wide = ToWide(text);
+  GetTextExtentPoint32W(Handle(), wide.c_str(), static_cast<int>(wide.size()), &size);
   return size;
 }
 

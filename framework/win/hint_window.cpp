@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/win/handles.h"
+#include "framework/win/wide_text.h"
 
 namespace tw {
 
@@ -29,7 +30,7 @@ SIZE THintWindow::CalcHintSize(const std::string& text) {
   ScopedWindowDC dc(nullptr);
   ScopedSelectObject font(dc.Get(), Font().Handle());
   RECT r{0, 0, kMaxWidth, 0};
-  DrawTextA(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  DrawTextW(dc.Get(), ToWide(text).c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   int border = 2 * GetSystemMetrics(SM_CXBORDER);
   return {r.right + 2 * kMargin + border + 4, r.bottom + 2 * kMargin + border};
 }
@@ -60,7 +61,7 @@ void THintWindow::PaintWindow(HDC dc) {
   ScopedSelectObject font(dc, Font().Handle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(Font().Color()));
-  DrawTextA(dc, Caption().c_str(), -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  DrawTextW(dc, ToWide(Caption()).c_str(), -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
 }
 
 }  // namespace tw

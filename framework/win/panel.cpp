@@ -1,7 +1,8 @@
 #include "framework/win/panel.h"
 
-#include "framework/win/handles.h"
 #include "framework/type_info.h"
+#include "framework/win/handles.h"
+#include "framework/win/wide_text.h"
 
 namespace tw {
 
@@ -80,7 +81,7 @@ void TPanel::PaintWindow(HDC dc) {
   ScopedSelectObject font(dc, Font().Handle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(Enabled() ? Font().Color() : clGrayText));
-  DrawTextA(dc, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextW(dc, ToWide(caption).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 }  // namespace tw

@@ -102,11 +102,11 @@ void AppendSendToItems(HMENU menu) {
 
 void MeasureSendToItem(MEASUREITEMSTRUCT& measure) {
   const int entry = static_cast<int>(measure.itemData);
-  std::string text;
-  if (entry >= 0 && entry < SendToList().Count()) text = SendToCaption(SendToList().Entry(entry).Name);
+  std::wstring text;
+  if (entry >= 0 && entry < SendToList().Count()) text = ToWide(SendToCaption(SendToList().Entry(entry).Name));
   ScopedWindowDC screen(nullptr);
   SIZE size{};
-  GetTextExtentPoint32A(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
   measure.itemWidth = static_cast<UINT>(size.cx + 32);
   measure.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU) + 2);
 }
@@ -127,11 +127,11 @@ void DrawSendToItem(const DRAWITEMSTRUCT& draw, HIMAGELIST small_images) {
   if (static_cast<int>(draw.itemID) < 0 || entry < 0 || entry >= SendToList().Count()) return;
 
   const TSendToEntry& item = SendToList().Entry(entry);
-  const std::string text = SendToCaption(item.Name);
+  const std::wstring text = ToWide(SendToCaption(item.Name));
   const int old_mode = SetBkMode(draw.hDC, TRANSPARENT);
   const COLORREF old_color = SetTextColor(draw.hDC, fore);
   RECT clip = draw.rcItem;
-  ExtTextOutA(draw.hDC, clip.left + 32, clip.top + 2, ETO_CLIPPED, &clip, text.c_str(),
+  ExtTextOutW(draw.hDC, clip.left + 32, clip.top + 2, ETO_CLIPPED, &clip, text.c_str(),
               static_cast<UINT>(text.size()), nullptr);
   SetTextColor(draw.hDC, old_color);
   SetBkMode(draw.hDC, old_mode);

@@ -121,6 +121,24 @@ TEST_F(CanvasOnBitmap, TextRectClipsAndClearBrushLeavesTheBackground) {
   EXPECT_EQ(At(25, 5), RGB(255, 255, 255));
 }
 
+// Text of any script is drawn and measured as the wide call draws it.
+TEST_F(CanvasOnBitmap, TextInEveryScriptDrawsAsTheWideCall) {
+  const std::string text = "\xD0\x9F\xCE\xA9\xE6\x97\xA5";  // П Ω 日
+  const wchar_t wide[] = L"\x041F\x03A9\x65E5";
+  TCanvas& canvas = bitmap.Canvas();
+  canvas.Brush().SetColor(clWhite);
+  canvas.FillRect(Rect(0, 0, 40, 30));
+  canvas.TextOut(0, 0, text);
+  ExtTextOutW(canvas.Handle(), 0, 15, 0, nullptr, wide, 3, nullptr);
+  SIZE extent{};
+  GetTextExtentPoint32W(canvas.Handle(), wide, 3, &extent);
+  EXPECT_EQ(canvas.TextWidth(text), extent.cx);
+  int differences = 0;
+  for (int y = 0; y < 15; ++y)
+    for (int x = 0; x < 40; ++x) differences += At(x, y) != At(x, y + 15);
+  EXPECT_EQ(differences, 0);
+}
+
 TEST_F(CanvasOnBitmap, TransparentCopyKeepsTheKeyColoursPixels) {
   TBitmap source;
   source.SetPixelFormat(pf24bit);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/string_table.h"
+
 namespace tw {
 namespace {
 
@@ -15,6 +17,8 @@ TEST(WideText, TheProcessWorksInUtf8AndCutsAtCharacters) {
   EXPECT_EQ(FromWide(ToWide(text).c_str()), text);
   const std::size_t cuts[] = {0, 1, 1, 3, 3, 3, 6, 6, 6, 6, 10, 10};
   for (std::size_t room = 0; room < std::size(cuts); ++room) EXPECT_EQ(TextCutPoint(text, room), cuts[room]) << room;
+  // The string table's texts keep their scripts.
+  EXPECT_EQ(ToWide(LoadStr(SGIFBadData)), L"\x041D\x0435\x0432\x0435\x0440\x043D\x044B\x0435 \x0434\x0430\x043D\x043D\x044B\x0435 \x0432 \x0444\x043E\x0440\x043C\x0430\x0442\x0435 GIF");
 }
 
 TEST(WideText, TheProgramsPathAndTheUsersLegacyCodePage) {
