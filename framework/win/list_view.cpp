@@ -100,6 +100,8 @@ void TCustomListView::CreateParams(TCreateParams& params) {
 void TCustomListView::CreateWnd() {
   TWinControl::CreateWnd();
   HWND handle = Handle();
+  // Wide notices: a text reaches the control whole (see list_view_wide_notices.cpp).
+  SendMessageA(handle, CCM_SETUNICODEFORMAT, TRUE, 0);
   SendMessageA(handle, LVM_SETEXTENDEDLISTVIEWSTYLE, ex_style_mask_, ex_style_);
   ApplyColors();
   ApplyImageLists();
@@ -391,13 +393,6 @@ TListItem* TCustomListView::FindCaption(int StartIndex, const std::string& Value
 
 void TCustomListView::Arrange() {
   if (HandleAllocated()) SendMessageA(Handle(), LVM_ARRANGE, LVA_DEFAULT, 0);
-}
-
-void TCustomListView::CNNotify(TMessage& message) {
-  const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
-  LRESULT result = 0;
-  DoNotify(*header, result);
-  message.Result = result;
 }
 
 namespace {

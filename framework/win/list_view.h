@@ -5,7 +5,8 @@
 // never copied into the control: it asks for them when it shows an item (LPSTR_TEXTCALLBACK,
 // I_IMAGECALLBACK), and DoGetDispInfo answers from the item. Derived views override that step to
 // supply texts and images on demand, so adding an item costs one insert and nothing more.
-// Notifications arrive as CN_NOTIFY (reflected by the parent) and go through overridable steps.
+// Notifications arrive as CN_NOTIFY (reflected by the parent; text notices in UTF-16, turned into
+// the 8-bit form) and go through overridable steps.
 //
 // With OwnerData the control holds no items at all, only their number: the items stay objects
 // here, in their order, and the control asks for everything by position. Adding ten thousand

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/win/form.h"
+#include "framework/win/wide_text.h"
 #include "framework/type_info.h"
 
 namespace tw {
@@ -44,7 +45,7 @@ void TStatusBar::SetSimpleText(const std::string& value) {
 
 void TStatusBar::ShowSimpleText() {
   if (HandleAllocated()) {
-    SendMessageA(Handle(), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(simple_text_.c_str()));
+    SendMessageW(Handle(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(ToWide(simple_text_).c_str()));
   }
 }
 

@@ -111,6 +111,21 @@ TEST_P(ListViewTest, LongTextsAreCutToTheAskersBuffer) {
   ListView_GetItemText(plain->Handle(), item->Index(), 0, buffer, 8);
   EXPECT_STREQ(buffer, "xxxxxxx");
   EXPECT_EQ(buffer[8], '#') << "nothing is written past the buffer";
+
+  // A text in any script reaches a wide asker whole, however many bytes its UTF-8 takes, and a
+  // short buffer gets whole characters.
+  std::string greek;
+  for (int i = 0; i < 200; ++i) greek += "\xCE\xA9";  // Ω
+  TListItem* wide_item = plain->Items().AddItem(greek + "\xF0\x9F\x98\x80", nullptr);
+  wchar_t wide[512] = {};
+  LVITEMW query{};
+  query.pszText = wide;
+  query.cchTextMax = 512;
+  SendMessageW(plain->Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(wide_item->Index()), reinterpret_cast<LPARAM>(&query));
+  EXPECT_EQ(std::wstring(wide), std::wstring(200, L'\x03A9') + L"\xD83D\xDE00");
+  query.cchTextMax = 202;
+  SendMessageW(plain->Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(wide_item->Index()), reinterpret_cast<LPARAM>(&query));
+  EXPECT_EQ(std::wstring(wide), std::wstring(200, L'\x03A9')) << "never half a pair";
 }
 
 // Items keep their indexes right when others are inserted before them or the list is sorted.
