@@ -1,0 +1,192 @@
+// Fills and refreshes that read the folder on a thread of their own (TFolderRead). The reading
+// thread only enumerates and asks attributes; filtering, OnAddItem and every other event run
+// here, on the message loop, with the list's own folder object, a slice of items at a time.
+#include "framework/win/messages.h"
+#include "shell/shell_attribute_masks.h"
+#include "shell/win/shell_errors.h"
+#include "shell/win/shell_folders.h"
+#include "shell/win/shell_list.h"
+
+namespace tw {
+namespace {
+
+// The longest a slice of arrived items keeps the message loop, in milliseconds.
+constexpr ULONGLONG kSliceTime = 30;
+
+}  // namespace
+
+void TPTCustomShellList::SetFillsInBackground(bool value) {
+  if (fills_in_background_ == value) return;
+  fills_in_background_ = value;
+  // A read already running goes on; a synchronous fill or refresh asked for later cancels it.
+}
+
+TFolderRead::TBinder TPTCustomShellList::ReadBinder() { return &BindToFolder; }
+
+void TPTCustomShellList::StartFillRead() {
+  ComPtr<IShellFolder> folder;
+  const ItemIdList* id = folder_.GetIdList();
+  auto read = std::make_unique<TRunningRead>();
+  read->kind = rkFill;
+  Items().BeginUpdate();
+  try {
+    Items().Clear();
+    CheckResult(BindToFolder(id, folder));
+    read->old_id = std::move(folder_id_);
+    read->old_folder = folder_object_;
+    read->old_details = details_;
+    try {
+      TakeFolder(folder.Get(), CopyIdList(id).Get());
+    } catch (...) {
+      folder_id_ = std::move(read->old_id);
+      folder_object_ = read->old_folder;
+      details_ = read->old_details;
+      throw;
+    }
+    BeginFill();
+  } catch (...) {
+    Items().EndUpdate();
+    throw;
+  }
+  Items().EndUpdate();
+  read_ = std::move(read);
+  StartRead(rkFill);
+  ++fill_count_;
+  // Changes during the read are heard, and refresh the list once it is whole.
+  if (options_.Contains(ptsloDynamicRefresh) && !Designing()) StartWatching();
+  if (OnFillProgress) OnFillProgress(this);
+}
+
+void TPTCustomShellList::StartRefreshRead() {
+  // A fill still reading brings the folder as it is now; the refresh runs when it ends.
+  if (Filling()) {
+    refresh_pending_ = true;
+    return;
+  }
+  CancelRead();
+  read_ = std::make_unique<TRunningRead>();
+  read_->kind = rkRefresh;
+  StartRead(rkRefresh);
+}
+
+void TPTCustomShellList::StartRead(TReadKind kind) {
+  TFolderRead::TRequest request;
+  request.window = Handle();
+  request.message = WM_TW_FOLDER_READ;
+  request.tag = ++read_tag_;
+  request.flags = EnumerationFlags();
+  request.attribute_request = kAddItemAttributeRequest;
+  request.binder = ReadBinder();
+  read_->kind = kind;
+  read_->tag = request.tag;
+  read_->read = TFolderRead::Start(folder_id_.Get(), std::move(request));
+}
+
+void TPTCustomShellList::CancelRead() {
+  if (!read_) return;
+  read_->read->Cancel();
+  const bool was_filling = Filling();
+  read_.reset();
+  if (was_filling) {
+    EndFill();
+    // A list being destroyed raises no events: their handlers' objects may be gone already.
+    if (OnFillProgress && !HasState(csDestroying)) OnFillProgress(this);
+  }
+}
+
+void TPTCustomShellList::ReadArrived(WPARAM tag) {
+  // A message of a read cancelled since.
+  if (!read_ || read_->tag != tag) return;
+  TRunningRead& read = *read_;
+  bool finished = false;
+  read.read->Take(read.items, finished);
+  if (read.kind == rkRefresh) {
+    if (!finished) return;
+    const HRESULT result = read.read->Result();
+    std::vector<TReadItem> items = std::move(read.items);
+    read_.reset();
+    // An edit or drag of the list's own began meanwhile: the refresh waits for its end.
+    if (dragging_ || IsEditing())
+      refresh_pending_ = true;
+    else if (folder_object_)
+      MergeRefresh(items, result != S_OK);
+    return;
+  }
+  try {
+    AddReadItems(read);
+  } catch (...) {
+    FailFillRead();
+    throw;
+  }
+  if (read.next < read.items.size()) {
+    // More than a slice waits: the rest after the messages that came meanwhile.
+    PostMessageA(Handle(), WM_TW_FOLDER_READ, tag, 0);
+    return;
+  }
+  read.items.clear();
+  read.next = 0;
+  if (!finished) return;
+  const HRESULT result = read.read->Result();
+  if (FAILED(result)) {
+    // Reported once, as a synchronous fill reports it; the list shows nothing of the folder.
+    FailFillRead();
+    RaiseShellError(result);
+  }
+  CompleteFillRead();
+}
+
+void TPTCustomShellList::AddReadItems(TRunningRead& read) {
+  if (read.next >= read.items.size()) return;
+  IShellFolder* folder = folder_object_.Get();
+  const ULONGLONG deadline = GetTickCount64() + kSliceTime;
+  std::vector<std::unique_ptr<TPTShListData>> records;
+  while (read.next < read.items.size()) {
+    TReadItem& item = read.items[read.next++];
+    if (auto record = AcceptedItem(folder, std::move(item.id), item.attributes))
+      records.push_back(std::move(record));
+    if (read.next % 64 == 0 && GetTickCount64() >= deadline) break;
+  }
+  if (records.empty()) return;
+  const int first = Items().Count();
+  Items().BeginUpdate();
+  try {
+    AddItems(records);
+    if (sort_column_ != 0) CustomSortTail(&CompareItems, reinterpret_cast<LPARAM>(this), first);
+    if (first == 0) Items().Item(0)->SetFocused(true);
+  } catch (...) {
+    Items().EndUpdate();
+    throw;
+  }
+  Items().EndUpdate();
+  if (OnFillProgress) OnFillProgress(this);
+}
+
+void TPTCustomShellList::CompleteFillRead() {
+  read_.reset();
+  EndFill();
+  if (OnFillProgress) OnFillProgress(this);
+  if (OnFillComplete) OnFillComplete(this);
+  // A refresh asked for while the folder was being read.
+  if (refresh_pending_ && !dragging_ && !IsEditing()) RefreshNow();
+}
+
+void TPTCustomShellList::FailFillRead() {
+  std::unique_ptr<TRunningRead> read = std::move(read_);
+  if (!read) return;
+  read->read->Cancel();
+  EndFill();
+  Items().Clear();
+  folder_id_ = std::move(read->old_id);
+  folder_object_ = read->old_folder;
+  details_ = read->old_details;
+  // The watch goes back to the folder shown before.
+  if (options_.Contains(ptsloDynamicRefresh) && !Designing()) {
+    if (folder_id_)
+      StartWatching();
+    else
+      StopWatching();
+  }
+  if (OnFillProgress) OnFillProgress(this);
+}
+
+}  // namespace tw
