@@ -10,8 +10,10 @@
 namespace tw {
 namespace {
 
-// The longest a slice of arrived items keeps the message loop, in milliseconds.
+// A slice of arrived items keeps the message loop for at most about this many milliseconds and
+// adds at most this many items (adding them to the list is most of a slice's cost).
 constexpr ULONGLONG kSliceTime = 30;
+constexpr std::size_t kSliceItems = 2048;
 
 }  // namespace
 
@@ -144,7 +146,8 @@ void TPTCustomShellList::AddReadItems(TRunningRead& read) {
     TReadItem& item = read.items[read.next++];
     if (auto record = AcceptedItem(folder, std::move(item.id), item.attributes))
       records.push_back(std::move(record));
-    if (read.next % 64 == 0 && GetTickCount64() >= deadline) break;
+    if (records.size() >= kSliceItems || (read.next % 64 == 0 && GetTickCount64() >= deadline))
+      break;
   }
   if (records.empty()) return;
   const int first = Items().Count();
