@@ -237,6 +237,10 @@ private:
     // Taken from the read and not yet added (from NEXT on).
     std::vector<TReadItem> items;
     std::size_t next = 0;
+    // While slices follow each other the control hears of new items only every so often: each
+    // time it lays them all out and repaints. The update bracket stays open meanwhile.
+    bool holding_update = false;
+    ULONGLONG shown_at = 0;
     // A fill's previous folder, shown again should the read fail.
     ShellItemId old_id;
     ComPtr<IShellFolder> old_folder;
@@ -247,6 +251,8 @@ private:
   void StartRead(TReadKind kind);
   void ReadArrived(WPARAM tag);
   void AddReadItems(TRunningRead& read);
+  // Closes the update bracket a read holds open, so the control hears of its items.
+  void ShowReadItems(TRunningRead& read);
   void CompleteFillRead();
   // A fill that failed or was abandoned by an exception: nothing of the folder shows.
   void FailFillRead();

@@ -1,6 +1,8 @@
 // Fills and refreshes that read the folder on a thread of their own (TFolderRead). The reading
 // thread only enumerates and asks attributes; filtering, OnAddItem and every other event run
 // here, on the message loop, with the list's own folder object, a slice of items at a time.
+#include <utility>
+
 #include "framework/win/messages.h"
 #include "shell/shell_attribute_masks.h"
 #include "shell/win/shell_errors.h"
@@ -14,6 +16,8 @@ namespace {
 // adds at most this many items (adding them to the list is most of a slice's cost).
 constexpr ULONGLONG kSliceTime = 30;
 constexpr std::size_t kSliceItems = 2048;
+// How often the control hears of new items while slices follow each other, in milliseconds.
+constexpr ULONGLONG kShowInterval = 200;
 
 }  // namespace
 
@@ -87,6 +91,7 @@ void TPTCustomShellList::StartRead(TReadKind kind) {
 void TPTCustomShellList::CancelRead() {
   if (!read_) return;
   read_->read->Cancel();
+  ShowReadItems(*read_);
   const bool was_filling = Filling();
   read_.reset();
   if (was_filling) {
@@ -122,9 +127,12 @@ void TPTCustomShellList::ReadArrived(WPARAM tag) {
   }
   if (read.next < read.items.size()) {
     // More than a slice waits: the rest after the messages that came meanwhile.
+    if (GetTickCount64() - read.shown_at >= kShowInterval) ShowReadItems(read);
     PostMessageA(Handle(), WM_TW_FOLDER_READ, tag, 0);
     return;
   }
+  // Caught up with the reading thread: everything read so far shows.
+  ShowReadItems(read);
   read.items.clear();
   read.next = 0;
   if (!finished) return;
@@ -151,17 +159,24 @@ void TPTCustomShellList::AddReadItems(TRunningRead& read) {
   }
   if (records.empty()) return;
   const int first = Items().Count();
-  Items().BeginUpdate();
-  try {
-    AddItems(records);
-    if (sort_column_ != 0) CustomSortTail(&CompareItems, reinterpret_cast<LPARAM>(this), first);
-    if (first == 0) Items().Item(0)->SetFocused(true);
-  } catch (...) {
-    Items().EndUpdate();
-    throw;
+  if (!read.holding_update) {
+    Items().BeginUpdate();
+    read.holding_update = true;
   }
-  Items().EndUpdate();
+  AddItems(records);
+  if (sort_column_ != 0) CustomSortTail(&CompareItems, reinterpret_cast<LPARAM>(this), first);
+  if (first == 0) {
+    Items().Item(0)->SetFocused(true);
+    // The first screenful shows at once.
+    ShowReadItems(read);
+  }
   if (OnFillProgress) OnFillProgress(this);
+}
+
+void TPTCustomShellList::ShowReadItems(TRunningRead& read) {
+  read.shown_at = GetTickCount64();
+  if (!std::exchange(read.holding_update, false)) return;
+  Items().EndUpdate();
 }
 
 void TPTCustomShellList::CompleteFillRead() {
@@ -177,6 +192,7 @@ void TPTCustomShellList::FailFillRead() {
   std::unique_ptr<TRunningRead> read = std::move(read_);
   if (!read) return;
   read->read->Cancel();
+  ShowReadItems(*read);
   EndFill();
   Items().Clear();
   folder_id_ = std::move(read->old_id);
