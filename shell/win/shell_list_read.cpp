@@ -21,11 +21,8 @@ constexpr ULONGLONG kShowInterval = 200;
 
 }  // namespace
 
-void TPTCustomShellList::SetFillsInBackground(bool value) {
-  if (fills_in_background_ == value) return;
-  fills_in_background_ = value;
-  // A read already running goes on; a synchronous fill or refresh asked for later cancels it.
-}
+// A read already running goes on; a synchronous fill or refresh asked for later cancels it.
+void TPTCustomShellList::SetFillsInBackground(bool value) { fills_in_background_ = value; }
 
 TFolderRead::TBinder TPTCustomShellList::ReadBinder() { return &BindToFolder; }
 
@@ -38,6 +35,7 @@ void TPTCustomShellList::StartFillRead() {
   try {
     Items().Clear();
     CheckResult(BindToFolder(id, folder));
+    BeginFill();
     read->old_id = std::move(folder_id_);
     read->old_folder = folder_object_;
     read->old_details = details_;
@@ -47,9 +45,9 @@ void TPTCustomShellList::StartFillRead() {
       folder_id_ = std::move(read->old_id);
       folder_object_ = read->old_folder;
       details_ = read->old_details;
+      EndFill();
       throw;
     }
-    BeginFill();
   } catch (...) {
     Items().EndUpdate();
     throw;
@@ -85,12 +83,21 @@ void TPTCustomShellList::StartRead(TReadKind kind) {
   request.binder = ReadBinder();
   read_->kind = kind;
   read_->tag = request.tag;
-  read_->read = TFolderRead::Start(folder_id_.Get(), std::move(request));
+  try {
+    read_->read = TFolderRead::Start(folder_id_.Get(), std::move(request));
+  } catch (...) {
+    // No thread could be made: the list is as if the read had failed at once.
+    if (kind == rkFill)
+      FailFillRead();
+    else
+      read_.reset();
+    throw;
+  }
 }
 
 void TPTCustomShellList::CancelRead() {
   if (!read_) return;
-  read_->read->Cancel();
+  if (read_->read) read_->read->Cancel();
   ShowReadItems(*read_);
   const bool was_filling = Filling();
   read_.reset();
@@ -191,7 +198,7 @@ void TPTCustomShellList::CompleteFillRead() {
 void TPTCustomShellList::FailFillRead() {
   std::unique_ptr<TRunningRead> read = std::move(read_);
   if (!read) return;
-  read->read->Cancel();
+  if (read->read) read->read->Cancel();
   ShowReadItems(*read);
   EndFill();
   Items().Clear();
