@@ -81,4 +81,36 @@ void NaturalMergeSort(std::vector<T>& items, Compare compare) {
   while (runs.size() >= 2) merge_at(runs.size() - 2);
 }
 
+// ITEMS[0, FIRST) are in order: sorts the items from FIRST on and merges them in, leaving the
+// whole as NaturalMergeSort would. Items that come after all those before (a folder's next
+// batch of items, read in order) cost one comparison each, whatever the length of the first
+// part. Returns the first position whose item changed or moved.
+template <class T, class Compare>
+std::size_t MergeSortedTail(std::vector<T>& items, std::size_t first, Compare compare) {
+  const std::size_t count = items.size();
+  if (first >= count) return count;
+  if (first == 0) {
+    NaturalMergeSort(items, compare);
+    return 0;
+  }
+  std::vector<T> tail(std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(first)),
+                      std::make_move_iterator(items.end()));
+  NaturalMergeSort(tail, compare);
+  std::move(tail.begin(), tail.end(), items.begin() + static_cast<std::ptrdiff_t>(first));
+  if (compare(items[first - 1], items[first]) <= 0) return first;
+  // The first new item goes after every equal one before it: only the items past that place
+  // take part in the merge.
+  std::size_t low = 0, high = first - 1;
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (compare(items[middle], items[first]) > 0)
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  std::vector<T> buffer;
+  merge_sort_detail::MergeRuns(items, low, first, count, buffer, compare);
+  return low;
+}
+
 }  // namespace tw

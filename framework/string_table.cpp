@@ -63,6 +63,7 @@ const std::unordered_map<int, const char*>& Table() {
       {STextUnrepresentable, "%s has no character \"%s\" of the text: the text was not saved."},
       {STextSaveAsUtf8, "%s has no character \"%s\" of the text. Save the text as UTF-8 instead?"},
       {STextLoading, "Loading %s: %d%%"},
+      {SFolderReading, "Reading the folder: %d items so far"},
       {SInvalidDataType, "Invalid data type for '%s'"},
       {SOleError, "OLE error %.8x"},
       {SObjectPropertiesCaption, "%s Properties"},

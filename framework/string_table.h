@@ -93,6 +93,8 @@ enum StringId : int {
   SImagingUnknownFormat = 65496,
   STextUnrepresentable = 65497,
   STextSaveAsUtf8 = 65498,
+  // the main window's status bar
+  SFolderReading = 65499,
 };
 
 // The text of a string id; an unknown id gives an empty string.

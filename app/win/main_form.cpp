@@ -103,6 +103,10 @@ void TMainForm::CreateLayout() {
   PTShellList1->OnChange = [this](TObject* sender, TListItem* item, TItemChange change) {
     PTShellList1Change(sender, item, change);
   };
+  // A folder of any size, or one slow to answer, never holds up the window: the list shows the
+  // items as they are read, and the status bar how many have come.
+  PTShellList1->SetFillsInBackground(true);
+  PTShellList1->OnFillProgress = [this](TObject*) { ShowStatus(); };
   // The combo moves the tree and the tree the list; the window never sets a folder itself.
   PTShellTree1->SetShellList(PTShellList1);
   PTShellCombo1->SetShellTree(PTShellTree1);

@@ -174,12 +174,17 @@ private:
   // Loads PATH into the editor and tells in the status bar when the text had to be cut.
   void LoadText(const std::string& path);
   void ShowTextState();
+  // The status bar: while the list reads its folder, how many items have come; else the state
+  // of the editor's text.
+  void ShowStatus();
   // Whether the editor's text may be saved: in its own encoding, or in UTF-8 where the user
   // takes that for a legacy code page that cannot hold it.
   bool TextCanBeSaved();
 
   // The file last loaded into the editor.
   std::string text_file_;
+  // What the status bar says of the editor's text.
+  std::string text_state_;
 };
 
 }  // namespace tw

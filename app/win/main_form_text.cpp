@@ -4,6 +4,7 @@
 #include "framework/string_table.h"
 #include "framework/win/page_control.h"
 #include "framework/win/status_bar.h"
+#include "shell/win/shell_list.h"
 #include "viewers/win/rich_edit.h"
 #include "viewers/win/text_file.h"
 
@@ -46,7 +47,14 @@ void TMainForm::ShowTextState() {
   } else {
     state = TextEncodingName(Edit->TextFormat());
   }
-  StatusBar1->SetSimpleText(state);
+  text_state_ = state;
+  ShowStatus();
+}
+
+void TMainForm::ShowStatus() {
+  StatusBar1->SetSimpleText(PTShellList1->Filling()
+                                ? FmtLoadStr(SFolderReading, PTShellList1->Items().Count())
+                                : text_state_);
 }
 
 // A text with a character its file's legacy code page cannot hold is saved as UTF-8 once the
@@ -67,7 +75,8 @@ bool TMainForm::TextCanBeSaved() {
 
 void TMainForm::ToolButton28Click(TObject*) {
   Edit->Clear();
-  StatusBar1->SetSimpleText("");
+  text_state_.clear();
+  ShowStatus();
 }
 
 void TMainForm::ToolButton29Click(TObject*) {

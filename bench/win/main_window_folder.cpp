@@ -3,7 +3,8 @@
 // of the same folder (EnumObjects plus GetAttributesOf per item) timed in the same run. Reports,
 // best of the runs: the time to the first screenful, the longest time the message loop left a
 // message unanswered, the time until the whole sorted list is there and the loop answers again,
-// the time to leave, and the private memory the listed folder costs per item. Run:
+// the time to leave, the private memory the listed folder costs per item, and a refresh that
+// finds one file more. Run:
 //   cmake/wine-run build/win64 build/win64/bench/bench_main_window_folder.exe [FILES [RUNS]] [--keep]
 // FILES defaults to 100000 and RUNS to 3; --keep leaves the made folder for the next run.
 #include <windows.h>
@@ -190,6 +191,8 @@ struct TRun {
   double open_block_at = 0;
   double leave_block_at = 0;
   double bytes_per_item = 0;
+  double refresh = 0;
+  double refresh_block = 0;
 };
 
 }  // namespace
@@ -240,6 +243,7 @@ int main(int argc, char** argv) {
   TLoopProbe probe(list->Handle());
 
   TRun best{1e18, 1e18, 1e18, 1e18, 1e18, 1e18, 1e18};
+  best.refresh = best.refresh_block = 1e18;
   int listed = 0, enumerated = 0;
   for (int run = 0; run < runs; ++run) {
     TRun r;
@@ -267,6 +271,21 @@ int main(int argc, char** argv) {
     r.open_block_at = probe.LongestAt();
     r.bytes_per_item = (PrivateBytes() - before) / std::max(listed, 1);
 
+    // One file more, and the list refreshed as after a change notice.
+    const std::string extra = FileName(folder, files);
+    CloseHandle(CreateFileA(extra.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    start = Now();
+    probe.Begin(start, 1);
+    list->RefreshItems();
+    PumpUntil([&] { return list->Items().Count() == listed + 1; }, 600000);
+    r.refresh = Now() - start;
+    Settle(500);
+    probe.End();
+    r.refresh_block = probe.Longest();
+    DeleteFileA(extra.c_str());
+    list->RefreshItems();
+    PumpUntil([&] { return list->Items().Count() == listed; }, 600000);
+
     filled = false;
     start = Now();
     probe.Begin(start, 1);
@@ -280,10 +299,11 @@ int main(int argc, char** argv) {
 
     std::printf("run %d: enumeration %.0f ms; open: first screenful %.0f ms, longest block %.0f ms "
                 "(from %.0f ms), whole sorted list %.0f ms (%.2f x enumeration); leave %.0f ms "
-                "(longest block %.0f ms from %.0f ms); %.0f bytes per item\n",
+                "(longest block %.0f ms from %.0f ms); %.0f bytes per item; refresh with one file "
+                "more %.0f ms (longest block %.0f ms)\n",
                 run + 1, r.enumeration, r.first_screen, r.open_block, r.open_block_at, r.whole,
                 r.whole / r.enumeration, r.leave, r.leave_block, r.leave_block_at,
-                r.bytes_per_item);
+                r.bytes_per_item, r.refresh, r.refresh_block);
     std::fflush(stdout);
     best.enumeration = std::min(best.enumeration, r.enumeration);
     best.first_screen = std::min(best.first_screen, r.first_screen);
@@ -291,15 +311,19 @@ int main(int argc, char** argv) {
     best.whole = std::min(best.whole, r.whole);
     best.leave = std::min(best.leave, r.leave);
     best.leave_block = std::min(best.leave_block, r.leave_block);
+    best.refresh = std::min(best.refresh, r.refresh);
+    best.refresh_block = std::min(best.refresh_block, r.refresh_block);
     // Later runs reuse the heap the first one left: only the first shows what a folder costs.
     if (run == 0) best.bytes_per_item = r.bytes_per_item;
   }
   std::printf("items: enumerated %d, listed %d\n", enumerated, listed);
   std::printf("best of %d: enumeration %.0f ms; first screenful %.0f ms; longest block opening "
               "%.0f ms; whole sorted list %.0f ms (%.2f x enumeration); leave %.0f ms (longest "
-              "block %.0f ms); %.0f bytes per item (first run)\n",
+              "block %.0f ms); %.0f bytes per item (first run); refresh with one file more %.0f ms "
+              "(longest block %.0f ms)\n",
               runs, best.enumeration, best.first_screen, best.open_block, best.whole,
-              best.whole / best.enumeration, best.leave, best.leave_block, best.bytes_per_item);
+              best.whole / best.enumeration, best.leave, best.leave_block, best.bytes_per_item,
+              best.refresh, best.refresh_block);
   delete form;
   if (!keep) RemoveFolder(parent, files);
   return 0;

@@ -335,6 +335,10 @@ bool TCustomListView::CustomSort(PFNLVCOMPARE compare, LPARAM data) {
   return SendMessageA(Handle(), LVM_SORTITEMS, data, reinterpret_cast<LPARAM>(compare)) != 0;
 }
 
+void TCustomListView::CustomSortTail(PFNLVCOMPARE compare, LPARAM data, int first) {
+  if (owner_data_) items_->SortTail(compare, data, static_cast<std::size_t>(std::max(first, 0)));
+}
+
 bool TCustomListView::AlphaSort() {
   return CustomSort(&DefaultCompare, reinterpret_cast<LPARAM>(this));
 }

@@ -165,6 +165,7 @@ private:
   TListSelection SaveSelection() const;
   void RestoreSelection(const TListSelection& selection);
   void SortItems(PFNLVCOMPARE compare, LPARAM data);
+  void SortTail(PFNLVCOMPARE compare, LPARAM data, std::size_t first);
 
   TCustomListView* owner_;
   std::unordered_map<const TListItem*, std::unique_ptr<TListItem>> items_;
@@ -288,6 +289,10 @@ public:
   bool IsEditing();
   void ClearSelection();
   bool CustomSort(PFNLVCOMPARE compare, LPARAM data);
+  // Owner-data lists whose items before FIRST are in order: sorts the items from FIRST on into
+  // them, as CustomSort would sort the whole, for about one comparison per new item when they
+  // come after the others. For new items, inside the update bracket that added them.
+  void CustomSortTail(PFNLVCOMPARE compare, LPARAM data, int first);
   // Sorts by OnCompare, or by caption ignoring case without one.
   bool AlphaSort();
   void Arrange();

@@ -277,6 +277,25 @@ void TListItems::SortItems(PFNLVCOMPARE compare, LPARAM data) {
   if (owner_->HandleAllocated()) InvalidateRect(owner_->Handle(), nullptr, TRUE);
 }
 
+void TListItems::SortTail(PFNLVCOMPARE compare, LPARAM data, std::size_t first) {
+  std::vector<TListItem*> sorted = order_;
+  const std::size_t changed = MergeSortedTail(sorted, first, [&](TListItem* a, TListItem* b) {
+    return compare(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), data);
+  });
+  if (changed >= first) {
+    // Only the new items moved, among themselves: the control holds no states for them yet.
+    order_.swap(sorted);
+    Renumber(first);
+    return;
+  }
+  // The selection is read at the old positions, before the items move.
+  const TListSelection selection = SaveSelection();
+  order_.swap(sorted);
+  Renumber(changed);
+  RestoreSelection(selection);
+  if (owner_->HandleAllocated()) InvalidateRect(owner_->Handle(), nullptr, TRUE);
+}
+
 void TListItems::InsertIntoControl(TListItem& item, int index) {
   if (Virtual()) {
     const std::size_t at = std::min(static_cast<std::size_t>(std::max(index, 0)), order_.size());

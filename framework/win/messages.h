@@ -56,6 +56,8 @@ inline constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
 inline constexpr UINT WM_TW_FOLDER_CHANGED = WM_USER + 101;  // 1125
 // Posted by the list to itself to start renaming a folder it has just created.
 inline constexpr UINT WM_TW_START_RENAME = WM_USER + 102;  // 1126
+// Posted by a background folder read to its list when items wait, the read's tag in wParam.
+inline constexpr UINT WM_TW_FOLDER_READ = WM_USER + 103;  // 1127
 // Sent by shell extensions to a view's window: answered with the process's IShellBrowser.
 inline constexpr UINT WM_TW_GET_SHELL_BROWSER = WM_USER + 7;  // 1031
 // Posted to the window hook's window: subclass a hooked control again / free an unused hook.

@@ -76,6 +76,7 @@ TPTCustomShellList::~TPTCustomShellList() {
   Destroying();
   refresh_timer_.SetEnabled(false);
   RevokeDropTarget();
+  CancelRead();
   // The records go with the items while this object can still free them.
   Items().Clear();
   SetSmallImages(nullptr);
@@ -164,13 +165,16 @@ void TPTCustomShellList::SetDragging(bool value) {
 void TPTCustomShellList::CreateWnd() {
   TPTCustomListView::CreateWnd();
   if (options_.Contains(ptsloOleDrop)) RegisterDropTarget();
-  if (options_.Contains(ptsloAutoFill) && Items().Count() == 0) FillList();
+  if (fill_pending_ || (options_.Contains(ptsloAutoFill) && Items().Count() == 0)) FillList();
 }
 
 void TPTCustomShellList::DestroyWnd() {
   SaveColumnWidths();
   // A registration belongs to the window; a window made again registers again.
   RevokeDropTarget();
+  // A background read tells the window that goes: the next window reads the folder again.
+  if (Filling() && !HasState(csDestroying)) fill_pending_ = true;
+  CancelRead();
   if (HasState(csDestroying)) {
     refresh_timer_.SetEnabled(false);
     watcher_.reset();
@@ -237,6 +241,9 @@ void TPTCustomShellList::WndProc(TMessage& message) {
         return;
       case WM_TW_START_RENAME:
         StartRenameNewFolder();
+        return;
+      case WM_TW_FOLDER_READ:
+        ReadArrived(message.WParam);
         return;
       case WM_TW_GET_SHELL_BROWSER:
         message.Result = ShellBrowserOfProcess();

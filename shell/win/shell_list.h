@@ -29,6 +29,7 @@
 #include "shell/shell_locator.h"
 #include "shell/win/context_menu.h"
 #include "shell/win/custom_list_view.h"
+#include "shell/win/folder_read.h"
 #include "shell/win/shell_list_data.h"
 #include "shell/win/view_drop_target.h"
 
@@ -138,6 +139,15 @@ public:
   void SetDragging(bool value);
   bool Dragging() const { return dragging_; }
 
+  // Whether fills and refreshes read the folder on a thread of their own (off by default). On,
+  // setting Folder returns at once: the items arrive while the message loop runs, sorted as
+  // they come, and OnFillComplete tells when the whole folder is there. Off, a fill is done
+  // when the call that asked for it returns.
+  bool FillsInBackground() const { return fills_in_background_; }
+  void SetFillsInBackground(bool value);
+  // A background fill is reading the folder (its items so far are in the list).
+  bool Filling() const { return read_ && read_->kind == rkFill; }
+
   // The refresh timer is waiting to run a refresh after change notifications.
   bool RefreshPending() const { return refresh_timer_.Enabled(); }
 
@@ -152,6 +162,8 @@ public:
   TPTShLvCustomDrawEvent OnCustomDrawSh;
   TPTShLvCustomDrawEvent OnCustomDrawShEx;
   TNotifyEvent OnFillComplete;
+  // A background fill started, items of it arrived, or it ended (see Filling).
+  TNotifyEvent OnFillProgress;
 
 protected:
   void BeginItemDrag(TMouseButton button, int item) override;
@@ -165,6 +177,9 @@ protected:
   virtual void EndFill();
   // Shows the warning of a failed folder creation.
   virtual void ShowWarning(const std::string& text);
+  // How a background read binds the folder; made on the message loop's thread at the start of
+  // each read, run on the reading thread (so it may use nothing of the list).
+  virtual TFolderRead::TBinder ReadBinder();
 
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -200,8 +215,48 @@ private:
   void RunPostponedWork();
   void AddItems(std::vector<std::unique_ptr<TPTShListData>>& records);
   std::unique_ptr<TPTShListData> EnumeratedItem(IShellFolder* folder, ShellItemId id);
+  // The record of an item with ATTRIBUTES, or null when the options, the filter or OnAddItem
+  // leave it out.
+  std::unique_ptr<TPTShListData> AcceptedItem(IShellFolder* folder, ShellItemId id,
+                                              DWORD attributes);
   // Calls EnumObjects with the list's flags.
+  DWORD EnumerationFlags() const;
   HRESULT Enumerate(IShellFolder* folder, ComPtr<IEnumIDList>& items);
+  // Takes FOLDER (of ABS_ID) as the shown folder: its id, object, details and columns.
+  void TakeFolder(IShellFolder* folder, const ItemIdList* abs_id);
+  // Matches a complete enumeration's items to the list's: vanished ones go, new ones come.
+  // INCOMPLETE: the enumeration failed midway, so only items the folder no longer validates go.
+  void MergeRefresh(std::vector<TReadItem>& enumerated, bool incomplete);
+
+  // The background read (shell_list_read.cpp).
+  enum TReadKind { rkFill, rkRefresh };
+  struct TRunningRead {
+    TReadKind kind = rkFill;
+    WPARAM tag = 0;
+    std::shared_ptr<TFolderRead> read;
+    // Taken from the read and not yet added (from NEXT on).
+    std::vector<TReadItem> items;
+    std::size_t next = 0;
+    // While slices follow each other the control hears of new items only every so often: each
+    // time it lays them all out and repaints. The update bracket stays open meanwhile.
+    bool holding_update = false;
+    ULONGLONG shown_at = 0;
+    // A fill's previous folder, shown again should the read fail.
+    ShellItemId old_id;
+    ComPtr<IShellFolder> old_folder;
+    ComPtr<IShellDetails> old_details;
+  };
+  void StartFillRead();
+  void StartRefreshRead();
+  void StartRead(TReadKind kind);
+  void ReadArrived(WPARAM tag);
+  void AddReadItems(TRunningRead& read);
+  // Closes the update bracket a read holds open, so the control hears of its items.
+  void ShowReadItems(TRunningRead& read);
+  void CompleteFillRead();
+  // A fill that failed or was abandoned by an exception: nothing of the folder shows.
+  void FailFillRead();
+  void CancelRead();
 
   void SetUpColumns();
   void SaveColumnWidths();
@@ -223,6 +278,8 @@ private:
   void FolderChangeNotified();
   void RefreshTimerFired();
 
+  // Adds the folder NAME just created in the shown folder.
+  void AddNewFolder(const std::string& name);
   void StartRenameNewFolder();
 
   void RegisterDropTarget();
@@ -252,6 +309,9 @@ private:
   bool watching_ = false;
   bool own_change_ = false;
   bool dragging_ = false;
+  bool fills_in_background_ = false;
+  std::unique_ptr<TRunningRead> read_;
+  WPARAM read_tag_ = 0;
   // Asked for during an edit or a drag of the list's own: a fill (of the folder Folder names
   // now) and a refresh (of the shown folder) are kept apart, and a fill makes a refresh needless.
   bool fill_pending_ = false;

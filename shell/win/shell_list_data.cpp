@@ -88,19 +88,23 @@ bool TPTShListData::IsValid() {
 std::string TPTShListData::Path() { return IdListToPath(AbsoluteId()); }
 
 const std::string& TPTShListData::DisplayName() {
+  // Asked of the list's own folder object: through the absolute id the shell binds the folder
+  // anew for each item, which in a folder of 100,000 files took Wine about 75 ms an item.
   if (!name_ready_) {
-    SHFILEINFOW info{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteId()), 0, &info, sizeof(info),
-                       SHGFI_DISPLAYNAME | SHGFI_PIDL)) {
-      display_name_ = FromWide(info.szDisplayName);
-      name_ready_ = true;
+    if (IShellFolder* folder = owner_->FolderObject()) {
+      display_name_ = GetDisplayName(folder, relative_id_.Get(), dnkNormal);
+      name_ready_ = !display_name_.empty();
     }
   }
   return display_name_;
 }
 
 int TPTShListData::IconIndex() {
-  if (icon_index_ < 0) icon_index_ = SystemIconIndex(AbsoluteId(), SHGFI_SMALLICON);
+  if (icon_index_ < 0) {
+    IShellFolder* folder = owner_->FolderObject();
+    icon_index_ = folder ? SHMapPIDLToSystemImageListIndex(folder, relative_id_.Get(), nullptr)
+                         : SystemIconIndex(AbsoluteId(), SHGFI_SMALLICON);
+  }
   return icon_index_;
 }
 

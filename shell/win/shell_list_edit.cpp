@@ -66,12 +66,41 @@ bool TPTCustomShellList::CreateNewFolder(bool StartRename) {
     ShowWarning(CreateFolderFailedText(ERROR_ALREADY_EXISTS, base));
     return false;
   }
-  RefreshItems();
+  AddNewFolder(created);
   if (StartRename) {
     new_folder_name_ = created;
     PostMessageA(Handle(), WM_TW_START_RENAME, 0, 0);
   }
   return true;
+}
+
+void TPTCustomShellList::AddNewFolder(const std::string& name) {
+  // A fill still reading may bring the folder itself; an edit or drag holds back every change.
+  if (Filling() || dragging_ || IsEditing()) {
+    RefreshItems();
+    return;
+  }
+  // Only the new folder joins the list: a refresh would list a large folder anew.
+  std::wstring wide;
+  ShellItemId id;
+  ULONG eaten = 0;
+  if (!ToWidePath(name, wide) ||
+      FAILED(folder_object_->ParseDisplayName(OwnerWindow(), nullptr, wide.data(), &eaten,
+                                              PidlOut(id), nullptr))) {
+    RefreshItems();
+    return;
+  }
+  std::vector<std::unique_ptr<TPTShListData>> records;
+  if (auto record = EnumeratedItem(folder_object_.Get(), std::move(id)))
+    records.push_back(std::move(record));
+  Items().BeginUpdate();
+  try {
+    AddItems(records);
+  } catch (...) {
+    Items().EndUpdate();
+    throw;
+  }
+  Items().EndUpdate();
 }
 
 void TPTCustomShellList::StartRenameNewFolder() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "framework/natural_merge_sort.h"
 #include "framework/string_table.h"
 #include "shell/shell_attribute_masks.h"
 #include "shell/shell_list_texts.h"
@@ -49,6 +50,11 @@ void TPTCustomShellList::FillNow() {
   if (!HandleAllocated()) return;
   fill_pending_ = false;
   refresh_pending_ = false;
+  CancelRead();
+  if (fills_in_background_ && !Designing()) {
+    StartFillRead();
+    return;
+  }
   TShellListHourglass hourglass;
   // One bracket from clearing to the end of the fill: the control hears of the new items once.
   Items().BeginUpdate();
@@ -80,10 +86,14 @@ void TPTCustomShellList::PickUpAllocator() {
   CheckResult(SHGetMalloc(allocator_.Receive()));
 }
 
-HRESULT TPTCustomShellList::Enumerate(IShellFolder* folder, ComPtr<IEnumIDList>& items) {
+DWORD TPTCustomShellList::EnumerationFlags() const {
   DWORD flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
   if (options_.Contains(ptsloShowHidden)) flags |= SHCONTF_INCLUDEHIDDEN;
-  const HRESULT hr = folder->EnumObjects(OwnerWindow(), flags, items.Receive());
+  return flags;
+}
+
+HRESULT TPTCustomShellList::Enumerate(IShellFolder* folder, ComPtr<IEnumIDList>& items) {
+  const HRESULT hr = folder->EnumObjects(OwnerWindow(), EnumerationFlags(), items.Receive());
   // A folder may answer S_FALSE with no enumerator when it has nothing to show.
   if (hr == S_FALSE && !items) return S_FALSE;
   return hr;
@@ -96,12 +106,7 @@ void TPTCustomShellList::FillFolder(IShellFolder* folder, const ItemIdList* abs_
   ComPtr<IShellFolder> old_folder = folder_object_;
   ComPtr<IShellDetails> old_details = details_;
   try {
-    folder_id_ = CopyIdList(abs_id);
-    PickUpAllocator();
-    folder_object_ = ComPtr<IShellFolder>(folder);
-    details_.Reset();
-    folder->CreateViewObject(OwnerWindow(), IID_IShellDetails, details_.ReceiveVoid());
-    SetUpColumns();
+    TakeFolder(folder, abs_id);
 
     ComPtr<IEnumIDList> enumerator;
     const HRESULT hr = Enumerate(folder, enumerator);
@@ -136,11 +141,25 @@ void TPTCustomShellList::FillFolder(IShellFolder* folder, const ItemIdList* abs_
   if (OnFillComplete) OnFillComplete(this);
 }
 
+void TPTCustomShellList::TakeFolder(IShellFolder* folder, const ItemIdList* abs_id) {
+  folder_id_ = CopyIdList(abs_id);
+  PickUpAllocator();
+  folder_object_ = ComPtr<IShellFolder>(folder);
+  details_.Reset();
+  folder->CreateViewObject(OwnerWindow(), IID_IShellDetails, details_.ReceiveVoid());
+  SetUpColumns();
+}
+
 std::unique_ptr<TPTShListData> TPTCustomShellList::EnumeratedItem(IShellFolder* folder,
                                                                   ShellItemId id) {
   DWORD attributes = kAddItemAttributeRequest;
   LPCITEMIDLIST items[] = {id.Get()};
   if (FAILED(folder->GetAttributesOf(1, items, &attributes))) return nullptr;
+  return AcceptedItem(folder, std::move(id), attributes);
+}
+
+std::unique_ptr<TPTShListData> TPTCustomShellList::AcceptedItem(IShellFolder* folder,
+                                                                ShellItemId id, DWORD attributes) {
   if (!options_.Contains(ptsloNonFilesystemAncestors) &&
       !(attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)))
     return nullptr;
@@ -227,64 +246,98 @@ void TPTCustomShellList::RunPostponedWork() {
 void TPTCustomShellList::RefreshNow() {
   refresh_pending_ = false;
   if (!HandleAllocated() || !folder_object_) return;
+  if (fills_in_background_ && !Designing()) {
+    StartRefreshRead();
+    return;
+  }
+  std::vector<TReadItem> enumerated;
+  HRESULT result = E_FAIL;
+  ComPtr<IEnumIDList> enumerator;
+  if (SUCCEEDED(Enumerate(folder_object_.Get(), enumerator)) && enumerator) {
+    for (;;) {
+      TReadItem item;
+      result = enumerator->Next(1, PidlOut(item.id), nullptr);
+      if (result != S_OK) break;
+      enumerated.push_back(std::move(item));
+    }
+  }
+  MergeRefresh(enumerated, result != S_FALSE);
+}
+
+void TPTCustomShellList::MergeRefresh(std::vector<TReadItem>& enumerated, bool incomplete) {
   IShellFolder* folder = folder_object_.Get();
   BeginFill();
   Items().BeginUpdate();
   try {
-    // Vanished items go; the others fetch their names, sizes and dates anew.
-    std::vector<TListItem*> gone;
+    // The others fetch their names, sizes and dates anew.
     std::vector<TPTShListData*> records;
     std::vector<TListItem*> items;
     for (int i = 0, count = Items().Count(); i < count; ++i) {
-      TPTShListData* data = ItemData(i);
-      if (!data) continue;
-      if (data->IsValid()) {
+      if (TPTShListData* data = ItemData(i)) {
         data->ResetCaches();
         records.push_back(data);
         items.push_back(Items().Item(i));
-      } else {
-        gone.push_back(Items().Item(i));
       }
     }
+    // Most items come back with the very same bytes. A changed item (a new size or date) is
+    // still the same item when the folder says so; only the items no bytes matched are put to
+    // the folder, so the cost stays linear however many items there are.
+    std::unordered_map<std::string_view, std::size_t> known;
+    known.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+      known.emplace(IdBytesOf(records[i]->RelativeId()), i);
+    std::vector<bool> seen(records.size(), false);
+    std::vector<TReadItem*> unmatched;
+    for (TReadItem& item : enumerated) {
+      auto found = known.find(IdBytesOf(item.id.Get()));
+      if (found != known.end())
+        seen[found->second] = true;
+      else
+        unmatched.push_back(&item);
+    }
+    // Both sides sorted by the folder's name order and walked together: equal names are the
+    // same item.
+    std::vector<std::size_t> unseen;
+    for (std::size_t i = 0; i < records.size(); ++i)
+      if (!seen[i]) unseen.push_back(i);
+    auto by_name = [folder](const ItemIdList* a, const ItemIdList* b) {
+      const HRESULT hr = folder->CompareIDs(0, a, b);
+      return FAILED(hr) ? 0 : static_cast<short>(HRESULT_CODE(hr));
+    };
+    NaturalMergeSort(unseen, [&](std::size_t a, std::size_t b) {
+      return by_name(records[a]->RelativeId(), records[b]->RelativeId());
+    });
+    NaturalMergeSort(unmatched, [&](const TReadItem* a, const TReadItem* b) {
+      return by_name(a->id.Get(), b->id.Get());
+    });
+    std::vector<std::unique_ptr<TPTShListData>> added;
+    std::size_t next_unseen = 0;
+    for (TReadItem* item : unmatched) {
+      int order = 1;
+      while (next_unseen < unseen.size() &&
+             (order = by_name(records[unseen[next_unseen]]->RelativeId(), item->id.Get())) < 0)
+        ++next_unseen;
+      if (next_unseen < unseen.size() && order == 0) {
+        seen[unseen[next_unseen++]] = true;
+        continue;
+      }
+      try {
+        auto record = item->attributes ? AcceptedItem(folder, std::move(item->id), item->attributes)
+                                       : EnumeratedItem(folder, std::move(item->id));
+        if (record) added.push_back(std::move(record));
+      } catch (...) {
+        ShowWarning(LoadStr(SAddNewShellItemFailed));
+        throw;
+      }
+    }
+    // A complete enumeration is the folder's word on what it holds: an item it no longer
+    // returns (hidden now, or gone where the folder cannot tell) leaves the list. After a
+    // failed one only the items the folder no longer validates go.
+    std::vector<TListItem*> gone;
+    for (std::size_t i = 0; i < records.size(); ++i)
+      if (!seen[i] && (!incomplete || !records[i]->IsValid())) gone.push_back(items[i]);
     for (TListItem* item : gone) item->Delete();
-
-    ComPtr<IEnumIDList> enumerator;
-    if (SUCCEEDED(Enumerate(folder, enumerator)) && enumerator) {
-      // Most items come back with the very same bytes; a changed item (a new size or date) is
-      // still the same item when the folder says so.
-      std::unordered_map<std::string_view, std::size_t> known;
-      for (std::size_t i = 0; i < records.size(); ++i)
-        known.emplace(IdBytesOf(records[i]->RelativeId()), i);
-      std::vector<bool> seen(records.size(), false);
-      std::vector<std::unique_ptr<TPTShListData>> added;
-      HRESULT next;
-      for (;;) {
-        ShellItemId id;
-        next = enumerator->Next(1, PidlOut(id), nullptr);
-        if (next != S_OK) break;
-        auto found = known.find(IdBytesOf(id.Get()));
-        std::size_t match = found != known.end() ? found->second : records.size();
-        for (std::size_t i = 0; i < records.size() && match == records.size(); ++i)
-          if (folder->CompareIDs(0, records[i]->RelativeId(), id.Get()) == 0) match = i;
-        if (match < records.size()) {
-          seen[match] = true;
-          continue;
-        }
-        try {
-          if (auto record = EnumeratedItem(folder, std::move(id))) added.push_back(std::move(record));
-        } catch (...) {
-          ShowWarning(LoadStr(SAddNewShellItemFailed));
-          throw;
-        }
-      }
-      // A complete enumeration is the folder's word on what it holds: an item it no longer
-      // returns (hidden now, or gone where the folder cannot tell) leaves the list.
-      if (next == S_FALSE) {
-        for (std::size_t i = 0; i < records.size(); ++i)
-          if (!seen[i]) items[i]->Delete();
-      }
-      AddItems(added);
-    }
+    AddItems(added);
   } catch (...) {
     Items().EndUpdate();
     EndFill();

@@ -81,5 +81,41 @@ TEST(NaturalMergeSort, NearlySortedInputStaysCheap) {
   EXPECT_LE(calls, 2 * 10003);  // a plain merge sort needs about 130,000
 }
 
+TEST(MergeSortedTail, BatchByBatchEndsAsOneSortOfTheWhole) {
+  std::mt19937 random(7);
+  for (int range : {3, 1000000}) {
+    std::uniform_int_distribution<int> key(0, range);
+    std::vector<int> keys(3000);
+    for (int& k : keys) k = key(random);
+    std::vector<Item> all = Numbered(keys), items;
+    int calls = 0;
+    for (std::size_t at = 0; at < all.size();) {
+      const std::size_t batch = std::min<std::size_t>(all.size() - at, 1 + at % 257);
+      const std::size_t first = items.size();
+      items.insert(items.end(), all.begin() + static_cast<std::ptrdiff_t>(at),
+                   all.begin() + static_cast<std::ptrdiff_t>(at + batch));
+      const std::size_t changed = MergeSortedTail(items, first, Counted{&calls});
+      ASSERT_LE(changed, first);
+      at += batch;
+    }
+    EXPECT_EQ(items, StableReference(Numbered(keys))) << "keys to " << range;
+  }
+}
+
+TEST(MergeSortedTail, BatchesArrivingInOrderCostOneComparisonPerItem) {
+  std::vector<Item> items = Numbered(std::vector<int>(1, 0));
+  int calls = 0;
+  for (int batch = 0; batch < 100; ++batch) {
+    const std::size_t first = items.size();
+    for (int i = 0; i < 100; ++i) items.emplace_back(static_cast<int>(first) + i, 0);
+    EXPECT_EQ(MergeSortedTail(items, first, Counted{&calls}), first);
+  }
+  EXPECT_EQ(calls, 100 * 100);
+  // One item before all the others moves everything after it.
+  items.emplace_back(-1, 0);
+  EXPECT_EQ(MergeSortedTail(items, items.size() - 1, Counted{&calls}), 0u);
+  EXPECT_EQ(items.front().first, -1);
+}
+
 }  // namespace
 }  // namespace tw

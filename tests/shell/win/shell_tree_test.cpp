@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "shell/win/shell_combo.h"
 #include "shell/win/shell_names.h"
 #include "tests/shell/win/shell_tree_fixture.h"
 
@@ -406,6 +407,36 @@ TEST_F(ShellTreeTest, LoadStepFillsOnceEverythingExistsAndLinksTheList) {
   ASSERT_NE(Root(), nullptr);
   EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"sub"}));
   EXPECT_EQ(ListPath(), temp.Path().string());
+}
+
+TEST_F(ShellTreeTest, AListReadingInTheBackgroundFollowsTheTreeAndTheComboAndMovesThem) {
+  temp.Write("one\\two\\inner.txt", "x");
+  AddList();
+  list->SetFillsInBackground(true);
+  auto* combo = new TPTShellCombo(form);
+  combo->SetBounds(0, 0, 300, 22);
+  combo->SetParent(form);
+  combo->SetShellTree(tree);
+  ShowTree();
+  auto names = [&] {
+    std::vector<std::string> names;
+    for (int i = 0; i < list->Items().Count(); ++i) names.push_back(list->ItemData(i)->DisplayName());
+    return names;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return list_fills == 1; }));
+  EXPECT_EQ(names(), std::vector<std::string>{"one"});
+  // The list opening a folder moves the tree and the combo, and then shows it.
+  list->NavigateTo(IdOf(temp.File("one\\two")).Get());
+  ASSERT_TRUE(PumpUntil([&] { return list_fills == 2; }));
+  EXPECT_EQ(tree->Selected()->Text(), "two");
+  EXPECT_EQ(combo->CurrentFolder().GetPath(), temp.File("one\\two"));
+  EXPECT_EQ(names(), std::vector<std::string>{"inner.txt"});
+  // The combo moves the tree, which moves the list.
+  combo->CurrentFolder().SetIdList(IdOf(temp.File("one")).Get());
+  ASSERT_TRUE(PumpUntil([&] { return list_fills == 3; }));
+  EXPECT_EQ(tree->Selected()->Text(), "one");
+  EXPECT_EQ(ListPath(), temp.File("one"));
+  EXPECT_EQ(names(), std::vector<std::string>{"two"});
 }
 
 }  // namespace
