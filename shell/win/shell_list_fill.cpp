@@ -267,7 +267,7 @@ void TPTCustomShellList::MergeRefresh(std::vector<TReadItem>& enumerated, bool i
   BeginFill();
   Items().BeginUpdate();
   try {
-    // The others fetch their names, sizes and dates anew.
+    // Every record fetches its name, size and date anew.
     std::vector<TPTShListData*> records;
     std::vector<TListItem*> items;
     for (int i = 0, count = Items().Count(); i < count; ++i) {
