@@ -527,10 +527,11 @@ void TCustomListView::DoGetDispInfo(NMLVDISPINFOA& info) {
   if (!item) item = items_->Item(info.item.iItem);
   if (!item) return;
   if (info.item.mask & LVIF_TEXT) {
+    const TListItem& shown = *item;
     if (info.item.iSubItem == 0)
-      CopyDispText(info, item->caption_);
-    else if (static_cast<std::size_t>(info.item.iSubItem) <= item->sub_items_.size())
-      CopyDispText(info, item->sub_items_[info.item.iSubItem - 1]);
+      CopyDispText(info, shown.Caption());
+    else if (static_cast<std::size_t>(info.item.iSubItem) <= shown.SubItems().size())
+      CopyDispText(info, shown.SubItems()[info.item.iSubItem - 1]);
     else
       CopyDispText(info, std::string());
   }

@@ -52,11 +52,11 @@ public:
   TListItems* Owner() const { return owner_; }
   TCustomListView* ListView() const;
 
-  const std::string& Caption() const { return caption_; }
+  const std::string& Caption() const;
   void SetCaption(const std::string& value);
   // Texts of report columns 1, 2, ...; call Update after changing them on a shown item.
-  std::vector<std::string>& SubItems() { return sub_items_; }
-  const std::vector<std::string>& SubItems() const { return sub_items_; }
+  std::vector<std::string>& SubItems() { return Texts().sub_items; }
+  const std::vector<std::string>& SubItems() const;
   void* Data() const { return data_; }
   void SetData(void* value) { data_ = value; }
   int ImageIndex() const { return image_index_; }
@@ -98,9 +98,16 @@ private:
   // Index() once the control knows every item an owner-data list has added.
   int ControlIndex() const;
 
+  // The texts the item holds itself, made when one is set: the items of an owner-data list
+  // whose view supplies the texts (thousands of them) carry none.
+  struct TTexts {
+    std::string caption;
+    std::vector<std::string> sub_items;
+  };
+  TTexts& Texts();
+
   TListItems* owner_;
-  std::string caption_;
-  std::vector<std::string> sub_items_;
+  std::unique_ptr<TTexts> texts_;
   void* data_ = nullptr;
   int image_index_ = -1;
   int overlay_index_ = -1;

@@ -77,8 +77,23 @@ void TListItem::SetChecked(bool value) {
   SetStateBits(LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(value ? 2 : 1));
 }
 
+TListItem::TTexts& TListItem::Texts() {
+  if (!texts_) texts_ = std::make_unique<TTexts>();
+  return *texts_;
+}
+
+const std::string& TListItem::Caption() const {
+  static const std::string kNone;
+  return texts_ ? texts_->caption : kNone;
+}
+
+const std::vector<std::string>& TListItem::SubItems() const {
+  static const std::vector<std::string> kNone;
+  return texts_ ? texts_->sub_items : kNone;
+}
+
 void TListItem::SetCaption(const std::string& value) {
-  caption_ = value;
+  Texts().caption = value;
   Update();
 }
 
@@ -335,7 +350,7 @@ TListItem* TListItems::InsertItem(int index, const std::string& caption, void* d
   owner_->HandleNeeded();
   auto made = std::make_unique<TListItem>(this);
   TListItem* item = made.get();
-  item->caption_ = caption;
+  if (!caption.empty()) item->Texts().caption = caption;
   item->data_ = data;
   items_.emplace(item, std::move(made));
   InsertIntoControl(*item, index);

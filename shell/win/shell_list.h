@@ -219,7 +219,7 @@ private:
   // leave it out.
   std::unique_ptr<TPTShListData> AcceptedItem(IShellFolder* folder, ShellItemId id,
                                               DWORD attributes);
-  // Calls EnumObjects with the list's flags.
+  // The SHCONTF_ flags the list enumerates with, and EnumObjects called with them.
   DWORD EnumerationFlags() const;
   HRESULT Enumerate(IShellFolder* folder, ComPtr<IEnumIDList>& items);
   // Takes FOLDER (of ABS_ID) as the shown folder: its id, object, details and columns.

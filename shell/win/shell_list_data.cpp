@@ -47,9 +47,15 @@ TPTShListData::TPTShListData(TPTCustomShellList* owner, ShellItemId relative_id,
                              DWORD fill_attributes)
     : owner_(owner), relative_id_(std::move(relative_id)), fill_attributes_(fill_attributes) {}
 
+TPTShListData::TShown& TPTShListData::Shown() {
+  if (!shown_) shown_ = std::make_unique<TShown>();
+  return *shown_;
+}
+
 const ItemIdList* TPTShListData::AbsoluteId() {
-  if (!absolute_id_) absolute_id_ = ConcatIdLists(owner_->FolderId(), relative_id_.Get());
-  return absolute_id_.Get();
+  TShown& shown = Shown();
+  if (!shown.absolute_id) shown.absolute_id = ConcatIdLists(owner_->FolderId(), relative_id_.Get());
+  return shown.absolute_id.Get();
 }
 
 DWORD TPTShListData::Attributes() {
@@ -90,13 +96,14 @@ std::string TPTShListData::Path() { return IdListToPath(AbsoluteId()); }
 const std::string& TPTShListData::DisplayName() {
   // Asked of the list's own folder object: through the absolute id the shell binds the folder
   // anew for each item, which in a folder of 100,000 files took Wine about 75 ms an item.
-  if (!name_ready_) {
+  TShown& shown = Shown();
+  if (!shown.name_ready) {
     if (IShellFolder* folder = owner_->FolderObject()) {
-      display_name_ = GetDisplayName(folder, relative_id_.Get(), dnkNormal);
-      name_ready_ = !display_name_.empty();
+      shown.display_name = GetDisplayName(folder, relative_id_.Get(), dnkNormal);
+      shown.name_ready = !shown.display_name.empty();
     }
   }
-  return display_name_;
+  return shown.display_name;
 }
 
 int TPTShListData::IconIndex() {
@@ -114,11 +121,8 @@ void TPTShListData::SetRelativeId(ShellItemId id) {
 }
 
 void TPTShListData::ResetCaches() {
-  absolute_id_.Reset();
-  display_name_.clear();
-  name_ready_ = false;
+  shown_.reset();
   icon_index_ = -1;
-  texts_.reset();
 }
 
 std::string TPTShListData::ColumnText(int n) {
@@ -128,11 +132,12 @@ std::string TPTShListData::ColumnText(int n) {
     if (FAILED(details->GetDetailsOf(relative_id_.Get(), static_cast<UINT>(n), &detail))) return {};
     return StrRetToString(relative_id_.Get(), detail.str);
   }
-  if (!texts_) ComputeTexts();
+  if (!Shown().texts) ComputeTexts();
+  const TColumnTexts& texts = *shown_->texts;
   switch (n) {
-    case 1: return texts_->size;
-    case 2: return texts_->type;
-    case 3: return texts_->date;
+    case 1: return texts.size;
+    case 2: return texts.type;
+    case 3: return texts.date;
     default: return {};
   }
 }
@@ -164,7 +169,7 @@ void TPTShListData::ComputeTexts() {
                        SHGFI_TYPENAME | SHGFI_PIDL))
       texts->type = FromWide(info.szTypeName);
   }
-  texts_ = std::move(texts);
+  Shown().texts = std::move(texts);
 }
 
 }  // namespace tw

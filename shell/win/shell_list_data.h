@@ -55,11 +55,8 @@ private:
 
   TPTCustomShellList* owner_;
   ShellItemId relative_id_;
-  ShellItemId absolute_id_;
   DWORD fill_attributes_;
-  bool name_ready_ = false;
   int icon_index_ = -1;
-  std::string display_name_;
   // The report columns' texts, made when the report view first asks: a folder shown in another
   // view never pays for them.
   struct TColumnTexts {
@@ -67,7 +64,16 @@ private:
     std::string type;
     std::string date;
   };
-  std::unique_ptr<TColumnTexts> texts_;
+  // What the list shows of the item, made the first time any of it is asked for: an item that
+  // is never shown (most of a folder of thousands) costs its id and attributes only.
+  struct TShown {
+    ShellItemId absolute_id;
+    bool name_ready = false;
+    std::string display_name;
+    std::unique_ptr<TColumnTexts> texts;
+  };
+  TShown& Shown();
+  std::unique_ptr<TShown> shown_;
 };
 
 }  // namespace tw

@@ -101,6 +101,8 @@ void TPTCustomShellList::AddNewFolder(const std::string& name) {
     throw;
   }
   Items().EndUpdate();
+  // A refresh still reading may have missed the folder: it starts again.
+  if (read_) StartRefreshRead();
 }
 
 void TPTCustomShellList::StartRenameNewFolder() {

@@ -2,6 +2,7 @@
 // the texts and images the control asks for as it shows items.
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "framework/natural_merge_sort.h"
 #include "framework/string_table.h"
@@ -269,7 +270,7 @@ void TPTCustomShellList::MergeRefresh(std::vector<TReadItem>& enumerated, bool i
   BeginFill();
   Items().BeginUpdate();
   try {
-    // The others fetch their names, sizes and dates anew.
+    // Every record fetches its name, size and date anew.
     std::vector<TPTShListData*> records;
     std::vector<TListItem*> items;
     for (int i = 0, count = Items().Count(); i < count; ++i) {
@@ -360,7 +361,7 @@ void TPTCustomShellList::DoGetDispInfo(NMLVDISPINFOA& info) {
       CopyDispText(info, item->Caption().empty() ? data->DisplayName() : item->Caption());
     } else {
       // A text other code stored in the item wins; the record answers for the columns it has.
-      const auto& stored = item->SubItems();
+      const auto& stored = std::as_const(*item).SubItems();
       const auto index = static_cast<std::size_t>(column - 1);
       CopyDispText(info, index < stored.size() && !stored[index].empty()
                              ? stored[index]
