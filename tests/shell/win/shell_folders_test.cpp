@@ -277,8 +277,22 @@ TEST_F(ShellFoldersTest, ReadShortcutReportsAFileThatIsNoShortcut) {
 
 TEST_F(ShellFoldersTest, IconsAndSystemImageLists) {
   ShellItemId id = IdOf(folder);
-  EXPECT_GE(SystemIconIndex(id.Get(), SHGFI_SMALLICON), 0);
-  EXPECT_GE(SystemIconIndex(id.Get(), SHGFI_SMALLICON | SHGFI_OPENICON), 0);
+  // A plain folder's icons, kept from the first such folder, are the ones the shell gives its id;
+  // a folder marked system is asked by its id, as its desktop.ini may name another.
+  auto by_id = [&](UINT flags) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(id.Get()), 0, &info, sizeof(info), flags | SHGFI_SYSICONINDEX | SHGFI_PIDL);
+    return info.iIcon;
+  };
+  for (UINT flags : {UINT{SHGFI_SMALLICON}, UINT{SHGFI_SMALLICON | SHGFI_OPENICON}, UINT{0}}) {
+    EXPECT_EQ(SystemIconIndex(id.Get(), flags), by_id(flags)) << flags;
+    ASSERT_TRUE(SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(SystemIconIndex(id.Get(), flags), by_id(flags)) << flags;
+    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  ShellItemId drive = IdOf("C:\\");
+  EXPECT_NE(SystemIconIndex(drive.Get(), SHGFI_SMALLICON), SystemIconIndex(id.Get(), SHGFI_SMALLICON))
+      << "a drive keeps its own icon";
   HIMAGELIST small = SystemImageList(silSmall);
   HIMAGELIST large = SystemImageList(silLarge);
   ASSERT_TRUE(small);
