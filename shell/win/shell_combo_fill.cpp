@@ -145,6 +145,9 @@ void TPTCustomShellCombo::AddPath(IShellFolder* folder, const ItemIdList* abs_id
                                             SHGDN_INFOLDER | SHGDN_FORADDRESSBAR),
                   SystemIconIndex(item_abs_id.Get(), SHGFI_SMALLICON | (last ? SHGFI_OPENICON : 0)),
                   i + 1, current.Get(), current_id.Get(), item.Get(), attributes);
+    // The last folder is not bound: nothing lies below it, and binding a folder of many names
+    // takes Wine tens of milliseconds.
+    if (last) break;
     current = BindFolder(current.Get(), item.Get());
     current_id = std::move(item_abs_id);
   }
