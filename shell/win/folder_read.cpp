@@ -43,7 +43,15 @@ std::shared_ptr<TFolderRead> TFolderRead::Start(const ItemIdList* abs_id, TReque
 }
 
 void TFolderRead::Run() {
-  HRESULT result;
+  {
+    std::unique_lock<std::mutex> hold(lock_);
+    go_signal_.wait(hold, [this] { return go_ || cancelled_; });
+  }
+  HRESULT result = E_ABORT;
+  if (cancelled_) {
+    Finish(result);
+    return;
+  }
   try {
     TComApartment apartment;
     result = FAILED(apartment.Result()) ? apartment.Result() : Read();
@@ -129,10 +137,17 @@ HRESULT TFolderRead::Result() const {
   return result_;
 }
 
+void TFolderRead::Go() {
+  std::lock_guard<std::mutex> hold(lock_);
+  go_ = true;
+  go_signal_.notify_one();
+}
+
 void TFolderRead::Cancel() {
   std::lock_guard<std::mutex> hold(lock_);
   cancelled_ = true;
   waiting_.clear();
+  go_signal_.notify_one();
 }
 
 }  // namespace tw

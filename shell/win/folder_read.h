@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -42,8 +43,12 @@ public:
     TBinder binder;
   };
 
-  // Starts reading the folder ABS_ID.
+  // Makes the reading thread for the folder ABS_ID; it reads once Go is called.
   static std::shared_ptr<TFolderRead> Start(const ItemIdList* abs_id, TRequest request);
+  // Lets the thread read. The caller gives the word once it has done what it does right after
+  // starting a read (the tree and the combo following the folder): Wine serialises file-system
+  // calls, and those would wait behind the read's.
+  void Go();
 
   TFolderRead(const TFolderRead&) = delete;
   TFolderRead& operator=(const TFolderRead&) = delete;
@@ -69,6 +74,8 @@ private:
   TRequest request_;
   std::atomic<bool> cancelled_{false};
   mutable std::mutex lock_;
+  std::condition_variable go_signal_;
+  bool go_ = false;
   std::vector<TReadItem> waiting_;
   bool notified_ = false;
   bool finished_ = false;

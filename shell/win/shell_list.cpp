@@ -243,7 +243,7 @@ void TPTCustomShellList::WndProc(TMessage& message) {
         StartRenameNewFolder();
         return;
       case WM_TW_FOLDER_READ:
-        ReadArrived(message.WParam);
+        ReadArrived(message.WParam, message.LParam);
         return;
       case WM_TW_GET_SHELL_BROWSER:
         message.Result = ShellBrowserOfProcess();

@@ -249,7 +249,7 @@ private:
   void StartFillRead();
   void StartRefreshRead();
   void StartRead(TReadKind kind);
-  void ReadArrived(WPARAM tag);
+  void ReadArrived(WPARAM tag, LPARAM what);
   void AddReadItems(TRunningRead& read);
   // Closes the update bracket a read holds open, so the control hears of its items.
   void ShowReadItems(TRunningRead& read);

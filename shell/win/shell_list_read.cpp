@@ -18,6 +18,8 @@ constexpr ULONGLONG kSliceTime = 30;
 constexpr std::size_t kSliceItems = 2048;
 // How often the control hears of new items while slices follow each other, in milliseconds.
 constexpr ULONGLONG kShowInterval = 200;
+// The folder-read message's lParam that lets the reading thread begin; 0 when items arrived.
+constexpr LPARAM kReadGo = 1;
 
 }  // namespace
 
@@ -85,6 +87,9 @@ void TPTCustomShellList::StartRead(TReadKind kind) {
   read_->tag = request.tag;
   try {
     read_->read = TFolderRead::Start(folder_id_.Get(), std::move(request));
+    // The thread reads once the message loop is back: what runs on after the folder changed
+    // (the tree and the combo following it) is not held up behind the read.
+    PostMessageA(Handle(), WM_TW_FOLDER_READ, read_->tag, kReadGo);
   } catch (...) {
     // No thread could be made: the list is as if the read had failed at once.
     if (kind == rkFill)
@@ -108,9 +113,13 @@ void TPTCustomShellList::CancelRead() {
   }
 }
 
-void TPTCustomShellList::ReadArrived(WPARAM tag) {
+void TPTCustomShellList::ReadArrived(WPARAM tag, LPARAM what) {
   // A message of a read cancelled since.
   if (!read_ || read_->tag != tag) return;
+  if (what == kReadGo) {
+    read_->read->Go();
+    return;
+  }
   TRunningRead& read = *read_;
   bool finished = false;
   read.read->Take(read.items, finished);

@@ -92,6 +92,10 @@ TEST_F(ShellListReadTest, ItemsArriveWhileTheLoopRunsAndEndInTheOrderOfASynchron
   // Waiting before the fill starts: the loop answers it while the folder is still being read.
   PostMessageA(list->Handle(), kProbeMessage, 0, 0);
   list->FillList();
+  // The thread reads only once the loop is back, so that what follows a folder change on the
+  // loop is not held up behind the read's file-system calls.
+  Sleep(200);
+  EXPECT_EQ(gate->handed, 0);
   AwaitGate();
   EXPECT_EQ(gated->probes, 1);
   EXPECT_TRUE(gated->probe_while_filling);
