@@ -53,28 +53,13 @@ private:
 }  // namespace
 
 TGatedFolder::TGatedFolder(IShellFolder* inner, std::shared_ptr<TEnumerationGate> gate)
-    : inner_(inner), gate_(std::move(gate)) {}
-
-HRESULT TGatedFolder::QueryInterface(REFIID iid, void** out) {
-  if (iid == IID_IUnknown || iid == IID_IShellFolder) {
-    *out = static_cast<IShellFolder*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return inner_->QueryInterface(iid, out);
-}
-
-ULONG TGatedFolder::Release() {
-  const ULONG left = --count_;
-  if (left == 0) delete this;
-  return left;
-}
+    : TForwardingFolder(inner), gate_(std::move(gate)) {}
 
 HRESULT TGatedFolder::EnumObjects(HWND w, SHCONTF flags, IEnumIDList** out) {
   *out = nullptr;
   if (gate_->fail_at == 0) return gate_->failure;
   ComPtr<IEnumIDList> inner;
-  const HRESULT hr = inner_->EnumObjects(w, flags, inner.Receive());
+  const HRESULT hr = Inner()->EnumObjects(w, flags, inner.Receive());
   if (hr != S_OK || !inner) return hr;
   ComPtr<IEnumIDList> gated(new TGatedEnumerator(inner.Get(), gate_));
   *out = gated.Detach();

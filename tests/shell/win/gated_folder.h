@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "framework/win/com_ptr.h"
+#include "tests/shell/win/forwarding_folder.h"
 
 namespace tw::test {
 
@@ -38,53 +39,14 @@ struct TEnumerationGate {
 };
 
 // Hands every call to INNER; only the enumeration passes the gate.
-class TGatedFolder final : public IShellFolder {
+class TGatedFolder final : public TForwardingFolder {
 public:
   TGatedFolder(IShellFolder* inner, std::shared_ptr<TEnumerationGate> gate);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR name, ULONG* eaten,
-                                             LPITEMIDLIST* id, ULONG* attributes) override {
-    return inner_->ParseDisplayName(w, b, name, eaten, id, attributes);
-  }
   HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF flags, IEnumIDList** out) override;
-  HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST id, IBindCtx* b, REFIID iid,
-                                         void** out) override {
-    return inner_->BindToObject(id, b, iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST id, IBindCtx* b, REFIID iid,
-                                          void** out) override {
-    return inner_->BindToStorage(id, b, iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override {
-    return inner_->CompareIDs(column, a, b);
-  }
-  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID iid, void** out) override {
-    return inner_->CreateViewObject(w, iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, LPCITEMIDLIST* ids,
-                                            SFGAOF* attributes) override {
-    return inner_->GetAttributesOf(count, ids, attributes);
-  }
-  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT count, LPCITEMIDLIST* ids, REFIID iid,
-                                          UINT* reserved, void** out) override {
-    return inner_->GetUIObjectOf(w, count, ids, iid, reserved, out);
-  }
-  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST id, SHGDNF flags,
-                                             STRRET* name) override {
-    return inner_->GetDisplayNameOf(id, flags, name);
-  }
-  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, LPCITEMIDLIST id, LPCWSTR name, SHGDNF flags,
-                                      LPITEMIDLIST* new_id) override {
-    return inner_->SetNameOf(w, id, name, flags, new_id);
-  }
 
 private:
-  ComPtr<IShellFolder> inner_;
   std::shared_ptr<TEnumerationGate> gate_;
-  std::atomic<ULONG> count_{0};
 };
 
 }  // namespace tw::test

@@ -4,6 +4,7 @@
 
 #include "framework/win/messages.h"
 #include "shell/win/pidl.h"
+#include "tests/shell/win/forwarding_folder.h"
 #include "tests/shell/win/shell_list_fixture.h"
 
 namespace tw::test {
@@ -24,68 +25,17 @@ void FinishEdit(TPTShellList* list, const char* text) {
 }
 
 // The shell's folder object, except that a rename hands back no new id, as some folders do.
-class TNoNewIdFolder final : public IShellFolder {
+class TNoNewIdFolder final : public test::TForwardingFolder {
 public:
-  explicit TNoNewIdFolder(IShellFolder* inner) : inner_(inner) {}
+  using TForwardingFolder::TForwardingFolder;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IShellFolder) {
-      *out = static_cast<IShellFolder*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return inner_->QueryInterface(iid, out);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --count_;
-    if (left == 0) delete this;
-    return left;
-  }
-  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR name, ULONG* eaten,
-                                             LPITEMIDLIST* id, ULONG* attributes) override {
-    return inner_->ParseDisplayName(w, b, name, eaten, id, attributes);
-  }
-  HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF flags, IEnumIDList** out) override {
-    return inner_->EnumObjects(w, flags, out);
-  }
-  HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST id, IBindCtx* b, REFIID iid,
-                                         void** out) override {
-    return inner_->BindToObject(id, b, iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST id, IBindCtx* b, REFIID iid,
-                                          void** out) override {
-    return inner_->BindToStorage(id, b, iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override {
-    return inner_->CompareIDs(column, a, b);
-  }
-  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID iid, void** out) override {
-    return inner_->CreateViewObject(w, iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, LPCITEMIDLIST* ids,
-                                            SFGAOF* attributes) override {
-    return inner_->GetAttributesOf(count, ids, attributes);
-  }
-  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT count, LPCITEMIDLIST* ids, REFIID iid,
-                                          UINT* reserved, void** out) override {
-    return inner_->GetUIObjectOf(w, count, ids, iid, reserved, out);
-  }
-  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST id, SHGDNF flags,
-                                             STRRET* name) override {
-    return inner_->GetDisplayNameOf(id, flags, name);
-  }
   HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, LPCITEMIDLIST id, LPCWSTR name, SHGDNF flags,
                                       LPITEMIDLIST* new_id) override {
     ShellItemId dropped;
-    const HRESULT hr = inner_->SetNameOf(w, id, name, flags, PidlOut(dropped));
+    const HRESULT hr = Inner()->SetNameOf(w, id, name, flags, PidlOut(dropped));
     if (new_id) *new_id = nullptr;
     return hr;
   }
-
-private:
-  ComPtr<IShellFolder> inner_;
-  ULONG count_ = 0;
 };
 
 class TNoNewIdShellList : public TQuietShellList {
