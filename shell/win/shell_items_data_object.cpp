@@ -63,15 +63,13 @@ std::wstring WideLines(const std::vector<std::wstring>& names) {
   return lines;
 }
 
-std::vector<std::uint8_t> UnicodeTextLines(const std::vector<std::wstring>& names) {
-  const std::wstring lines = WideLines(names);
+std::vector<std::uint8_t> UnicodeTextLines(const std::wstring& lines) {
   std::vector<std::uint8_t> block;
   Append(block, lines.c_str(), (lines.size() + 1) * sizeof(wchar_t));
   return block;
 }
 
-std::vector<std::uint8_t> TextLines(const std::vector<std::wstring>& names) {
-  const std::wstring lines = WideLines(names);
+std::vector<std::uint8_t> TextLines(const std::wstring& lines) {
   const UINT code_page = UserLegacyCodePage();
   const int size = WideCharToMultiByte(code_page, 0, lines.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::vector<std::uint8_t> block(static_cast<std::size_t>(std::max(size, 1)), 0);
@@ -90,8 +88,9 @@ TShellItemsDataObject::TShellItemsDataObject(IShellFolder* parent, const ItemIdL
   for (const ItemIdList* item : items) names.push_back(GetWideDisplayName(parent, item, dnkForParsing));
   id_list_array_ = IdListArray(parent_id, items);
   hdrop_ = FileList(names);
-  unicode_text_ = UnicodeTextLines(names);
-  text_ = TextLines(names);
+  const std::wstring lines = WideLines(names);
+  unicode_text_ = UnicodeTextLines(lines);
+  text_ = TextLines(lines);
 }
 
 const TShellItemsDataObject::TBlock* TShellItemsDataObject::BlockOf(CLIPFORMAT format) const {

@@ -4,6 +4,7 @@
 
 #include "shell/win/shell_combo.h"
 #include "shell/win/shell_names.h"
+#include "tests/shell/win/forwarding_folder.h"
 #include "tests/shell/win/shell_tree_fixture.h"
 
 namespace tw::test {
@@ -11,65 +12,16 @@ namespace {
 
 // A real folder that refuses enumeration as a drive without a medium does. Wine's folders
 // never refuse it (they enumerate a missing directory as empty), so the test gives a node one.
-class TNotReadyFolder : public IShellFolder {
+class TNotReadyFolder final : public TForwardingFolder {
 public:
-  explicit TNotReadyFolder(IShellFolder* real) : real_(real) {}
+  using TForwardingFolder::TForwardingFolder;
   int enumerations = 0;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (iid == IID_IUnknown || iid == IID_IShellFolder) {
-      *object = this;
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --count_; }
   HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList** list) override {
     ++enumerations;
     *list = nullptr;
     return HRESULT_FROM_WIN32(ERROR_NOT_READY);
   }
-  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e,
-                                             PIDLIST_RELATIVE* p, ULONG* a) override {
-    return real_->ParseDisplayName(w, b, n, e, p, a);
-  }
-  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID i,
-                                         void** o) override {
-    return real_->BindToObject(p, b, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID i,
-                                          void** o) override {
-    return real_->BindToStorage(p, b, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM l, PCUIDLIST_RELATIVE a,
-                                       PCUIDLIST_RELATIVE b) override {
-    return real_->CompareIDs(l, a, b);
-  }
-  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
-    return real_->CreateViewObject(w, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT n, PCUITEMID_CHILD_ARRAY a,
-                                            SFGAOF* f) override {
-    return real_->GetAttributesOf(n, a, f);
-  }
-  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT n, PCUITEMID_CHILD_ARRAY a, REFIID i,
-                                          UINT* r, void** o) override {
-    return real_->GetUIObjectOf(w, n, a, i, r, o);
-  }
-  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD p, SHGDNF f, STRRET* s) override {
-    return real_->GetDisplayNameOf(p, f, s);
-  }
-  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD p, LPCWSTR n, SHGDNF f,
-                                      PITEMID_CHILD* o) override {
-    return real_->SetNameOf(w, p, n, f, o);
-  }
-
-private:
-  IShellFolder* real_;
-  ULONG count_ = 1;
 };
 
 TEST_F(ShellTreeTest, DesktopTreeShowsTheDesktopExpandedWithoutRootLines) {
@@ -338,14 +290,14 @@ TEST_F(ShellTreeTest, AFolderThatRefusesEnumerationKeepsItsButtonQuietly) {
   ShowTree();
   TTreeNode* drive = Child(Root(), "drive");
   TPTShTreeData* data = tree->GetNodeData(drive);
-  TNotReadyFolder not_ready(data->Folder());
-  data->SetFolder(&not_ready);
+  ComPtr<TNotReadyFolder> not_ready(new TNotReadyFolder(data->Folder()));
+  data->SetFolder(not_ready.Get());
   drive->Expand(false);
   EXPECT_TRUE(drive->HasChildren());
   EXPECT_EQ(drive->GetFirstChild(), nullptr);
   EXPECT_FALSE(drive->Expanded());
   drive->Expand(false);
-  EXPECT_EQ(not_ready.enumerations, 2) << "each expansion tries again";
+  EXPECT_EQ(not_ready->enumerations, 2) << "each expansion tries again";
   data->ResetCaches();
   drive->Expand(false);
   EXPECT_EQ(Texts(drive), (std::vector<std::string>{"sub"})) << "a medium put in shows";
