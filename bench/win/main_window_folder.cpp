@@ -286,6 +286,7 @@ int main(int argc, char** argv) {
     DeleteFileA(extra.c_str());
     list->RefreshItems();
     PumpUntil([&] { return list->Items().Count() == listed; }, 600000);
+    Settle(500);
 
     filled = false;
     start = Now();

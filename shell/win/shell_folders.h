@@ -17,6 +17,11 @@ namespace tw {
 // The desktop folder's answers for the portable code (installed by InitShellUtilities).
 TShellNamespace& DesktopNamespace();
 
+// Whether ABS_ID is a plain folder of the file system: neither read-only nor system (the marks
+// that let its desktop.ini make it something else or give it an icon of its own), nor a drive's
+// root.
+bool IsPlainFileFolder(const ItemIdList* abs_id);
+
 // The folder object of ABS_ID; the desktop itself for a null or empty id.
 HRESULT BindToFolder(const ItemIdList* abs_id, ComPtr<IShellFolder>& folder);
 

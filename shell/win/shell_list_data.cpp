@@ -108,9 +108,15 @@ const std::string& TPTShListData::DisplayName() {
 
 int TPTShListData::IconIndex() {
   if (icon_index_ < 0) {
+    // A plain folder's icon goes by its id, asked once for all of them and kept (asked of the
+    // list's folder, Wine would look for its desktop.ini each time).
+    constexpr DWORD kFileFolder = SFGAO_FOLDER | SFGAO_FILESYSTEM;
     IShellFolder* folder = owner_->FolderObject();
-    icon_index_ = folder ? SHMapPIDLToSystemImageListIndex(folder, relative_id_.Get(), nullptr)
-                         : SystemIconIndex(AbsoluteId(), SHGFI_SMALLICON);
+    if (!folder ||
+        ((fill_attributes_ & kFileFolder) == kFileFolder && IsPlainFileFolder(AbsoluteId())))
+      icon_index_ = SystemIconIndex(AbsoluteId(), SHGFI_SMALLICON);
+    else
+      icon_index_ = SHMapPIDLToSystemImageListIndex(folder, relative_id_.Get(), nullptr);
   }
   return icon_index_;
 }

@@ -214,7 +214,6 @@ bool TPTCustomShellList::MatchesFilter(const std::string& Name, DWORD Attributes
 void TPTCustomShellList::EndFill() { filter_set_.reset(); }
 
 void TPTCustomShellList::AddItems(std::vector<std::unique_ptr<TPTShListData>>& records) {
-  records_.reserve(records_.size() + records.size());
   for (auto& record : records) {
     // Known as a record before the view's insert step asks for it.
     records_.insert(record.get());

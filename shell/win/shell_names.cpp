@@ -12,6 +12,7 @@
 #include "shell/id_list_array.h"
 #include "shell/win/pidl.h"
 #include "shell/win/shell_errors.h"
+#include "shell/win/shell_folders.h"
 #include "shell/win/shell_process.h"
 #include "shell/win/wide_text.h"
 
@@ -100,22 +101,6 @@ std::string DisplayNameOfAbsIdList(const ItemIdList* abs_id) {
 
 namespace {
 
-// A plain folder of the file system, neither read-only nor system (the marks that let its
-// desktop.ini give it an icon of its own), nor a drive's root, has the folder's icon, the same
-// for every such folder. Asked by id, Wine looks for the folder's desktop.ini, which in a folder
-// of 100,000 names takes it over 100 ms: the icon is asked once for each kind (small, open, ...)
-// and kept.
-bool IsPlainFolder(const ItemIdList* abs_id, std::wstring& path) {
-  wchar_t text[MAX_PATH + 1] = {};
-  if (!abs_id || !SHGetPathFromIDListW(Pidl(abs_id), text) || PathIsRootW(text)) return false;
-  const DWORD attributes = GetFileAttributesW(text);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT)))
-    return false;
-  path = text;
-  return true;
-}
-
 int IconIndexOfId(const ItemIdList* abs_id, UINT extra_flags) {
   SHFILEINFOW info{};
   if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(Pidl(abs_id)), 0, &info, sizeof(info),
@@ -126,9 +111,11 @@ int IconIndexOfId(const ItemIdList* abs_id, UINT extra_flags) {
 
 }  // namespace
 
+// A plain folder has the folder's icon, the same for every such folder. Asked by id, Wine looks
+// for the folder's desktop.ini, which in a folder of 100,000 names takes it over 100 ms: the icon
+// is asked once for each kind (small, open, ...) and kept.
 int SystemIconIndex(const ItemIdList* abs_id, UINT extra_flags) {
-  std::wstring folder;
-  if (!IsPlainFolder(abs_id, folder)) return IconIndexOfId(abs_id, extra_flags);
+  if (!IsPlainFileFolder(abs_id)) return IconIndexOfId(abs_id, extra_flags);
   static std::mutex guard;
   static std::map<UINT, int> plain_folder_icons;
   std::lock_guard<std::mutex> lock(guard);
