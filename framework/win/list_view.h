@@ -58,7 +58,13 @@ public:
   std::vector<std::string>& SubItems() { return Texts().sub_items; }
   const std::vector<std::string>& SubItems() const;
   void* Data() const { return data_; }
-  void SetData(void* value) { data_ = value; }
+  void SetData(void* value) {
+    data_ = value;
+    view_data_ = false;
+  }
+  // Whether the data is the view's own record for the item (see TListItems::AddViewItem) rather
+  // than data other code set.
+  bool HoldsViewData() const { return view_data_; }
   int ImageIndex() const { return image_index_; }
   void SetImageIndex(int value);
   // The overlay image (0-based index into the image list's overlays); -1 for none.
@@ -113,6 +119,7 @@ private:
   int overlay_index_ = -1;
   // Whether the item is in the control, and its state while the window is re-created.
   bool inserted_ = false;
+  bool view_data_ = false;
   // Where the item was last seen in the control: checked first, so that finding an item that
   // did not move costs one query instead of a search. Always exact in an owner-data list.
   mutable int index_hint_ = -1;
@@ -145,6 +152,9 @@ public:
   TListItem* Insert(int index);
   // A new last item with CAPTION and DATA, in one insert.
   TListItem* AddItem(const std::string& caption, void* data);
+  // A new last item holding the view's own RECORD, marked as such (a mark costs the item nothing,
+  // where a set of the records cost a shell list about 60 bytes an item).
+  TListItem* AddViewItem(void* record);
   void Delete(int index);
   void Clear();
   // Tells the control how many items are about to be added, so that it allocates once.
@@ -155,7 +165,7 @@ public:
 private:
   friend class TListItem;
   friend class TCustomListView;
-  TListItem* InsertItem(int index, const std::string& caption, void* data);
+  TListItem* InsertItem(int index, const std::string& caption, void* data, bool view_data = false);
   void InsertIntoControl(TListItem& item, int index);
   // ITEM's control item is being deleted: the view's Delete step runs, then the item is freed.
   void ItemDeleted(TListItem* item);

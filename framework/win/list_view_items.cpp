@@ -346,12 +346,14 @@ void TListItems::InsertIntoControl(TListItem& item, int index) {
   if (item.index_hint_ < 0) item.inserted_ = false;
 }
 
-TListItem* TListItems::InsertItem(int index, const std::string& caption, void* data) {
+TListItem* TListItems::InsertItem(int index, const std::string& caption, void* data,
+                                  bool view_data) {
   owner_->HandleNeeded();
   auto made = std::make_unique<TListItem>(this);
   TListItem* item = made.get();
   if (!caption.empty()) item->Texts().caption = caption;
   item->data_ = data;
+  item->view_data_ = view_data;
   items_.emplace(item, std::move(made));
   InsertIntoControl(*item, index);
   if (!item->inserted_) {
@@ -367,6 +369,10 @@ TListItem* TListItems::Insert(int index) { return InsertItem(index, std::string(
 
 TListItem* TListItems::AddItem(const std::string& caption, void* data) {
   return InsertItem(INT_MAX, caption, data);
+}
+
+TListItem* TListItems::AddViewItem(void* record) {
+  return InsertItem(INT_MAX, std::string(), record, true);
 }
 
 void TListItems::ItemDeleted(TListItem* item) {

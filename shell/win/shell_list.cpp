@@ -184,7 +184,7 @@ void TPTCustomShellList::DestroyWnd() {
 }
 
 TPTShListData* TPTCustomShellList::DataOf(const TListItem* item) const {
-  if (!item || !records_.count(item->Data())) return nullptr;
+  if (!item || !item->HoldsViewData()) return nullptr;
   return static_cast<TPTShListData*>(item->Data());
 }
 
@@ -220,10 +220,7 @@ void TPTCustomShellList::Delete(TListItem* item) {
   TPTShListData* data = DataOf(item);
   if (item == renamed_item_) renamed_item_ = nullptr;
   if (data && OnDeleteItem) OnDeleteItem(this, item, data);
-  if (data) {
-    item->SetData(nullptr);
-    records_.erase(data);
-  }
+  if (data) item->SetData(nullptr);
   TPTCustomListView::Delete(item);
   delete data;
 }

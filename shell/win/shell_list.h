@@ -19,7 +19,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "framework/win/com_ptr.h"
@@ -330,8 +329,6 @@ private:
   DWORD drag_enter_keys_ = 0;
   int drop_highlight_ = -1;
   DWORD last_auto_scroll_ = 0;
-  // The records the list's items hold, to tell them from other data an item may carry.
-  std::unordered_set<const void*> records_;
   TImageList small_images_;
   TImageList large_images_;
 };

@@ -215,14 +215,8 @@ void TPTCustomShellList::EndFill() { filter_set_.reset(); }
 
 void TPTCustomShellList::AddItems(std::vector<std::unique_ptr<TPTShListData>>& records) {
   for (auto& record : records) {
-    // Known as a record before the view's insert step asks for it.
-    records_.insert(record.get());
-    try {
-      Items().AddItem(std::string(), record.get());
-    } catch (...) {
-      records_.erase(record.get());
-      throw;
-    }
+    // Marked as a record before the view's insert step asks for it.
+    Items().AddViewItem(record.get());
     record.release();
   }
 }
