@@ -129,6 +129,7 @@ public:
   TTreeNode* FirstShellRoot();
   // The child of PARENT whose relative id the folder compares equal to REL_ID (PARENT null:
   // the first shell root).
+  void ExpandOnce(TTreeNode* node);
   TTreeNode* FindChildNode(TTreeNode* parent, const ItemIdList* rel_id);
 
   // The list link.
