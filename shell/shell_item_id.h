@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 struct _ITEMIDLIST;  // the platform's item identifier list, used here only as an opaque block
 
@@ -71,6 +72,10 @@ inline unsigned ItemLength(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 // Total size of a list including its 2-byte terminator; 0 for null. The list is trusted: it
 // comes from the shell or from a block already checked with MeasureIdList.
 std::size_t IdListSize(const ItemIdList* id);
+// A whole list's bytes, terminator included, to hash or compare lists by.
+inline std::string_view IdByteView(const ItemIdList* id) {
+  return {reinterpret_cast<const char*>(id), IdListSize(id)};
+}
 
 // The shape of a list found in an untrusted block.
 struct TIdListShape {

@@ -1,7 +1,9 @@
 #include "shell/win/folder_read.h"
 
 #include <iterator>
+#include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 
 #include "shell/win/pidl.h"
@@ -14,6 +16,18 @@ namespace {
 constexpr std::size_t kFirstBatch = 64;
 constexpr std::size_t kBatch = 1024;
 constexpr ULONGLONG kBatchInterval = 50;
+
+// The known ids by their bytes, with their places in the list of them.
+std::unordered_map<std::string_view, std::size_t> KnownIdIndex(const TKnownIds& known) {
+  std::unordered_map<std::string_view, std::size_t> index;
+  index.reserve(known.ends.size());
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < known.ends.size(); ++i) {
+    index.emplace(std::string_view(known.bytes).substr(begin, known.ends[i] - begin), i);
+    begin = known.ends[i];
+  }
+  return index;
+}
 
 // COM for the calling thread, for as long as the object lives.
 class TComApartment {
@@ -76,6 +90,12 @@ HRESULT TFolderRead::Read() {
   if (FAILED(hr)) return hr;
   // A folder may answer S_FALSE with no enumerator when it has nothing to show.
   if (!enumerator) return S_OK;
+  std::unordered_map<std::string_view, std::size_t> known;
+  std::vector<bool> met;
+  if (request_.known) {
+    known = KnownIdIndex(*request_.known);
+    met.assign(request_.known->ends.size(), false);
+  }
   std::vector<TReadItem> batch;
   std::size_t batch_size = kFirstBatch;
   ULONGLONG delivered_at = GetTickCount64();
@@ -83,6 +103,13 @@ HRESULT TFolderRead::Read() {
     TReadItem item;
     hr = enumerator->Next(1, PidlOut(item.id), nullptr);
     if (hr != S_OK) break;
+    if (!known.empty()) {
+      const auto found = known.find(IdByteView(item.id.Get()));
+      if (found != known.end()) {
+        met[found->second] = true;
+        continue;
+      }
+    }
     item.attributes = request_.attribute_request;
     LPCITEMIDLIST ids[] = {item.id.Get()};
     if (FAILED(folder->GetAttributesOf(1, ids, &item.attributes))) continue;
@@ -95,6 +122,10 @@ HRESULT TFolderRead::Read() {
   }
   Deliver(batch);
   if (cancelled_) return E_ABORT;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    met_ = std::move(met);
+  }
   return hr == S_FALSE ? S_OK : hr;
 }
 
@@ -135,6 +166,11 @@ void TFolderRead::Take(std::vector<TReadItem>& items, bool& finished) {
 HRESULT TFolderRead::Result() const {
   std::lock_guard<std::mutex> hold(lock_);
   return result_;
+}
+
+std::vector<bool> TFolderRead::MetKnownIds() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return met_;
 }
 
 void TFolderRead::Go() {

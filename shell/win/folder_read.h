@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "framework/win/com_ptr.h"
@@ -25,6 +26,13 @@ struct TReadItem {
   ShellItemId id;
   // As GetAttributesOf answered for the attributes asked for.
   DWORD attributes = 0;
+};
+
+// Items the caller holds already, as the bytes of their ids one after another.
+struct TKnownIds {
+  std::string bytes;
+  // Where each id ends in BYTES.
+  std::vector<std::size_t> ends;
 };
 
 class TFolderRead {
@@ -41,6 +49,10 @@ public:
     DWORD flags = 0;
     DWORD attribute_request = 0;
     TBinder binder;
+    // When given, an item with the very bytes of a known id is not handed over: the read only
+    // notes that it met that id (a refresh of a folder of 100,000 items keeps the work of
+    // matching and freeing them off the message loop).
+    std::shared_ptr<const TKnownIds> known;
   };
 
   // Makes the reading thread for the folder ABS_ID; it reads once Go is called.
@@ -58,6 +70,8 @@ public:
   void Take(std::vector<TReadItem>& items, bool& finished);
   // The read's outcome once finished: S_OK for a complete enumeration, else the failure.
   HRESULT Result() const;
+  // Once finished: for each of the request's known ids, whether the read met it.
+  std::vector<bool> MetKnownIds() const;
   void Cancel();
 
 private:
@@ -80,6 +94,7 @@ private:
   bool notified_ = false;
   bool finished_ = false;
   HRESULT result_ = S_OK;
+  std::vector<bool> met_;
 };
 
 }  // namespace tw

@@ -223,9 +223,20 @@ private:
   HRESULT Enumerate(IShellFolder* folder, ComPtr<IEnumIDList>& items);
   // Takes FOLDER (of ABS_ID) as the shown folder: its id, object, details and columns.
   void TakeFolder(IShellFolder* folder, const ItemIdList* abs_id);
+  // The records a refresh's read was told of, in the list's order when it began, and which of
+  // them the read met (it hands over only the items it did not).
+  struct TKnownRecords {
+    std::vector<TPTShListData*> records;
+    std::vector<bool> met;
+  };
   // Matches a complete enumeration's items to the list's: vanished ones go, new ones come.
   // INCOMPLETE: the enumeration failed midway, so only items the folder no longer validates go.
-  void MergeRefresh(std::vector<TReadItem>& enumerated, bool incomplete);
+  // KNOWN: the records the enumeration met without handing them over.
+  void MergeRefresh(std::vector<TReadItem>& enumerated, bool incomplete,
+                    const TKnownRecords* known = nullptr);
+  // Marks in SEEN the RECORDS (the list's now) that KNOWN says the read met.
+  static void MarkMetRecords(const TKnownRecords& known, const std::vector<TPTShListData*>& records,
+                             std::vector<bool>& seen);
 
   // The background read (shell_list_read.cpp).
   enum TReadKind { rkFill, rkRefresh };
@@ -244,10 +255,12 @@ private:
     ShellItemId old_id;
     ComPtr<IShellFolder> old_folder;
     ComPtr<IShellDetails> old_details;
+    // A refresh's records whose ids the read was given.
+    std::vector<TPTShListData*> known_records;
   };
   void StartFillRead();
   void StartRefreshRead();
-  void StartRead(TReadKind kind);
+  void StartRead(TReadKind kind, std::shared_ptr<const TKnownIds> known = nullptr);
   void ReadArrived(WPARAM tag, LPARAM what);
   void AddReadItems(TRunningRead& read);
   // Closes the update bracket a read holds open, so the control hears of its items.

@@ -2,6 +2,7 @@
 // the texts and images the control asks for as it shows items.
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "framework/natural_merge_sort.h"
@@ -30,10 +31,6 @@ std::string UpperCase(std::wstring text) {
 std::string FileNamePart(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string_view IdBytesOf(const ItemIdList* id) {
-  return {reinterpret_cast<const char*>(id), IdListSize(id)};
 }
 
 }  // namespace
@@ -258,7 +255,25 @@ void TPTCustomShellList::RefreshNow() {
   MergeRefresh(enumerated, result != S_FALSE);
 }
 
-void TPTCustomShellList::MergeRefresh(std::vector<TReadItem>& enumerated, bool incomplete) {
+void TPTCustomShellList::MarkMetRecords(const TKnownRecords& known,
+                                        const std::vector<TPTShListData*>& records,
+                                        std::vector<bool>& seen) {
+  if (known.met.size() != known.records.size()) return;
+  // Nothing was added, deleted or sorted meanwhile: the places are the same.
+  if (known.records == records) {
+    for (std::size_t i = 0; i < records.size(); ++i)
+      if (known.met[i]) seen[i] = true;
+    return;
+  }
+  std::unordered_set<const TPTShListData*> met;
+  for (std::size_t i = 0; i < known.records.size(); ++i)
+    if (known.met[i]) met.insert(known.records[i]);
+  for (std::size_t i = 0; i < records.size(); ++i)
+    if (met.count(records[i])) seen[i] = true;
+}
+
+void TPTCustomShellList::MergeRefresh(std::vector<TReadItem>& enumerated, bool incomplete,
+                                      const TKnownRecords* known) {
   IShellFolder* folder = folder_object_.Get();
   BeginFill();
   Items().BeginUpdate();
@@ -273,18 +288,19 @@ void TPTCustomShellList::MergeRefresh(std::vector<TReadItem>& enumerated, bool i
         items.push_back(Items().Item(i));
       }
     }
-    // Most items come back with the very same bytes. A changed item (a new size or date) is
-    // still the same item when the folder says so; only the items no bytes matched are put to
-    // the folder, so the cost stays linear however many items there are.
-    std::unordered_map<std::string_view, std::size_t> known;
-    known.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-      known.emplace(IdBytesOf(records[i]->RelativeId()), i);
+    // Most items come back with the very same bytes (a read told of the list's ids has matched
+    // those already). A changed item (a new size or date) is still the same item when the folder
+    // says so; only the items no bytes matched are put to the folder, so the cost stays linear
+    // however many items there are.
     std::vector<bool> seen(records.size(), false);
+    if (known) MarkMetRecords(*known, records, seen);
+    std::unordered_map<std::string_view, std::size_t> by_bytes;
+    for (std::size_t i = 0; i < records.size(); ++i)
+      if (!seen[i]) by_bytes.emplace(IdByteView(records[i]->RelativeId()), i);
     std::vector<TReadItem*> unmatched;
     for (TReadItem& item : enumerated) {
-      auto found = known.find(IdBytesOf(item.id.Get()));
-      if (found != known.end())
+      auto found = by_bytes.find(IdByteView(item.id.Get()));
+      if (found != by_bytes.end())
         seen[found->second] = true;
       else
         unmatched.push_back(&item);

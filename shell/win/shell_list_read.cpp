@@ -72,10 +72,20 @@ void TPTCustomShellList::StartRefreshRead() {
   CancelRead();
   read_ = std::make_unique<TRunningRead>();
   read_->kind = rkRefresh;
-  StartRead(rkRefresh);
+  // The read is given the ids of the items shown: of a folder of 100,000 items it then hands
+  // over only what is new or changed.
+  auto known = std::make_shared<TKnownIds>();
+  for (int i = 0, count = Items().Count(); i < count; ++i) {
+    if (TPTShListData* data = ItemData(i)) {
+      known->bytes.append(IdByteView(data->RelativeId()));
+      known->ends.push_back(known->bytes.size());
+      read_->known_records.push_back(data);
+    }
+  }
+  StartRead(rkRefresh, std::move(known));
 }
 
-void TPTCustomShellList::StartRead(TReadKind kind) {
+void TPTCustomShellList::StartRead(TReadKind kind, std::shared_ptr<const TKnownIds> known) {
   TFolderRead::TRequest request;
   request.window = Handle();
   request.message = WM_TW_FOLDER_READ;
@@ -83,6 +93,7 @@ void TPTCustomShellList::StartRead(TReadKind kind) {
   request.flags = EnumerationFlags();
   request.attribute_request = kAddItemAttributeRequest;
   request.binder = ReadBinder();
+  request.known = std::move(known);
   read_->kind = kind;
   read_->tag = request.tag;
   try {
@@ -127,12 +138,13 @@ void TPTCustomShellList::ReadArrived(WPARAM tag, LPARAM what) {
     if (!finished) return;
     const HRESULT result = read.read->Result();
     std::vector<TReadItem> items = std::move(read.items);
+    const TKnownRecords known{std::move(read.known_records), read.read->MetKnownIds()};
     read_.reset();
     // An edit or drag of the list's own began meanwhile: the refresh waits for its end.
     if (dragging_ || IsEditing())
       refresh_pending_ = true;
     else if (folder_object_)
-      MergeRefresh(items, result != S_OK);
+      MergeRefresh(items, result != S_OK, &known);
     return;
   }
   try {

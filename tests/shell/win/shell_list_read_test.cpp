@@ -204,5 +204,35 @@ TEST_F(ShellListReadTest, ARefreshInTheBackgroundDropsAndAddsOnlyWhatChanged) {
   EXPECT_EQ(fills, 1) << "a refresh is no fill";
 }
 
+// The read matches the shown items itself and hands over only the others; the list sorted
+// another way meanwhile must still keep every item the read met.
+TEST_F(ShellListReadTest, ARefreshKeepsWhatItsReadMetThoughTheListWasSortedMeanwhile) {
+  MakeFiles("A", 60);
+  list->SetFillsInBackground(true);
+  ShowFolder(temp.File("A"));
+  AwaitFills(1);
+  std::vector<TPTShListData*> before;
+  for (int i = 0; i < list->Items().Count(); ++i) before.push_back(list->ItemData(i));
+  TPTShListData* gone = list->ItemData(IndexOfName("f010.txt"));
+  ASSERT_TRUE(DeleteFileA(temp.File("A\\f010.txt").c_str()));
+  temp.Write("A\\new.txt", "x");
+  gate->stop_at = 30;
+  gated->gate = gate;
+  list->RefreshItems();
+  ASSERT_TRUE(PumpUntil([&] { return Signalled(gate->reached); }));
+  list->SetSortColumn(-1);  // by name, backwards
+  SetEvent(gate->open);
+  ASSERT_TRUE(PumpUntil([&] { return IndexOfName("new.txt") >= 0; }));
+  PumpPending();
+  std::vector<TPTShListData*> after;
+  for (int i = 0; i < list->Items().Count(); ++i) after.push_back(list->ItemData(i));
+  std::erase(before, gone);
+  std::erase(after, list->ItemData(IndexOfName("new.txt")));
+  std::sort(before.begin(), before.end());
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, before) << "every other item keeps its record";
+  EXPECT_LT(IndexOfName("f010.txt"), 0);
+}
+
 }  // namespace
 }  // namespace tw::test
