@@ -207,6 +207,7 @@ TEST_F(ShellTreeReadTest, TheCodesExpansionsFillAtOnceAndOvertakeARead) {
   tree->ExpandToIdList(IdOf(temp.File("a\\b\\c")).Get());
   EXPECT_EQ(tree->Selected()->Text(), "c");
   EXPECT_EQ(Texts(a), std::vector<std::string>{"b"});
+  EXPECT_EQ(tree->Cursor(), crDefault) << "the read of a was cancelled";
   SetEvent(gate->open);
   Await(gate->done);
   PumpPending();
