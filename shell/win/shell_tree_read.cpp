@@ -83,8 +83,14 @@ void TPTCustomShellTree::NodeReadArrived(WPARAM tag) {
     return;
   }
   std::vector<TReadItem> items = std::move(read.items);
-  // A refresh that found the node selected may have filled it meanwhile.
-  if (!node->GetFirstChild()) AddReadNodes(node, items);
+  try {
+    // A refresh that found the node selected may have filled it meanwhile.
+    if (!node->GetFirstChild()) AddReadNodes(node, items);
+  } catch (...) {
+    // The node is not left waiting for a read that is over.
+    if (found = node_reads_.find(tag); found != node_reads_.end()) EndNodeRead(found);
+    throw;
+  }
   // The fill's event handlers may have deleted the node, which ended its read.
   found = node_reads_.find(tag);
   if (found == node_reads_.end()) return;
