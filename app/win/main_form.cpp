@@ -107,6 +107,8 @@ void TMainForm::CreateLayout() {
   // items as they are read, and the status bar how many have come.
   PTShellList1->SetFillsInBackground(true);
   PTShellList1->OnFillProgress = [this](TObject*) { ShowStatus(); };
+  // Nor does a folder the user opens in the tree: its subfolders are read likewise.
+  PTShellTree1->SetFillsInBackground(true);
   // The combo moves the tree and the tree the list; the window never sets a folder itself.
   PTShellTree1->SetShellList(PTShellList1);
   PTShellCombo1->SetShellTree(PTShellTree1);

@@ -336,6 +336,7 @@ HCURSOR TScreen::Cursors(TCursor value) const {
     case crUpArrow: id = IDC_UPARROW; break;
     case crHourGlass: id = IDC_WAIT; break;
     case crNo: id = IDC_NO; break;
+    case crAppStart: id = IDC_APPSTARTING; break;
     case crHandPoint: id = IDC_HAND; break;
     case crSizeAll: id = IDC_SIZEALL; break;
     default: id = IDC_ARROW; break;

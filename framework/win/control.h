@@ -70,6 +70,8 @@ inline constexpr TCursor crSizeWE = -9;
 inline constexpr TCursor crUpArrow = -10;
 inline constexpr TCursor crHourGlass = -11;
 inline constexpr TCursor crNo = -18;
+// The arrow with a small hourglass: the program works on, and still answers.
+inline constexpr TCursor crAppStart = -19;
 inline constexpr TCursor crHSplit = -14;
 inline constexpr TCursor crVSplit = -15;
 inline constexpr TCursor crHandPoint = -21;

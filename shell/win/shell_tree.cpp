@@ -67,6 +67,7 @@ TPTCustomShellTree::TPTCustomShellTree(TComponent* AOwner)
 
 TPTCustomShellTree::~TPTCustomShellTree() {
   Destroying();
+  CancelNodeReads();
   sync_timer_.SetEnabled(false);
   UpdateDropTarget(false);
   watcher_.reset();
@@ -195,6 +196,9 @@ void TPTCustomShellTree::AutoFill() {
 }
 
 void TPTCustomShellTree::DestroyWnd() {
+  // The reads' messages would go to this window; a window made again keeps the nodes, which
+  // the user expands again.
+  CancelNodeReads();
   if (HasState(csDestroying)) {
     sync_timer_.SetEnabled(false);
     SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
@@ -232,6 +236,7 @@ TTreeNode* TPTCustomShellTree::FirstShellRoot() {
 void TPTCustomShellTree::Delete(TTreeNode* node) {
   if (node == drag_node_) drag_node_ = nullptr;
   if (node == edited_node_) edited_node_ = nullptr;
+  CancelNodeRead(node);
   UnwatchFolder(node);
   DoDeleteItem(node);
   TPTCustomTreeView::Delete(node);
@@ -248,6 +253,14 @@ void TPTCustomShellTree::DoDeleteItem(TTreeNode* node) {
 
 void TPTCustomShellTree::DoNotify(const NMHDR& header, LRESULT& result) {
   if (header.code == NM_CLICK) immediate_sync_ = true;
+  // The control's own notice of an expansion is the user's (a click, a key, a message sent to
+  // the control); the code's expansions ask CanExpand without it.
+  if (header.code == TVN_ITEMEXPANDINGA || header.code == TVN_ITEMEXPANDINGW) {
+    user_expansion_ = true;
+    TPTCustomTreeView::DoNotify(header, result);
+    user_expansion_ = false;
+    return;
+  }
   const bool right_drag = header.code == TVN_BEGINRDRAGA || header.code == TVN_BEGINRDRAGW;
   if (right_drag || header.code == TVN_BEGINDRAGA || header.code == TVN_BEGINDRAGW) {
     const auto& view = reinterpret_cast<const NMTREEVIEWA&>(header);
@@ -302,8 +315,12 @@ void TPTCustomShellTree::WndProc(TMessage& message) {
       case WM_TW_FOLDER_CHANGED:
         FolderChangeNotified(static_cast<int>(message.WParam));
         return;
+      case WM_TW_FOLDER_READ:
+        NodeReadArrived(message.WParam);
+        return;
       case WM_NCDESTROY: {
         TBusy busy(busy_);
+        CancelNodeReads();
         UpdateDropTarget(false);
         watcher_.reset();
         break;

@@ -1,7 +1,8 @@
 #pragma once
 // TPTCustomShellTree: a tree view of the shell namespace below a base folder (the desktop by
 // default). A node's children are enumerated from its folder the first time it expands, sorted
-// in the folder's own order; icons are asked for when a node is first painted. The tree keeps a
+// in the folder's own order (with FillsInBackground, on a thread of their own when the user
+// expands it); icons are asked for when a node is first painted. The tree keeps a
 // current folder, follows it when a linked list or combo changes it, and moves them when the
 // user selects a node (at once for a click or a program's move, after 500 ms of rest for the
 // keyboard). It renames folders in place and brings its nodes up to date with RefreshTree.
@@ -9,6 +10,7 @@
 //
 // The implementation is split by concern: shell_tree.cpp (life cycle, properties, links,
 // messages, custom draw), shell_tree_fill.cpp (filling, expanding, sorting, images),
+// shell_tree_read.cpp (children read in the background),
 // shell_tree_sync.cpp (selection and the linked views, ExpandToIdList, GoUp),
 // shell_tree_refresh.cpp, shell_tree_rename.cpp, shell_tree_watch.cpp (watching the drives),
 // shell_tree_dragdrop.cpp (OLE drags out of and onto nodes), shell_tree_menu.cpp (the node's
@@ -29,6 +31,7 @@
 #include "shell/shell_tree_options.h"
 #include "shell/win/context_menu.h"
 #include "shell/win/custom_tree_view.h"
+#include "shell/win/folder_read.h"
 #include "shell/win/shell_list.h"
 #include "shell/win/shell_tree_data.h"
 #include "shell/win/view_drop_target.h"
@@ -81,6 +84,12 @@ public:
   // combo goes.
   void SetLinkedCombo(TPTShellTreeComboLink* combo);
   TPTShellTreeComboLink* LinkedCombo() const { return combo_; }
+  // Whether a node the user expands for the first time has its children read on a thread of
+  // its own (TFolderRead): the node opens once they are there, and the window answers
+  // meanwhile. The code's own expansions (following the list or combo, filling, refreshing)
+  // always fill at once. Off by default.
+  bool FillsInBackground() const { return fills_in_background_; }
+  void SetFillsInBackground(bool value);
 
   // Discards every node and builds the tree again.
   void FillTree();
@@ -157,6 +166,9 @@ protected:
   // Fills NODE's children before its first expansion.
   virtual void DoFillNode(TTreeNode* node);
   virtual void DoFillComplete();
+  // How a background read binds the folder; made on the message loop's thread at the start of
+  // each read, run on the reading thread (so it may use nothing of the tree).
+  virtual TFolderRead::TBinder ReadBinder();
 
   // StopChangeWatch clears the watches when ptstoDynamicRefresh is switched off;
   // UpdateDropTarget registers the window as a drop target (REGISTER) or revokes it.
@@ -231,6 +243,9 @@ private:
   // attribute request is returned.
   HRESULT CollectShellNode(IShellFolder* folder, ShellItemId rel_id,
                            const ItemIdList* parent_abs_id, std::vector<TNewNode>& nodes);
+  // The same for an item whose ATTRIBUTES (kAddItemAttributeRequest) are known.
+  void AcceptShellNode(IShellFolder* folder, ShellItemId rel_id, SFGAOF attributes,
+                       const ItemIdList* parent_abs_id, std::vector<TNewNode>& nodes);
   // Sorts NODES in FOLDER's order and adds them among PARENT's children where that order puts
   // them, each made with its marks in one insert; their ids move into the nodes' records.
   void AddShellNodes(IShellFolder* folder, TTreeNode* parent, std::vector<TNewNode>& nodes);
@@ -239,6 +254,31 @@ private:
   void SortChildren(TTreeNode* node);
   static int CALLBACK CompareNodes(LPARAM node1, LPARAM node2, LPARAM tree);
   DWORD EnumerationFlags() const;
+
+  // A read of a node's children on a thread of its own, found by the tag its messages carry.
+  // The node is valid while the read is listed: deleting a node ends its read.
+  struct TNodeRead {
+    TTreeNode* node = nullptr;
+    std::shared_ptr<TFolderRead> read;
+    std::vector<TReadItem> items;
+  };
+  using TNodeReads = std::unordered_map<WPARAM, TNodeRead>;
+  // Whether NODE's children are still to be enumerated.
+  bool NeedsFill(TTreeNode* node);
+  // Starts reading NODE's children, unless a read of them runs already; false when no thread
+  // could be made for it.
+  bool StartNodeRead(TTreeNode* node);
+  TNodeReads::iterator FindNodeRead(const TTreeNode* node);
+  // Cancels the read and forgets it.
+  void EndNodeRead(TNodeReads::iterator read);
+  void CancelNodeRead(const TTreeNode* node);
+  void CancelNodeReads();
+  // The read's message: takes what arrived, and once the read is over fills and opens its node.
+  void NodeReadArrived(WPARAM tag);
+  // Adds the nodes for the ITEMS read of NODE's folder, as a fill enumerating them would.
+  void AddReadNodes(TTreeNode* node, std::vector<TReadItem>& items);
+  // The busy shape over the tree while a read runs.
+  void ShowReadCursor();
 
   // Selects NODE with the linked views following at once.
   void SelectNow(TTreeNode* node);
@@ -281,6 +321,12 @@ private:
   TPTShellTreeOptions options_ = kDefaultShellTreeOptions;
   TPTShellTreeComboLink* combo_ = nullptr;
   bool immediate_sync_ = false;
+  bool fills_in_background_ = false;
+  // Set while the control reports an expansion of its own (the user's) until CanExpand hears it.
+  bool user_expansion_ = false;
+  TNodeReads node_reads_;
+  WPARAM read_tag_ = 0;
+  TCursor cursor_before_reads_ = crDefault;
   int busy_ = 0;
   bool loading_ = false;
   bool dragging_ = false;

@@ -1,6 +1,7 @@
 // Building the tree, filling a node's children at its first expansion, sorting them in their
 // folder's order, and the icons the control asks for when it first paints a node.
 #include <algorithm>
+#include <utility>
 
 #include "framework/exception.h"
 #include "shell/shell_attribute_masks.h"
@@ -114,12 +115,18 @@ HRESULT TPTCustomShellTree::CollectShellNode(IShellFolder* folder, ShellItemId r
   SFGAOF attributes = kAddItemAttributeRequest;
   LPCITEMIDLIST ids[] = {rel_id.Get()};
   if (const HRESULT hr = folder->GetAttributesOf(1, ids, &attributes); FAILED(hr)) return hr;
+  AcceptShellNode(folder, std::move(rel_id), attributes, parent_abs_id, nodes);
+  return S_OK;
+}
+
+void TPTCustomShellTree::AcceptShellNode(IShellFolder* folder, ShellItemId rel_id,
+                                         SFGAOF attributes, const ItemIdList* parent_abs_id,
+                                         std::vector<TNewNode>& nodes) {
   const bool candidate = options_.Contains(ptstoVirtualFolders) ||
                          (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR));
-  if (!candidate || !DoAddItem(folder, parent_abs_id, attributes, rel_id.Get())) return S_OK;
+  if (!candidate || !DoAddItem(folder, parent_abs_id, attributes, rel_id.Get())) return;
   std::string text = GetDisplayNameOrShowError(folder, rel_id.Get(), SHGDN_INFOLDER);
   nodes.push_back({std::move(rel_id), std::move(text), attributes});
-  return S_OK;
 }
 
 void TPTCustomShellTree::AddShellNodes(IShellFolder* folder, TTreeNode* parent,
@@ -174,7 +181,14 @@ void TPTCustomShellTree::DoFillComplete() {
 }
 
 bool TPTCustomShellTree::CanExpand(TTreeNode* node) {
+  // Whatever this expansion leads to (an OnExpanding handler's own moves) is the code's.
+  const bool by_user = std::exchange(user_expansion_, false);
   if (Loading() || !TPTCustomTreeView::CanExpand(node)) return false;
+  // The node opens when its children have been read.
+  if (by_user && fills_in_background_ && !Designing() && NeedsFill(node) && StartNodeRead(node))
+    return false;
+  // The code expands to look at the children at once: a read of them gives way to a fill.
+  CancelNodeRead(node);
   try {
     DoFillNode(node);
   } catch (const EAbort&) {
@@ -185,10 +199,13 @@ bool TPTCustomShellTree::CanExpand(TTreeNode* node) {
 }
 
 void TPTCustomShellTree::DoFillNode(TTreeNode* node) {
-  TPTShTreeData* data = GetNodeData(node);
-  if (!data || node->GetFirstChild() || !node->HasChildren()) return;
+  if (!NeedsFill(node)) return;
   TShellListHourglass hourglass;
-  FillChildren(data->Folder(), node);
+  FillChildren(GetNodeData(node)->Folder(), node);
+}
+
+bool TPTCustomShellTree::NeedsFill(TTreeNode* node) {
+  return GetNodeData(node) && !node->GetFirstChild() && node->HasChildren();
 }
 
 void TPTCustomShellTree::SortChildren(TTreeNode* node) {
