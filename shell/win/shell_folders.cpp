@@ -60,6 +60,18 @@ bool IsPlainFileFolder(const ItemIdList* abs_id) {
            (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
+HRESULT BindPlainFolder(const ItemIdList* abs_id, ComPtr<IShellFolder>& folder) {
+  folder.Reset();
+  if (TPTIdListArray(abs_id).Count() < 2 || !IsPlainFileFolder(abs_id)) return E_FAIL;
+  ComPtr<IPersistFolder> persist;
+  HRESULT hr = CoCreateInstance(CLSID_ShellFSFolder, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IPersistFolder, persist.ReceiveVoid());
+  if (SUCCEEDED(hr)) hr = persist->Initialize(Pidl(abs_id));
+  if (SUCCEEDED(hr)) hr = persist->QueryInterface(IID_IShellFolder, folder.ReceiveVoid());
+  if (FAILED(hr)) folder.Reset();
+  return hr;
+}
+
 HRESULT BindToFolder(const ItemIdList* abs_id, ComPtr<IShellFolder>& folder) {
   folder.Reset();
   ComPtr<IShellFolder> desktop;
@@ -69,18 +81,7 @@ HRESULT BindToFolder(const ItemIdList* abs_id, ComPtr<IShellFolder>& folder) {
     folder = std::move(desktop);
     return S_OK;
   }
-  // A plain folder below the desktop's own items is the file system's folder object whatever its
-  // desktop.ini says. Made directly: binding through the desktop, Wine looks for that file,
-  // which in a folder of 100,000 names takes it about 40 ms.
-  if (TPTIdListArray(abs_id).Count() >= 2 && IsPlainFileFolder(abs_id)) {
-    ComPtr<IPersistFolder> persist;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellFSFolder, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IPersistFolder, persist.ReceiveVoid())) &&
-        SUCCEEDED(persist->Initialize(Pidl(abs_id))) &&
-        SUCCEEDED(persist->QueryInterface(IID_IShellFolder, folder.ReceiveVoid())))
-      return S_OK;
-    folder.Reset();
-  }
+  if (SUCCEEDED(BindPlainFolder(abs_id, folder))) return S_OK;
   hr = desktop->BindToObject(Pidl(abs_id), nullptr, IID_IShellFolder, folder.ReceiveVoid());
   if (FAILED(hr)) folder.Reset();
   return hr;

@@ -22,6 +22,12 @@ TShellNamespace& DesktopNamespace();
 // root.
 bool IsPlainFileFolder(const ItemIdList* abs_id);
 
+// The file system's folder object for ABS_ID, made directly, when ABS_ID is a plain folder below
+// the desktop's own items (its desktop.ini cannot make it anything else); else E_FAIL. Binding
+// such a folder through its parent, Wine looks for that file, which in a folder of 100,000
+// names takes it about 40 ms.
+HRESULT BindPlainFolder(const ItemIdList* abs_id, ComPtr<IShellFolder>& folder);
+
 // The folder object of ABS_ID; the desktop itself for a null or empty id.
 HRESULT BindToFolder(const ItemIdList* abs_id, ComPtr<IShellFolder>& folder);
 

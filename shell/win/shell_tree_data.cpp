@@ -25,7 +25,8 @@ const ItemIdList* TPTShTreeData::AbsoluteId() {
 IShellFolder* TPTShTreeData::Folder() {
   if (folder_) return folder_.Get();
   if (IShellFolder* parent = ParentFolder()) {
-    parent->BindToObject(relative_id_.Get(), nullptr, IID_IShellFolder, folder_.ReceiveVoid());
+    if (FAILED(BindPlainFolder(AbsoluteId(), folder_)))
+      parent->BindToObject(relative_id_.Get(), nullptr, IID_IShellFolder, folder_.ReceiveVoid());
   } else if (!parent_) {
     CheckResult(BindToFolder(AbsoluteId(), folder_));
   }

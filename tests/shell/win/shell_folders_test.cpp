@@ -110,6 +110,35 @@ TEST_F(ShellFoldersTest, BindToFolderEnumeratesTheFolder) {
   EXPECT_FALSE(not_a_folder);
 }
 
+// A plain folder's object is made directly; it must answer as the one bound through the
+// desktop does, and only a plain folder below the desktop's items is made so.
+TEST_F(ShellFoldersTest, APlainFolderIsMadeDirectlyAndAnswersAsTheBoundOne) {
+  ShellItemId id = IdOf(folder);
+  ComPtr<IShellFolder> made, bound, desktop;
+  ASSERT_EQ(BindPlainFolder(id.Get(), made), S_OK);
+  ASSERT_EQ(SHGetDesktopFolder(desktop.Receive()), S_OK);
+  ASSERT_EQ(desktop->BindToObject(Pidl(id.Get()), nullptr, IID_IShellFolder, bound.ReceiveVoid()),
+            S_OK);
+  ShellItemId made_item, bound_item;
+  ComPtr<IEnumIDList> items;
+  ASSERT_EQ(made->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.Receive()), S_OK);
+  ASSERT_EQ(items->Next(1, PidlOut(made_item), nullptr), S_OK);
+  ASSERT_EQ(bound->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.Receive()), S_OK);
+  ASSERT_EQ(items->Next(1, PidlOut(bound_item), nullptr), S_OK);
+  EXPECT_EQ(bound->CompareIDs(0, Pidl(made_item.Get()), Pidl(bound_item.Get())), S_OK);
+  for (const TDisplayNameKind kind : {dnkNormal, dnkInFolder, dnkForParsing})
+    EXPECT_EQ(GetDisplayName(made.Get(), made_item.Get(), kind),
+              GetDisplayName(bound.Get(), bound_item.Get(), kind));
+
+  const std::string system_folder = temp.MakeFolder("System");
+  ASSERT_TRUE(SetFileAttributesA(system_folder.c_str(), FILE_ATTRIBUTE_SYSTEM));
+  ComPtr<IShellFolder> other;
+  for (const std::string& path : {system_folder, file, std::string("C:\\")})
+    EXPECT_TRUE(FAILED(BindPlainFolder(IdOf(path).Get(), other))) << path;
+  EXPECT_EQ(BindToFolder(IdOf(system_folder).Get(), other), S_OK) << "bound through the desktop";
+  SetFileAttributesA(system_folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(ShellFoldersTest, DisplayNamesOfEachKind) {
   ShellItemId id = IdOf(file);
   ComPtr<IShellFolder> parent;
