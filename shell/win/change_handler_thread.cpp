@@ -3,15 +3,8 @@
 #include <array>
 #include <atomic>
 #include <optional>
-#include <vector>
 
 namespace tw {
-namespace {
-
-// How long released watches wait for the commands that follow a removal before they are closed.
-constexpr DWORD kCloseDelay = 200;
-
-}  // namespace
 
 // What owner and worker share. The command word holds the command's number (high 16 bits), the
 // slot argument of a remove (8 bits) and the command (low 8 bits); the answer word holds the
@@ -26,7 +19,6 @@ struct TChangeHandlerThread::TShared {
     slots.fill(INVALID_HANDLE_VALUE);
   }
   ~TShared() {
-    CloseReleased();
     for (int s = 0; s < kSlotCount; ++s) CloseSlot(s);
     const HANDLE left = pending.exchange(INVALID_HANDLE_VALUE);
     if (left != INVALID_HANDLE_VALUE) FindCloseChangeNotification(left);
@@ -42,17 +34,6 @@ struct TChangeHandlerThread::TShared {
     FindCloseChangeNotification(slots[slot]);
     slots[slot] = INVALID_HANDLE_VALUE;
   }
-  // Takes SLOT's watch out, to be closed once no command has come for a while: closing one takes
-  // Wine 8 to 16 ms, which the owner (a list watching the next folder at once) need not wait for.
-  void ReleaseSlot(int slot) {
-    if (slots[slot] == INVALID_HANDLE_VALUE) return;
-    released.push_back(slots[slot]);
-    slots[slot] = INVALID_HANDLE_VALUE;
-  }
-  void CloseReleased() {
-    for (HANDLE handle : released) FindCloseChangeNotification(handle);
-    released.clear();
-  }
 
   const HWND window;
   const UINT message;
@@ -64,7 +45,6 @@ struct TChangeHandlerThread::TShared {
   std::atomic<HANDLE> pending{INVALID_HANDLE_VALUE};
   // The worker's own while it runs.
   std::array<HANDLE, kSlotCount> slots;
-  std::vector<HANDLE> released;
 };
 
 TChangeHandlerThread::TChangeHandlerThread(HWND window, UINT message, DWORD command_timeout,
@@ -148,12 +128,7 @@ void TChangeHandlerThread::TShared::Execute() {
       slot_of[count] = s;
       waits[count++] = slots[s];
     }
-    DWORD result = WaitForMultipleObjects(count, waits.data(), FALSE,
-                                          released.empty() ? INFINITE : kCloseDelay);
-    if (result == WAIT_TIMEOUT) {
-      CloseReleased();
-      continue;
-    }
+    DWORD result = WaitForMultipleObjects(count, waits.data(), FALSE, INFINITE);
     // Should a change handle go bad, keep answering commands rather than spin on the failure.
     if (result == WAIT_FAILED) result = WaitForSingleObject(command_event.Get(), INFINITE);
     const DWORD k = result - WAIT_OBJECT_0;
@@ -192,10 +167,10 @@ int TChangeHandlerThread::TShared::CarryOut(TCommand what, int slot) {
       return -1;
     }
     case cmdRemoveOne:
-      if (slot >= 0 && slot < kSlotCount) ReleaseSlot(slot);
+      if (slot >= 0 && slot < kSlotCount) CloseSlot(slot);
       return -1;
     case cmdRemoveAll:
-      for (int s = 0; s < kSlotCount; ++s) ReleaseSlot(s);
+      for (int s = 0; s < kSlotCount; ++s) CloseSlot(s);
       return -1;
     case cmdQuit:
       break;

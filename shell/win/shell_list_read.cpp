@@ -86,14 +86,8 @@ void TPTCustomShellList::StartRefreshRead() {
 }
 
 void TPTCustomShellList::StartRead(TReadKind kind, std::shared_ptr<const TKnownIds> known) {
-  TFolderRead::TRequest request;
-  request.window = Handle();
-  request.message = WM_TW_FOLDER_READ;
-  request.tag = ++read_tag_;
-  request.flags = EnumerationFlags();
-  request.attribute_request = kAddItemAttributeRequest;
-  request.binder = ReadBinder();
-  request.known = std::move(known);
+  TFolderRead::TRequest request{Handle(), WM_TW_FOLDER_READ, ++read_tag_, EnumerationFlags(),
+                                kAddItemAttributeRequest, ReadBinder(), std::move(known)};
   read_->kind = kind;
   read_->tag = request.tag;
   try {

@@ -21,13 +21,8 @@ TFolderRead::TBinder TPTCustomShellTree::ReadBinder() { return &BindToFolder; }
 bool TPTCustomShellTree::StartNodeRead(TTreeNode* node) {
   // A second click while the children are read changes nothing.
   if (FindNodeRead(node) != node_reads_.end()) return true;
-  TFolderRead::TRequest request;
-  request.window = Handle();
-  request.message = WM_TW_FOLDER_READ;
-  request.tag = ++read_tag_;
-  request.flags = EnumerationFlags();
-  request.attribute_request = kAddItemAttributeRequest;
-  request.binder = ReadBinder();
+  TFolderRead::TRequest request{Handle(), WM_TW_FOLDER_READ, ++read_tag_, EnumerationFlags(),
+                                kAddItemAttributeRequest, ReadBinder()};
   const WPARAM tag = request.tag;
   std::shared_ptr<TFolderRead> read;
   try {
