@@ -261,13 +261,16 @@ private:
     TTreeNode* node = nullptr;
     std::shared_ptr<TFolderRead> read;
     std::vector<TReadItem> items;
+    // Whether the node opens once read (a user's expansion) or only shows its children (a
+    // refresh of the selected node).
+    bool open = true;
   };
   using TNodeReads = std::unordered_map<WPARAM, TNodeRead>;
   // Whether NODE's children are still to be enumerated.
   bool NeedsFill(TTreeNode* node);
   // Starts reading NODE's children, unless a read of them runs already; false when no thread
-  // could be made for it.
-  bool StartNodeRead(TTreeNode* node);
+  // could be made for it. OPEN: the node opens once read.
+  bool StartNodeRead(TTreeNode* node, bool open = true);
   TNodeReads::iterator FindNodeRead(const TTreeNode* node);
   // Cancels the read and forgets it.
   void EndNodeRead(TNodeReads::iterator read);

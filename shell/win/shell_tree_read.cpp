@@ -18,9 +18,13 @@ void TPTCustomShellTree::SetFillsInBackground(bool value) { fills_in_background_
 
 TFolderRead::TBinder TPTCustomShellTree::ReadBinder() { return &BindToFolder; }
 
-bool TPTCustomShellTree::StartNodeRead(TTreeNode* node) {
-  // A second click while the children are read changes nothing.
-  if (FindNodeRead(node) != node_reads_.end()) return true;
+bool TPTCustomShellTree::StartNodeRead(TTreeNode* node, bool open) {
+  // A second click while the children are read changes nothing; a click during a refresh's
+  // read opens the node once it is read.
+  if (const auto running = FindNodeRead(node); running != node_reads_.end()) {
+    running->second.open = running->second.open || open;
+    return true;
+  }
   TFolderRead::TRequest request{Handle(), WM_TW_FOLDER_READ, ++read_tag_, EnumerationFlags(),
                                 kAddItemAttributeRequest, ReadBinder()};
   const WPARAM tag = request.tag;
@@ -31,7 +35,7 @@ bool TPTCustomShellTree::StartNodeRead(TTreeNode* node) {
     return false;
   }
   if (node_reads_.empty()) cursor_before_reads_ = Cursor();
-  node_reads_[tag] = {node, read, {}};
+  node_reads_[tag] = {node, read, {}, open};
   // Nothing of this expansion runs on after it that the read's file-system calls could delay.
   read->Go();
   ShowReadCursor();
@@ -78,9 +82,13 @@ void TPTCustomShellTree::NodeReadArrived(WPARAM tag) {
     return;
   }
   std::vector<TReadItem> items = std::move(read.items);
+  const bool open = read.open;
   try {
     // A refresh that found the node selected may have filled it meanwhile.
-    if (!node->GetFirstChild()) AddReadNodes(node, items);
+    if (!node->GetFirstChild()) {
+      AddReadNodes(node, items);
+      if (open) DoFillComplete();
+    }
   } catch (...) {
     // The node is not left waiting for a read that is over.
     if (found = node_reads_.find(tag); found != node_reads_.end()) EndNodeRead(found);
@@ -90,7 +98,7 @@ void TPTCustomShellTree::NodeReadArrived(WPARAM tag) {
   found = node_reads_.find(tag);
   if (found == node_reads_.end()) return;
   EndNodeRead(found);
-  node->Expand(false);
+  if (open) node->Expand(false);
 }
 
 void TPTCustomShellTree::AddReadNodes(TTreeNode* node, std::vector<TReadItem>& items) {
@@ -103,7 +111,6 @@ void TPTCustomShellTree::AddReadNodes(TTreeNode* node, std::vector<TReadItem>& i
     AcceptShellNode(folder, std::move(item.id), item.attributes, parent_abs_id.Get(), found);
   AddShellNodes(folder, node, found);
   if (!node->GetFirstChild()) node->SetHasChildren(false);
-  DoFillComplete();
 }
 
 void TPTCustomShellTree::ShowReadCursor() {

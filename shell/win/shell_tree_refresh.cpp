@@ -72,6 +72,11 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TRefreshPass& pass) {
   TTreeNode*& selected = pass.selected;
   if (!node->GetFirstChild() && node != selected) return;
   TPTShTreeData* data = GetNodeData(node);
+  // The selected folder's new subfolders show under it. When the tree fills in the background
+  // they are read so too: the folder may hold 100,000 files, which Wine reads whole.
+  if (data && !node->GetFirstChild() && fills_in_background_ && !Designing() &&
+      StartNodeRead(node, false))
+    return;
   IShellFolder* folder = data ? data->Folder() : nullptr;
   if (!folder) return;
 

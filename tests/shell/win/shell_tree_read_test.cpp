@@ -159,16 +159,18 @@ TEST_F(ShellTreeReadTest, ADeletedNodeARefillARefreshOrAFailureLeaveNothingOfThe
   EXPECT_FALSE(big->Expanded());
   EXPECT_EQ(tree_fills, after_fill + 1);
 
-  // A refresh fills the selected node while it is read: the read adds nothing twice.
+  // A refresh of the selected node while it is read leaves it to the read, which still opens it.
   Gate(10);
+  const int reads = gated->reads;
   UserExpand(big);
   Await(gate->reached);
   tree->SetSelected(big);
   tree->RefreshTree();
-  ASSERT_EQ(Texts(big).size(), 30u);
+  EXPECT_EQ(big->GetFirstChild(), nullptr);
   SetEvent(gate->open);
   ASSERT_TRUE(PumpUntil([&] { return big->Expanded(); }));
   EXPECT_EQ(Texts(big).size(), 30u);
+  EXPECT_EQ(gated->reads, reads + 1);
 
   // A folder that refuses enumeration keeps its button and shows nothing.
   Gate(-1);
@@ -193,6 +195,31 @@ TEST_F(ShellTreeReadTest, ADeletedNodeARefillARefreshOrAFailureLeaveNothingOfThe
   SetEvent(gate->open);
   Await(gate->done);
   PumpPending();
+}
+
+// The selected folder may hold 100,000 files: a refresh reads its new subfolders in the
+// background too, and shows them without opening the node.
+TEST_F(ShellTreeReadTest, ARefreshReadsTheSelectedFoldersNewSubfoldersWhileTheLoopRuns) {
+  temp.MakeFolder("shown");
+  ShowTree();
+  tree->SetFillsInBackground(true);
+  tree->ExpandToIdList(IdOf(temp.File("shown")).Get());
+  TTreeNode* shown = tree->Selected();
+  ASSERT_EQ(shown->Text(), "shown");
+  temp.MakeFolder("shown\\new");
+  const int fills = tree_fills;
+  Gate(0);
+  PostMessageA(tree->Handle(), kProbeMessage, 0, 0);
+  tree->RefreshTree();
+  EXPECT_EQ(shown->GetFirstChild(), nullptr);
+  Await(gate->reached);
+  EXPECT_EQ(gated->probes, 1);
+  SetEvent(gate->open);
+  ASSERT_TRUE(PumpUntil([&] { return shown->GetFirstChild() != nullptr; }));
+  EXPECT_EQ(Texts(shown), std::vector<std::string>{"new"});
+  EXPECT_FALSE(shown->Expanded());
+  EXPECT_EQ(tree->Selected(), shown);
+  EXPECT_EQ(tree_fills, fills) << "a refresh is no fill";
 }
 
 TEST_F(ShellTreeReadTest, TheCodesExpansionsFillAtOnceAndOvertakeARead) {
