@@ -66,4 +66,14 @@ HRESULT TGatedFolder::EnumObjects(HWND w, SHCONTF flags, IEnumIDList** out) {
   return S_OK;
 }
 
+TFolderRead::TBinder GatedBinder(TFolderRead::TBinder binder,
+                                 std::shared_ptr<TEnumerationGate> gate) {
+  return [binder = std::move(binder), gate = std::move(gate)](const ItemIdList* id,
+                                                               ComPtr<IShellFolder>& folder) {
+    const HRESULT hr = binder(id, folder);
+    if (SUCCEEDED(hr)) folder = ComPtr<IShellFolder>(new TGatedFolder(folder.Get(), gate));
+    return hr;
+  };
+}
+
 }  // namespace tw::test

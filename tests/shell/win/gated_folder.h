@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "framework/win/com_ptr.h"
+#include "shell/win/folder_read.h"
 #include "tests/shell/win/forwarding_folder.h"
 
 namespace tw::test {
@@ -48,5 +49,9 @@ public:
 private:
   std::shared_ptr<TEnumerationGate> gate_;
 };
+
+// BINDER with the folder it binds wrapped in a gated folder: a reading thread's folder.
+TFolderRead::TBinder GatedBinder(TFolderRead::TBinder binder,
+                                 std::shared_ptr<TEnumerationGate> gate);
 
 }  // namespace tw::test

@@ -24,13 +24,7 @@ public:
 protected:
   TFolderRead::TBinder ReadBinder() override {
     ++reads;
-    auto binder = TTestShellTree::ReadBinder();
-    if (!gate) return binder;
-    return [binder, gate = gate](const ItemIdList* id, ComPtr<IShellFolder>& folder) {
-      const HRESULT hr = binder(id, folder);
-      if (SUCCEEDED(hr)) folder = ComPtr<IShellFolder>(new TGatedFolder(folder.Get(), gate));
-      return hr;
-    };
+    return gate ? GatedBinder(TTestShellTree::ReadBinder(), gate) : TTestShellTree::ReadBinder();
   }
   void WndProc(TMessage& message) override {
     if (message.Msg == kProbeMessage) {
