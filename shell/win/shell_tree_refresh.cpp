@@ -10,13 +10,6 @@
 #include "shell/win/shell_tree.h"
 
 namespace tw {
-namespace {
-
-std::string_view BytesOf(const ItemIdList* id) {
-  return {reinterpret_cast<const char*>(id), IdListSize(id)};
-}
-
-}  // namespace
 
 class TPTCustomShellTree::TRefreshPass {
 public:
@@ -104,10 +97,10 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TRefreshPass& pass) {
   if (enumerated) {
     std::unordered_map<std::string_view, std::size_t> by_bytes;
     for (std::size_t i = 0; i < present.size(); ++i)
-      by_bytes.emplace(BytesOf(present[i].Get()), i);
+      by_bytes.emplace(IdByteView(present[i].Get()), i);
     std::vector<std::size_t> unmatched;
     for (std::size_t i = 0; i < children.size(); ++i) {
-      const auto it = by_bytes.find(BytesOf(GetNodeData(children[i])->RelativeId()));
+      const auto it = by_bytes.find(IdByteView(GetNodeData(children[i])->RelativeId()));
       if (it == by_bytes.end()) {
         unmatched.push_back(i);
       } else {
