@@ -261,15 +261,16 @@ private:
     TTreeNode* node = nullptr;
     std::shared_ptr<TFolderRead> read;
     std::vector<TReadItem> items;
-    // Whether the node opens once read (a user's expansion) or only shows its children (a
-    // refresh of the selected node).
+    // Whether the node opens once read (a user's expansion), and whether a refresh asked for
+    // the read (its children are then brought up to date, and the nodes below them after).
     bool open = true;
+    bool refresh = false;
   };
   using TNodeReads = std::unordered_map<WPARAM, TNodeRead>;
   // Whether NODE's children are still to be enumerated.
   bool NeedsFill(TTreeNode* node);
   // Starts reading NODE's children, unless a read of them runs already; false when no thread
-  // could be made for it. OPEN: the node opens once read.
+  // could be made for it. OPEN: the node opens once read; else a refresh asked for the read.
   bool StartNodeRead(TTreeNode* node, bool open = true);
   TNodeReads::iterator FindNodeRead(const TTreeNode* node);
   // Cancels the read and forgets it.
@@ -294,6 +295,13 @@ private:
   class TRefreshPass;
   void RefreshNow();
   void RefreshNode(TTreeNode* node, TRefreshPass& pass);
+  // Brings NODE's children up to date with what its FOLDER holds, PRESENT (ENUMERATED: the
+  // enumeration succeeded), and then the nodes below them.
+  void MergeChildren(TTreeNode* node, IShellFolder* folder, std::vector<ShellItemId>& present,
+                     bool enumerated, TRefreshPass& pass);
+  void RefreshChildren(TTreeNode* node, TRefreshPass& pass);
+  // A refresh's read of NODE's folder has ended with ITEMS: the same for them.
+  void RefreshReadNode(TTreeNode* node, std::vector<TReadItem>& items);
   // Renames NODE's item to TEXT through its parent folder and points the views at the new name;
   // a refused name changes nothing.
   void Rename(TTreeNode* node, TPTShTreeData& data, const std::string& text);

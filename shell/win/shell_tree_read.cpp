@@ -23,6 +23,7 @@ bool TPTCustomShellTree::StartNodeRead(TTreeNode* node, bool open) {
   // read opens the node once it is read.
   if (const auto running = FindNodeRead(node); running != node_reads_.end()) {
     running->second.open = running->second.open || open;
+    running->second.refresh = running->second.refresh || !open;
     return true;
   }
   TFolderRead::TRequest request{Handle(), WM_TW_FOLDER_READ, ++read_tag_, EnumerationFlags(),
@@ -35,7 +36,7 @@ bool TPTCustomShellTree::StartNodeRead(TTreeNode* node, bool open) {
     return false;
   }
   if (node_reads_.empty()) cursor_before_reads_ = Cursor();
-  node_reads_[tag] = {node, read, {}, open};
+  node_reads_[tag] = {node, read, {}, open, !open};
   // Nothing of this expansion runs on after it that the read's file-system calls could delay.
   read->Go();
   ShowReadCursor();
@@ -83,11 +84,14 @@ void TPTCustomShellTree::NodeReadArrived(WPARAM tag) {
   }
   std::vector<TReadItem> items = std::move(read.items);
   const bool open = read.open;
+  const bool refresh = read.refresh;
   try {
-    // A refresh that found the node selected may have filled it meanwhile.
+    // A synchronous refresh may have filled the node meanwhile.
     if (!node->GetFirstChild()) {
       AddReadNodes(node, items);
       if (open) DoFillComplete();
+    } else if (refresh) {
+      RefreshReadNode(node, items);
     }
   } catch (...) {
     // The node is not left waiting for a read that is over.

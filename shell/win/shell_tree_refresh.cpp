@@ -65,11 +65,9 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TRefreshPass& pass) {
   TTreeNode*& selected = pass.selected;
   if (!node->GetFirstChild() && node != selected) return;
   TPTShTreeData* data = GetNodeData(node);
-  // The selected folder's new subfolders show under it. When the tree fills in the background
-  // they are read so too: the folder may hold 100,000 files, which Wine reads whole.
-  if (data && !node->GetFirstChild() && fills_in_background_ && !Designing() &&
-      StartNodeRead(node, false))
-    return;
+  // When the tree fills in the background, each folder is read on a thread of its own: it may
+  // hold 100,000 files, which Wine reads whole. The nodes below follow once it is read.
+  if (data && fills_in_background_ && !Designing() && StartNodeRead(node, false)) return;
   IShellFolder* folder = data ? data->Folder() : nullptr;
   if (!folder) return;
 
@@ -87,6 +85,14 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TRefreshPass& pass) {
       present.push_back(std::move(item));
     }
   }
+  MergeChildren(node, folder, present, enumerated, pass);
+  RefreshChildren(node, pass);
+}
+
+void TPTCustomShellTree::MergeChildren(TTreeNode* node, IShellFolder* folder,
+                                       std::vector<ShellItemId>& present, bool enumerated,
+                                       TRefreshPass& pass) {
+  TTreeNode*& selected = pass.selected;
   // Which children the enumeration still holds: byte for byte first; then the folder compares
   // only what is left on both sides (an item whose id reads differently now).
   std::vector<TTreeNode*> children;
@@ -143,18 +149,40 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TRefreshPass& pass) {
   // A new item the filters refuse, or one gone again, adds no node.
   std::vector<TNewNode> found;
   for (std::size_t i = 0; i < present.size(); ++i)
-    if (!has_node[i]) CollectShellNode(folder, std::move(present[i]), data->AbsoluteId(), found);
+    if (!has_node[i])
+      CollectShellNode(folder, std::move(present[i]), GetNodeData(node)->AbsoluteId(), found);
   if (!found.empty()) {
     pass.BeforeChange();
     AddShellNodes(folder, node, found);
     SortChildren(node);
   }
+}
 
+void TPTCustomShellTree::RefreshChildren(TTreeNode* node, TRefreshPass& pass) {
   TTreeNode* next = nullptr;
   for (TTreeNode* child = node->GetFirstChild(); child; child = next) {
     next = child->GetNextSibling();
     RefreshNode(child, pass);
   }
+}
+
+void TPTCustomShellTree::RefreshReadNode(TTreeNode* node, std::vector<TReadItem>& items) {
+  TPTShTreeData* data = GetNodeData(node);
+  IShellFolder* folder = data ? data->Folder() : nullptr;
+  if (!folder) return;
+  std::vector<ShellItemId> present;
+  present.reserve(items.size());
+  for (TReadItem& item : items) present.push_back(std::move(item.id));
+  TTreeNode* selected = nullptr;
+  {
+    TRefreshPass pass(Items(), Selected());
+    TBusy busy(busy_);
+    MergeChildren(node, folder, present, true, pass);
+    RefreshChildren(node, pass);
+    selected = pass.selected;
+  }
+  // A selection among the nodes gone goes to this node.
+  if (selected && selected != Selected()) SelectNow(selected);
 }
 
 }  // namespace tw
