@@ -187,8 +187,9 @@ bool TPTCustomShellTree::CanExpand(TTreeNode* node) {
   // The node opens when its children have been read.
   if (by_user && fills_in_background_ && !Designing() && NeedsFill(node) && StartNodeRead(node))
     return false;
-  // The code expands to look at the children at once: a read of them gives way to a fill.
-  CancelNodeRead(node);
+  // The code expands to look at the children at once: a read of them gives way to a fill. A
+  // node with children has them already; a refresh's read of it goes on.
+  if (NeedsFill(node)) CancelNodeRead(node);
   try {
     DoFillNode(node);
   } catch (const EAbort&) {
