@@ -85,6 +85,14 @@ void TPTCustomShellTree::NodeReadArrived(WPARAM tag) {
   std::vector<TReadItem> items = std::move(read.items);
   const bool open = read.open;
   const bool refresh = read.refresh;
+  // A drag or edit of the tree's own began meanwhile: its nodes stay as they are, and the
+  // refresh runs again when it ends.
+  if (refresh && node->GetFirstChild() && (dragging_ || IsEditing())) {
+    refresh_pending_ = true;
+    EndNodeRead(found);
+    if (open) node->Expand(false);
+    return;
+  }
   try {
     // A synchronous refresh may have filled the node meanwhile.
     if (!node->GetFirstChild()) {

@@ -234,6 +234,16 @@ TEST_F(ShellTreeReadTest, ARefreshReadsEachFolderWhileTheLoopRuns) {
   SetEvent(gate->open);
   ASSERT_TRUE(PumpUntil([&] { return Texts(shown) == std::vector<std::string>{"other"}; }));
   EXPECT_EQ(tree->Selected(), shown);
+
+  // A refresh read during a drag leaves the nodes alone until the drag ends.
+  temp.MakeFolder("shown\\during");
+  gated->gate = nullptr;
+  tree->RefreshTree();
+  tree->SetDragging(true);
+  ASSERT_TRUE(PumpUntil([&] { return tree->Cursor() == crDefault; }));
+  EXPECT_EQ(Texts(shown), std::vector<std::string>{"other"});
+  tree->SetDragging(false);
+  ASSERT_TRUE(PumpUntil([&] { return Texts(shown).size() == 2; }));
 }
 
 TEST_F(ShellTreeReadTest, TheCodesExpansionsFillAtOnceAndOvertakeARead) {
