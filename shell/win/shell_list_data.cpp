@@ -112,11 +112,12 @@ int TPTShListData::IconIndex() {
     // list's folder, Wine would look for its desktop.ini each time).
     constexpr DWORD kFileFolder = SFGAO_FOLDER | SFGAO_FILESYSTEM;
     IShellFolder* folder = owner_->FolderObject();
-    if (!folder ||
-        ((fill_attributes_ & kFileFolder) == kFileFolder && IsPlainFileFolder(AbsoluteId())))
-      icon_index_ = SystemIconIndex(AbsoluteId(), SHGFI_SMALLICON);
-    else
+    if ((fill_attributes_ & kFileFolder) == kFileFolder && IsPlainFileFolder(AbsoluteId()))
+      icon_index_ = PlainFolderIconIndex(AbsoluteId(), SHGFI_SMALLICON);
+    else if (folder)
       icon_index_ = SHMapPIDLToSystemImageListIndex(folder, relative_id_.Get(), nullptr);
+    else
+      icon_index_ = SystemIconIndex(AbsoluteId(), SHGFI_SMALLICON);
   }
   return icon_index_;
 }

@@ -32,7 +32,6 @@ void TPTCustomShellList::StartFillRead() {
   ComPtr<IShellFolder> folder;
   const ItemIdList* id = folder_.GetIdList();
   auto read = std::make_unique<TRunningRead>();
-  read->kind = rkFill;
   Items().BeginUpdate();
   try {
     Items().Clear();
@@ -71,7 +70,6 @@ void TPTCustomShellList::StartRefreshRead() {
   }
   CancelRead();
   read_ = std::make_unique<TRunningRead>();
-  read_->kind = rkRefresh;
   // The read is given the ids of the items shown: of a folder of 100,000 items it then hands
   // over only what is new or changed.
   auto known = std::make_shared<TKnownIds>();

@@ -114,8 +114,7 @@ int IconIndexOfId(const ItemIdList* abs_id, UINT extra_flags) {
 // A plain folder has the folder's icon, the same for every such folder. Asked by id, Wine looks
 // for the folder's desktop.ini, which in a folder of 100,000 names takes it over 100 ms: the icon
 // is asked once for each kind (small, open, ...) and kept.
-int SystemIconIndex(const ItemIdList* abs_id, UINT extra_flags) {
-  if (!IsPlainFileFolder(abs_id)) return IconIndexOfId(abs_id, extra_flags);
+int PlainFolderIconIndex(const ItemIdList* abs_id, UINT extra_flags) {
   static std::mutex guard;
   static std::map<UINT, int> plain_folder_icons;
   std::lock_guard<std::mutex> lock(guard);
@@ -123,6 +122,11 @@ int SystemIconIndex(const ItemIdList* abs_id, UINT extra_flags) {
   if (known == plain_folder_icons.end())
     known = plain_folder_icons.emplace(extra_flags, IconIndexOfId(abs_id, extra_flags)).first;
   return known->second;
+}
+
+int SystemIconIndex(const ItemIdList* abs_id, UINT extra_flags) {
+  return IsPlainFileFolder(abs_id) ? PlainFolderIconIndex(abs_id, extra_flags)
+                                   : IconIndexOfId(abs_id, extra_flags);
 }
 
 namespace {

@@ -28,6 +28,8 @@ std::string DisplayNameOfAbsIdList(const ItemIdList* abs_id);
 
 // The index of ABS_ID's icon in the system image list; 0 when it cannot be had.
 int SystemIconIndex(const ItemIdList* abs_id, UINT extra_flags);
+// The same for ABS_ID known to be a plain folder (IsPlainFileFolder).
+int PlainFolderIconIndex(const ItemIdList* abs_id, UINT extra_flags);
 
 enum TSystemImageListKind : int { silSmall = 0, silLarge = 1 };
 // The system's shared image list (never destroy it). The first call on NT with common controls
